@@ -1,0 +1,14 @@
+# Warning flags for every target of the project, and the sanitizer build.
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                      -Wcast-align -Wunused -Woverloaded-virtual)
+  if(TALIQ_WERROR)
+    add_compile_options(-Werror)
+  endif()
+endif()
+
+if(TALIQ_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,71 @@
+// Builds the four files of a dictionary folder from codes and their entries.
+// Used by the demo installation generator and by the tests' fixtures.
+#ifndef TALIQ_DICTIONARY_DICTIONARY_WRITER_H_
+#define TALIQ_DICTIONARY_DICTIONARY_WRITER_H_
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace taliq {
+
+struct CharacterEntry {
+  char16_t character = 0;
+  std::array<std::uint16_t, 3> values = {0, 0, 0};
+};
+
+struct PhraseEntry {
+  std::u16string text;
+  std::array<std::uint16_t, 2> values = {0, 0};
+};
+
+// Groups are laid out in the order their code was first added; within a
+// group, entries keep the order they were added in.
+class DictionaryWriter {
+ public:
+  // Codes must be 1-4 digits for characters and 1-6 digits for phrases;
+  // entries break no invariant of the tables (no 0xFFFF unit in a character
+  // group, no 0x0000 or 0xFFFF in a phrase text...). Returns false and adds
+  // nothing otherwise.
+  bool AddCharacter(std::u16string_view code, CharacterEntry entry);
+  bool AddPhrase(std::u16string_view code, PhraseEntry entry);
+  // Adds a code's group with no entries (only the code and the end marker).
+  bool AddEmptyCharacterGroup(std::u16string_view code);
+  bool AddEmptyPhraseGroup(std::u16string_view code);
+  void AddPunctuation(char16_t mark);
+
+  // Writes lurm2008.idx, lurmsmz.mb, lurmsmc.mb and Pround.dat into `folder`
+  // (which must exist). False with `error` set when a block does not fit its
+  // index entry (a character block over 65535 bytes) or a file cannot be
+  // written.
+  bool WriteFolder(const std::string& folder, std::string* error) const;
+
+  // The bytes of each file, for tests that damage or inspect them.
+  std::vector<std::uint8_t> IndexBytes() const;
+  std::vector<std::uint8_t> CharacterTableBytes() const;
+  std::vector<std::uint8_t> PhraseTableBytes() const;
+  std::vector<std::uint8_t> PunctuationBytes() const;
+
+ private:
+  struct CharacterGroup {
+    std::u16string code;
+    std::vector<CharacterEntry> entries;
+  };
+  struct PhraseGroup {
+    std::u16string code;
+    std::vector<PhraseEntry> entries;
+  };
+  std::vector<CharacterGroup> characterGroups_;
+  std::vector<PhraseGroup> phraseGroups_;
+  std::vector<char16_t> punctuation_;
+};
+
+// Packs a code of 1-6 digits into three bytes (the 0xF nibble after a code
+// of fewer than six digits, the rest 0xF as well).
+std::array<std::uint8_t, 3> PackDigits(std::u16string_view code);
+
+}  // namespace taliq
+
+#endif  // TALIQ_DICTIONARY_DICTIONARY_WRITER_H_

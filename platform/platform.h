@@ -1,0 +1,82 @@
+// The one seam between the tools and the operating system.
+//
+// Everything the tools ask of the OS goes through a Platform: the special
+// folders, the ANSI code page, message boxes and file access. The build picks
+// the implementation (Win32 on Windows targets, portable elsewhere); tests use
+// a configurable one. Nothing outside platform/ includes <windows.h>.
+#ifndef TALIQ_PLATFORM_PLATFORM_H_
+#define TALIQ_PLATFORM_PLATFORM_H_
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace taliq {
+
+// Path separator of the platform the tools run on.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// Message box flags and results, with the Win32 values.
+inline constexpr unsigned kMbOk = 0x00000000u;
+inline constexpr unsigned kMbIconWarning = 0x00000030u;  // MB_ICONEXCLAMATION
+inline constexpr unsigned kMbIconInformation = 0x00000040u;
+inline constexpr int kIdOk = 1;
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The process-wide platform of this build. Never null.
+  static Platform* Default();
+
+  // The Program Files folder as a 32-bit program is told it
+  // (SHGetSpecialFolderPathA, CSIDL_PROGRAM_FILES), as narrow text of the
+  // system code page (UTF-8 on the portable layer). False when the platform
+  // cannot say.
+  virtual bool ProgramFilesFolderA(std::string* path) = 0;
+
+  // The same folder as UTF-16 text (SHGetFolderPathW, CSIDL_PROGRAM_FILES).
+  virtual bool ProgramFilesFolderW(std::u16string* path) = 0;
+
+  // The current user's roaming application-data folder
+  // (SHGetFolderPathW, CSIDL_APPDATA).
+  virtual bool AppDataFolderW(std::u16string* path) = 0;
+
+  // The system's ANSI code page (GetACP).
+  virtual unsigned AnsiCodePage() = 0;
+
+  // Shows a message box with no owner window. An empty caption means the
+  // platform's default caption. Returns the button pressed (kIdOk).
+  virtual int MessageBox(std::u16string_view text, std::u16string_view caption,
+                         unsigned flags) = 0;
+
+  // Opens a file as a C stream (modes as fopen). Narrow paths are text of
+  // the system code page. Files are opened shared with other readers and
+  // writers. Returns null on failure.
+  virtual std::FILE* OpenFile(const std::string& path, const char* mode) = 0;
+  virtual std::FILE* OpenFileW(const std::u16string& path, const char* mode) = 0;
+
+  // Replaces `to` by `from` in one step (rename over an existing file).
+  // False when the platform refuses; `from` is then left in place.
+  virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
+  virtual bool ReplaceFileW(const std::u16string& from, const std::u16string& to) = 0;
+
+  // Removes a file; false when it could not be removed.
+  virtual bool RemoveFile(const std::string& path) = 0;
+  virtual bool RemoveFileW(const std::u16string& path) = 0;
+
+  // Whether the path names an existing folder.
+  virtual bool IsDirectoryW(const std::u16string& path) = 0;
+
+  // Creates one folder (its parent must exist). False on failure, also when
+  // something of that name already exists.
+  virtual bool CreateDirectoryW(const std::u16string& path) = 0;
+};
+
+}  // namespace taliq
+
+#endif  // TALIQ_PLATFORM_PLATFORM_H_

@@ -1,0 +1,158 @@
+#include "platform/portable_platform.h"
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+
+#include "platform/text.h"
+
+namespace taliq {
+namespace {
+
+std::optional<std::string> Env(const char* name) {
+  const char* v = std::getenv(name);
+  if (v == nullptr || *v == '\0') return std::nullopt;
+  return std::string(v);
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+// The entry of `dir` whose name equals `name` up to ASCII case, exact first.
+std::optional<std::string> FindEntry(const std::string& dir, const std::string& name) {
+  const std::string probe = (dir.empty() ? std::string() : dir + "/") + name;
+  if (Exists(probe)) return name;
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (d == nullptr) return std::nullopt;
+  std::optional<std::string> found;
+  while (const dirent* e = ::readdir(d)) {
+    if (::strcasecmp(e->d_name, name.c_str()) == 0) {
+      found = e->d_name;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+}  // namespace
+
+unsigned CodePageForLocale(std::string_view locale) {
+  auto starts = [&](std::string_view p) { return locale.substr(0, p.size()) == p; };
+  if (starts("zh_CN") || starts("zh_SG")) return 936;
+  if (starts("zh_TW") || starts("zh_HK") || starts("zh_MO")) return 950;
+  return 1252;
+}
+
+std::string ResolvePathIgnoringCase(const std::string& path) {
+  if (path.empty() || Exists(path)) return path;
+  std::string resolved = path[0] == '/' ? "/" : "";
+  size_t pos = path[0] == '/' ? 1 : 0;
+  bool missing = false;
+  while (pos <= path.size()) {
+    size_t end = path.find('/', pos);
+    if (end == std::string::npos) end = path.size();
+    std::string part = path.substr(pos, end - pos);
+    if (!part.empty()) {
+      std::string dir = resolved;
+      if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+      std::optional<std::string> match;
+      if (!missing && part != "." && part != "..") match = FindEntry(dir, part);
+      if (!match) missing = true;
+      if (!resolved.empty() && resolved.back() != '/') resolved += '/';
+      resolved += match ? *match : part;
+    }
+    if (end < path.size() && end + 1 == path.size()) resolved += '/';
+    pos = end + 1;
+  }
+  return resolved;
+}
+
+PortablePlatform::PortablePlatform() = default;
+
+bool PortablePlatform::ProgramFilesFolderA(std::string* path) {
+  std::optional<std::string> v = programFiles_ ? programFiles_ : Env("PROGRAMFILES");
+  if (!v) return false;
+  *path = *v;
+  return true;
+}
+
+bool PortablePlatform::ProgramFilesFolderW(std::u16string* path) {
+  std::string narrow;
+  if (!ProgramFilesFolderA(&narrow)) return false;
+  *path = Utf8ToUtf16(narrow);
+  return true;
+}
+
+bool PortablePlatform::AppDataFolderW(std::u16string* path) {
+  std::optional<std::string> v = appData_ ? appData_ : Env("APPDATA");
+  if (!v) return false;
+  *path = Utf8ToUtf16(*v);
+  return true;
+}
+
+unsigned PortablePlatform::AnsiCodePage() {
+  if (codePage_) return *codePage_;
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    if (std::optional<std::string> v = Env(name)) return CodePageForLocale(*v);
+  }
+  return 1252;
+}
+
+int PortablePlatform::MessageBox(std::u16string_view text, std::u16string_view caption,
+                                 unsigned flags) {
+  if (sink_) return sink_(text, caption, flags);
+  std::cerr << Utf16ToUtf8(text) << '\n';
+  return kIdOk;
+}
+
+std::FILE* PortablePlatform::OpenFile(const std::string& path, const char* mode) {
+  return std::fopen(ResolvePathIgnoringCase(path).c_str(), mode);
+}
+
+std::FILE* PortablePlatform::OpenFileW(const std::u16string& path, const char* mode) {
+  return OpenFile(Utf16ToUtf8(path), mode);
+}
+
+bool PortablePlatform::ReplaceFile(const std::string& from, const std::string& to) {
+  return std::rename(ResolvePathIgnoringCase(from).c_str(),
+                     ResolvePathIgnoringCase(to).c_str()) == 0;
+}
+
+bool PortablePlatform::ReplaceFileW(const std::u16string& from, const std::u16string& to) {
+  return ReplaceFile(Utf16ToUtf8(from), Utf16ToUtf8(to));
+}
+
+bool PortablePlatform::RemoveFile(const std::string& path) {
+  return std::remove(ResolvePathIgnoringCase(path).c_str()) == 0;
+}
+
+bool PortablePlatform::RemoveFileW(const std::u16string& path) {
+  return RemoveFile(Utf16ToUtf8(path));
+}
+
+bool PortablePlatform::IsDirectoryW(const std::u16string& path) {
+  struct stat st;
+  const std::string p = ResolvePathIgnoringCase(Utf16ToUtf8(path));
+  return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PortablePlatform::CreateDirectoryW(const std::u16string& path) {
+  const std::string p = ResolvePathIgnoringCase(Utf16ToUtf8(path));
+  return ::mkdir(p.c_str(), 0777) == 0;
+}
+
+#ifndef _WIN32
+Platform* Platform::Default() {
+  static PortablePlatform platform;
+  return &platform;
+}
+#endif
+
+}  // namespace taliq

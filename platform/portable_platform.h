@@ -1,0 +1,65 @@
+// The platform layer for everything that is not Windows: folders come from
+// options or the environment, messages go to a sink chosen by the front end,
+// and file names are matched without regard to ASCII case, as Windows does.
+#ifndef TALIQ_PLATFORM_PORTABLE_PLATFORM_H_
+#define TALIQ_PLATFORM_PORTABLE_PLATFORM_H_
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace taliq {
+
+class PortablePlatform : public Platform {
+ public:
+  // Receives every message box: text, caption, flags. Returns the button.
+  using MessageSink =
+      std::function<int(std::u16string_view, std::u16string_view, unsigned)>;
+
+  PortablePlatform();
+
+  // Overrides; when unset, the environment decides (PROGRAMFILES, APPDATA,
+  // LC_ALL / LC_CTYPE / LANG for the code page).
+  void SetProgramFilesFolder(std::string path) { programFiles_ = std::move(path); }
+  void SetAppDataFolder(std::string path) { appData_ = std::move(path); }
+  void SetCodePage(unsigned codePage) { codePage_ = codePage; }
+  // Default: the message is written to stderr.
+  void SetMessageSink(MessageSink sink) { sink_ = std::move(sink); }
+
+  bool ProgramFilesFolderA(std::string* path) override;
+  bool ProgramFilesFolderW(std::u16string* path) override;
+  bool AppDataFolderW(std::u16string* path) override;
+  unsigned AnsiCodePage() override;
+  int MessageBox(std::u16string_view text, std::u16string_view caption,
+                 unsigned flags) override;
+  std::FILE* OpenFile(const std::string& path, const char* mode) override;
+  std::FILE* OpenFileW(const std::u16string& path, const char* mode) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  bool ReplaceFileW(const std::u16string& from, const std::u16string& to) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RemoveFileW(const std::u16string& path) override;
+  bool IsDirectoryW(const std::u16string& path) override;
+  bool CreateDirectoryW(const std::u16string& path) override;
+
+ private:
+  std::optional<std::string> programFiles_;
+  std::optional<std::string> appData_;
+  std::optional<unsigned> codePage_;
+  MessageSink sink_;
+};
+
+// The code page a POSIX locale name stands for: zh_CN and zh_SG give 936,
+// zh_TW, zh_HK and zh_MO give 950, anything else 1252.
+unsigned CodePageForLocale(std::string_view locale);
+
+// The existing path whose components equal those of `path` up to ASCII case,
+// preferring an exact match at each level. A component that does not exist
+// (and every one after it) is kept as given, so the result also serves for
+// creating a file.
+std::string ResolvePathIgnoringCase(const std::string& path);
+
+}  // namespace taliq
+
+#endif  // TALIQ_PLATFORM_PORTABLE_PLATFORM_H_

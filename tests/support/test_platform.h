@@ -1,0 +1,50 @@
+// The platform the tests run on: folders in a temporary tree, a chosen code
+// page, recorded message boxes, and failures injected by path.
+#ifndef TALIQ_TESTS_SUPPORT_TEST_PLATFORM_H_
+#define TALIQ_TESTS_SUPPORT_TEST_PLATFORM_H_
+
+#include <string>
+#include <vector>
+
+#include "platform/portable_platform.h"
+
+namespace taliq::test {
+
+struct RecordedMessage {
+  std::u16string text;
+  std::u16string caption;
+  unsigned flags = 0;
+};
+
+class TestPlatform : public PortablePlatform {
+ public:
+  TestPlatform();
+
+  std::vector<RecordedMessage> messages;
+
+  // Makes the folder queries fail.
+  bool failProgramFiles = false;
+  bool failAppData = false;
+  // Opens of a path that ends with one of these fail (any mode).
+  std::vector<std::string> failOpen;
+  // Opens for writing ("w", "a" or "+") of a path that ends with one of
+  // these fail; opens for reading still work.
+  std::vector<std::string> failOpenForWrite;
+  // Opens for writing of a path ending with one of these succeed, but every
+  // write fails when flushed (the stream writes to /dev/full).
+  std::vector<std::string> failWrites;
+  // ReplaceFile refuses, as some platforms do for an open target.
+  bool refuseReplace = false;
+  // Every path given to OpenFile / OpenFileW, in order.
+  std::vector<std::string> opened;
+
+  bool ProgramFilesFolderA(std::string* path) override;
+  bool ProgramFilesFolderW(std::u16string* path) override;
+  bool AppDataFolderW(std::u16string* path) override;
+  std::FILE* OpenFile(const std::string& path, const char* mode) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+};
+
+}  // namespace taliq::test
+
+#endif  // TALIQ_TESTS_SUPPORT_TEST_PLATFORM_H_

@@ -72,6 +72,12 @@ class Platform {
   // Whether the path names an existing folder.
   virtual bool IsDirectoryW(const std::u16string& path) = 0;
 
+  // Whether anything (file or folder) exists at the path. False only when
+  // the platform says nothing of that name exists; any other failure to
+  // look counts as existing, so that callers never overwrite a file they
+  // merely could not see.
+  virtual bool PathExistsW(const std::u16string& path) = 0;
+
   // Creates one folder (its parent must exist). False on failure, also when
   // something of that name already exists.
   virtual bool CreateDirectoryW(const std::u16string& path) = 0;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 
@@ -141,6 +142,13 @@ bool PortablePlatform::IsDirectoryW(const std::u16string& path) {
   struct stat st;
   const std::string p = ResolvePathIgnoringCase(Utf16ToUtf8(path));
   return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PortablePlatform::PathExistsW(const std::u16string& path) {
+  struct stat st;
+  const std::string p = ResolvePathIgnoringCase(Utf16ToUtf8(path));
+  if (::stat(p.c_str(), &st) == 0) return true;
+  return errno != ENOENT && errno != ENOTDIR;
 }
 
 bool PortablePlatform::CreateDirectoryW(const std::u16string& path) {

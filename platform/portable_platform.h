@@ -41,6 +41,7 @@ class PortablePlatform : public Platform {
   bool RemoveFile(const std::string& path) override;
   bool RemoveFileW(const std::u16string& path) override;
   bool IsDirectoryW(const std::u16string& path) override;
+  bool PathExistsW(const std::u16string& path) override;
   bool CreateDirectoryW(const std::u16string& path) override;
 
  private:

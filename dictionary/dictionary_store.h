@@ -92,8 +92,14 @@ class DictionaryStore {
   std::int32_t matchOffset() const { return matchOffset_; }
 
  private:
+  enum class LastTable { None, Characters, Phrases };
+  enum class Placement { kFound, kBadCode, kNoIndex, kOutOfRange };
+
   std::string FilePath(std::string_view fileName, bool trimAtParenthesis);
   void ReportLoadFailure(int result, const char16_t* missingMessage);
+  Placement Place(std::u16string_view code, TableKind table, std::int32_t* offset,
+                  std::uint32_t* length) const;
+  void RememberMatch(std::u16string_view code, LastTable table, std::int32_t entryOffset);
 
   Platform* const platform_;
   int charset_ = 0;
@@ -105,7 +111,13 @@ class DictionaryStore {
   std::int32_t matchOffset_ = 0;
   // The table the last lookup matched a group in, so that a write-back goes
   // to the table the list came from.
-  enum class LastTable { None, Characters, Phrases } lastTable_ = LastTable::None;
+  LastTable lastTable_ = LastTable::None;
+  // The code and dictionary of that match: a write-back checks that the
+  // group at matchOffset_ still belongs to them.
+  std::uint32_t matchCodeValue_ = 0;
+  std::uint32_t matchCodeMask_ = 0;
+  bool matchTraditional_ = false;
+  bool match2002_ = false;
 };
 
 }  // namespace taliq

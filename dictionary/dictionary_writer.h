@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace taliq {
@@ -42,7 +43,8 @@ class DictionaryWriter {
   // written.
   bool WriteFolder(const std::string& folder, std::string* error) const;
 
-  // The bytes of each file, for tests that damage or inspect them.
+  // The bytes of each file, for tests that damage or inspect them. Empty
+  // when the tables do not fit their index (see WriteFolder).
   std::vector<std::uint8_t> IndexBytes() const;
   std::vector<std::uint8_t> CharacterTableBytes() const;
   std::vector<std::uint8_t> PhraseTableBytes() const;
@@ -57,8 +59,17 @@ class DictionaryWriter {
     std::u16string code;
     std::vector<PhraseEntry> entries;
   };
+  // The four files' bytes, or false with `error` set.
+  bool Build(std::vector<std::uint8_t>* index, std::vector<std::uint8_t>* characters,
+             std::vector<std::uint8_t>* phrases, std::string* error) const;
+  CharacterGroup* CharacterGroupFor(std::u16string_view code);
+  PhraseGroup* PhraseGroupFor(std::u16string_view code);
+
   std::vector<CharacterGroup> characterGroups_;
   std::vector<PhraseGroup> phraseGroups_;
+  // Code -> position in the group vectors, so adding stays linear.
+  std::unordered_map<std::u16string, std::size_t> characterGroupIndex_;
+  std::unordered_map<std::u16string, std::size_t> phraseGroupIndex_;
   std::vector<char16_t> punctuation_;
 };
 

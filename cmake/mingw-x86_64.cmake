@@ -1,0 +1,6 @@
+# Cross build for 64-bit Windows with Debian's MinGW-w64: the build the
+# end-to-end tests run under wine64.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+set(_taliq_mingw_triple x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,215 @@
+#include "platform/win32/dialog.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/application.h"
+
+namespace taliq::win32 {
+namespace {
+
+bool IsRadioButton(HWND control) {
+  return (::SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
+}
+
+bool StartsGroup(HWND control) {
+  return (::GetWindowLongW(control, GWL_STYLE) & WS_GROUP) != 0;
+}
+
+// The radio buttons of the group that starts at firstId, in z order.
+std::vector<HWND> RadioGroup(HWND dialog, int firstId) {
+  std::vector<HWND> buttons;
+  HWND control = ::GetDlgItem(dialog, firstId);
+  bool first = true;
+  while (control != nullptr && (first || !StartsGroup(control))) {
+    if (IsRadioButton(control)) buttons.push_back(control);
+    first = false;
+    control = ::GetWindow(control, GW_HWNDNEXT);
+  }
+  return buttons;
+}
+
+std::u16string Utf16Number(int n) {
+  const std::string digits = std::to_string(n);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+void DataExchange::Fail() {
+  failed_ = true;
+  if (lastControl_ == 0) return;
+  HWND control = ::GetDlgItem(dialog_, lastControl_);
+  ::SetFocus(control);
+  if (lastIsEdit_) ::SendMessageW(control, EM_SETSEL, 0, -1);
+}
+
+std::u16string WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  const int got = ::GetWindowTextW(window, buffer.data(), length + 1);
+  return U16(buffer.c_str(), static_cast<size_t>(got > 0 ? got : 0));
+}
+
+bool SetWindowTextIfDifferent(HWND window, std::u16string_view text) {
+  if (WindowText(window) == text) return false;
+  const std::u16string copy(text);
+  ::SetWindowTextW(window, W(copy));
+  return true;
+}
+
+int RadioGroupIndex(HWND dialog, int firstId) {
+  const std::vector<HWND> buttons = RadioGroup(dialog, firstId);
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    if (::SendMessageW(buttons[i], BM_GETCHECK, 0, 0) == BST_CHECKED) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+void SetRadioGroupIndex(HWND dialog, int firstId, int index) {
+  const std::vector<HWND> buttons = RadioGroup(dialog, firstId);
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    ::SendMessageW(buttons[i], BM_SETCHECK,
+                   static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+void DdxText(DataExchange& dx, int id, std::u16string& value) {
+  if (dx.failed()) return;
+  HWND control = ::GetDlgItem(dx.dialog(), id);
+  dx.SetLastControl(id, true);
+  if (dx.saveAndValidate()) {
+    value = WindowText(control);
+  } else {
+    SetWindowTextIfDifferent(control, value);
+  }
+}
+
+void DdvMaxChars(DataExchange& dx, const std::u16string& value, int maxChars) {
+  if (dx.failed()) return;
+  if (dx.saveAndValidate() && value.size() > static_cast<size_t>(maxChars)) {
+    FrameworkMessageBox(u"Please enter no more than " +
+                            Utf16Number(maxChars) + u" characters.",
+                        MB_ICONEXCLAMATION);
+    dx.Fail();
+    return;
+  }
+  if (dx.lastControl() != 0 && dx.lastIsEdit()) {
+    ::SendMessageW(::GetDlgItem(dx.dialog(), dx.lastControl()), EM_LIMITTEXT,
+                   static_cast<WPARAM>(maxChars), 0);
+  }
+}
+
+void DdxRadio(DataExchange& dx, int firstId, int& value) {
+  if (dx.failed()) return;
+  dx.SetLastControl(firstId, false);
+  if (dx.saveAndValidate()) {
+    value = RadioGroupIndex(dx.dialog(), firstId);
+  } else {
+    SetRadioGroupIndex(dx.dialog(), firstId, value);
+  }
+}
+
+void DdxCheck(DataExchange& dx, int id, int& value) {
+  if (dx.failed()) return;
+  HWND control = ::GetDlgItem(dx.dialog(), id);
+  dx.SetLastControl(id, false);
+  if (dx.saveAndValidate()) {
+    value = static_cast<int>(::SendMessageW(control, BM_GETCHECK, 0, 0));
+  } else {
+    ::SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+  }
+}
+
+void DdxControl(DataExchange& dx, int id, Control& control) {
+  if (dx.failed()) return;
+  if (control.hwnd == nullptr) control.hwnd = ::GetDlgItem(dx.dialog(), id);
+}
+
+ModalDialog::ModalDialog(int templateId, HWND parent)
+    : templateId_(templateId), parent_(parent) {}
+
+ModalDialog::~ModalDialog() = default;
+
+INT_PTR ModalDialog::DoModal() {
+  HWND parent = parent_;
+  if (parent == nullptr) {
+    // Like the framework: a dialog without a parent is owned by the
+    // program's active window, if there is one.
+    parent = ::GetActiveWindow();
+  }
+  return ::DialogBoxParamW(::GetModuleHandleW(nullptr), ResourceId(templateId_), parent,
+                           &ModalDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+bool ModalDialog::UpdateData(bool saveAndValidate) {
+  DataExchange dx(hwnd_, saveAndValidate);
+  DoDataExchange(dx);
+  return !dx.failed();
+}
+
+void ModalDialog::EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
+
+bool ModalDialog::OnInitDialog() {
+  UpdateData(false);
+  return true;
+}
+
+void ModalDialog::OnOK() {
+  if (!UpdateData(true)) return;
+  EndDialog(IDOK);
+}
+
+void ModalDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) {
+  ModalDialog* dialog = nullptr;
+  if (message == WM_INITDIALOG) {
+    dialog = reinterpret_cast<ModalDialog*>(lParam);
+    ::SetWindowLongPtrW(window, DWLP_USER, lParam);
+    dialog->hwnd_ = window;
+  } else {
+    dialog = reinterpret_cast<ModalDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
+  }
+  // Messages that arrive before WM_INITDIALOG (WM_SETFONT) have no object.
+  if (dialog == nullptr) return FALSE;
+  return dialog->Dispatch(message, wParam, lParam);
+}
+
+INT_PTR ModalDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog() ? TRUE : FALSE;
+    case WM_COMMAND: {
+      const WORD id = LOWORD(wParam);
+      const WORD code = HIWORD(wParam);
+      if (OnCommand(id, code)) return TRUE;
+      if (code == BN_CLICKED && id == IDOK) {
+        OnOK();
+        return TRUE;
+      }
+      if (code == BN_CLICKED && id == IDCANCEL) {
+        OnCancel();
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_SYSCOMMAND:
+      return OnSysCommand(wParam, lParam) ? TRUE : FALSE;
+    case WM_PAINT:
+      return OnPaint() ? TRUE : FALSE;
+    case WM_QUERYDRAGICON:
+      // One of the messages whose dialog-procedure result is the answer.
+      return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
+    case WM_NCDESTROY:
+      hwnd_ = nullptr;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace taliq::win32

@@ -1,0 +1,119 @@
+#include "platform/win32_platform.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/win32/win32_api.h"
+
+#include <share.h>
+#include <shlobj.h>
+
+namespace taliq {
+namespace {
+
+using win32::W;
+
+// SHGetFolderPathW into a MAX_PATH buffer; false when the shell fails.
+bool ShellFolderW(int csidl, std::u16string* path) {
+  wchar_t buffer[MAX_PATH] = {};
+  if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
+    return false;
+  }
+  *path = win32::U16(buffer);
+  return true;
+}
+
+std::wstring WideMode(const char* mode) {
+  std::wstring wide;
+  for (const char* p = mode; *p != '\0'; ++p) wide.push_back(static_cast<wchar_t>(*p));
+  return wide;
+}
+
+bool NarrowPathFits(const std::string& path) {
+  if (path.size() <= kMaxNarrowPath) return true;
+  errno = ENOENT;
+  return false;
+}
+
+}  // namespace
+
+bool Win32Platform::ProgramFilesFolderA(std::string* path) {
+  // The shell writes up to MAX_PATH bytes whatever buffer it is given, so
+  // it gets a full one; a path that would not fit the 128 bytes the tools
+  // build their paths in counts as unavailable.
+  char buffer[MAX_PATH] = {};
+  if (!::SHGetSpecialFolderPathA(nullptr, buffer, CSIDL_PROGRAM_FILES, FALSE)) return false;
+  const std::size_t length = std::strlen(buffer);
+  if (length > kMaxNarrowPath) return false;
+  path->assign(buffer, length);
+  return true;
+}
+
+bool Win32Platform::ProgramFilesFolderW(std::u16string* path) {
+  return ShellFolderW(CSIDL_PROGRAM_FILES, path);
+}
+
+bool Win32Platform::AppDataFolderW(std::u16string* path) {
+  return ShellFolderW(CSIDL_APPDATA, path);
+}
+
+unsigned Win32Platform::AnsiCodePage() { return ::GetACP(); }
+
+int Win32Platform::MessageBox(std::u16string_view text, std::u16string_view caption,
+                              unsigned flags) {
+  const std::u16string t(text);
+  const std::u16string c(caption);
+  return ::MessageBoxW(nullptr, W(t), c.empty() ? nullptr : W(c), flags);
+}
+
+std::FILE* Win32Platform::OpenFile(const std::string& path, const char* mode) {
+  if (!NarrowPathFits(path)) return nullptr;
+  return ::_fsopen(path.c_str(), mode, _SH_DENYNO);
+}
+
+std::FILE* Win32Platform::OpenFileW(const std::u16string& path, const char* mode) {
+  return ::_wfsopen(W(path), WideMode(mode).c_str(), _SH_DENYNO);
+}
+
+bool Win32Platform::ReplaceFile(const std::string& from, const std::string& to) {
+  if (!NarrowPathFits(from) || !NarrowPathFits(to)) return false;
+  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool Win32Platform::ReplaceFileW(const std::u16string& from, const std::u16string& to) {
+  return ::MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool Win32Platform::RemoveFile(const std::string& path) {
+  if (!NarrowPathFits(path)) return false;
+  return ::DeleteFileA(path.c_str()) != 0;
+}
+
+bool Win32Platform::RemoveFileW(const std::u16string& path) {
+  return ::DeleteFileW(W(path)) != 0;
+}
+
+bool Win32Platform::IsDirectoryW(const std::u16string& path) {
+  WIN32_FIND_DATAW data;
+  HANDLE search = ::FindFirstFileW(W(path), &data);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(search);
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32Platform::PathExistsW(const std::u16string& path) {
+  if (::GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD error = ::GetLastError();
+  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
+bool Win32Platform::CreateDirectoryW(const std::u16string& path) {
+  return ::CreateDirectoryW(W(path), nullptr) != 0;
+}
+
+Platform* Platform::Default() {
+  static Win32Platform platform;
+  return &platform;
+}
+
+}  // namespace taliq

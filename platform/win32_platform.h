@@ -1,0 +1,35 @@
+// The platform layer of the Windows programs: the shell's special folders,
+// the ANSI code page, MessageBoxW and the C runtime's shared file streams.
+#ifndef TALIQ_PLATFORM_WIN32_PLATFORM_H_
+#define TALIQ_PLATFORM_WIN32_PLATFORM_H_
+
+#include "platform/platform.h"
+
+namespace taliq {
+
+// Longest narrow path the tools build (a 128-byte buffer with terminator).
+// A longer narrow path is treated as a file that does not exist.
+inline constexpr std::size_t kMaxNarrowPath = 127;
+
+class Win32Platform : public Platform {
+ public:
+  bool ProgramFilesFolderA(std::string* path) override;
+  bool ProgramFilesFolderW(std::u16string* path) override;
+  bool AppDataFolderW(std::u16string* path) override;
+  unsigned AnsiCodePage() override;
+  int MessageBox(std::u16string_view text, std::u16string_view caption,
+                 unsigned flags) override;
+  std::FILE* OpenFile(const std::string& path, const char* mode) override;
+  std::FILE* OpenFileW(const std::u16string& path, const char* mode) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  bool ReplaceFileW(const std::u16string& from, const std::u16string& to) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RemoveFileW(const std::u16string& path) override;
+  bool IsDirectoryW(const std::u16string& path) override;
+  bool PathExistsW(const std::u16string& path) override;
+  bool CreateDirectoryW(const std::u16string& path) override;
+};
+
+}  // namespace taliq
+
+#endif  // TALIQ_PLATFORM_WIN32_PLATFORM_H_

@@ -1,0 +1,166 @@
+// TunavoDialogModel: everything the frequency tool's main dialog decides,
+// without a window.
+//
+// The model owns the DictionaryStore and the AdjustmentList and talks to the
+// screen only through a TunavoView. The Win32 dialog forwards its messages
+// to the On... handlers below and implements the view with control
+// messages; the command-line front end drives the same handlers, so both
+// behave alike to the message.
+#ifndef TALIQ_FREQTOOL_TUNAVO_DIALOG_MODEL_H_
+#define TALIQ_FREQTOOL_TUNAVO_DIALOG_MODEL_H_
+
+#include <string>
+#include <vector>
+
+#include "dictionary/dictionary_store.h"
+#include "freqtool/adjustment_list.h"
+#include "freqtool/tunavo_view.h"
+#include "platform/platform.h"
+
+namespace taliq {
+
+// The program title: caption of every message box of the dialog.
+inline constexpr char16_t kTunavoTitle[] = u"Taliq輸入法TSF調頻程序";
+inline constexpr char16_t kNoSelectionMessage[] = u"請先選擇需要調頻字詞";
+inline constexpr char16_t kSaveSucceededMessage[] = u"成功保存調頻信息!";
+// The dialog framework's own text for a field that holds more characters
+// than its data exchange allows.
+inline constexpr char16_t kCodeTooLongMessage[] = u"Please enter no more than 6 characters.";
+
+// The input field holds at most this many characters.
+inline constexpr int kMaxCodeUnits = 6;
+// Character sets as the radio group numbers them.
+inline constexpr int kCharsetSimplified = 0;
+inline constexpr int kCharsetTraditional = 1;
+// Edition values given to the store; every value other than 1 is standard.
+inline constexpr int kEditionStandard = 0;
+inline constexpr int kEdition2002 = 1;
+
+// The About item of the system menu, and the mask WM_SYSCOMMAND ids are
+// compared under (the low four bits belong to the system).
+inline constexpr unsigned kIdmAboutBox = 0x0010;
+inline constexpr unsigned kSysCommandMask = 0xFFF0;
+
+// Message box flags beyond those of platform.h (Win32 values).
+inline constexpr unsigned kMbOkCancel = 0x00000001u;
+inline constexpr unsigned kMbAbortRetryIgnore = 0x00000002u;
+inline constexpr unsigned kMbYesNoCancel = 0x00000003u;
+inline constexpr unsigned kMbYesNo = 0x00000004u;
+inline constexpr unsigned kMbRetryCancel = 0x00000005u;
+inline constexpr unsigned kMbIconQuestion = 0x00000020u;
+inline constexpr unsigned kMbTypeMask = 0x0000000Fu;
+inline constexpr unsigned kMbIconMask = 0x000000F0u;
+
+// The flags a dialog-framework message box is shown with: a box that names
+// no icon gets the exclamation icon (OK, OK/Cancel) or the question icon
+// (Yes/No, Yes/No/Cancel).
+unsigned FrameworkMessageBoxFlags(unsigned flags);
+
+// Where the minimised dialog draws its icon: centred in the client area,
+// rounding as the dialog always has ((width - icon width + 1) / 2).
+struct IconPosition {
+  int x = 0;
+  int y = 0;
+};
+IconPosition MinimizedIconPosition(int clientWidth, int clientHeight, int iconWidth,
+                                   int iconHeight);
+
+// How a press of Save ended. The dialog shows only the success message (the
+// store shows its own on a failed punctuation write); front ends that can
+// say more use the rest.
+enum class SaveStatus {
+  Saved,               // every write succeeded; the success message was shown
+  NothingToSave,       // Save is disabled: nothing moved since the list was filled
+  FirstCopyFailed,     // nothing written, the second copy not tried
+  SecondCopyFailed,    // the first copy rewritten, the second not
+  PunctuationFailed,   // the punctuation table was not written
+};
+
+class TunavoDialogModel {
+ public:
+  // Constructs the store, which loads the simplified standard index and
+  // reports a failure through the platform. The view is not used before
+  // OnInitDialog; it must outlive the model.
+  explicit TunavoDialogModel(TunavoView* view, Platform* platform = Platform::Default());
+  TunavoDialogModel(const TunavoDialogModel&) = delete;
+  TunavoDialogModel& operator=(const TunavoDialogModel&) = delete;
+
+  // After the framework created the controls: writes them (empty field
+  // limited to 6 characters, 繁體 checked), then takes the command line,
+  // given as the arguments after the program name. The first argument's
+  // second character selects the edition ("1" = 2002); when the first
+  // argument begins with "0" or "1" it also selects the character set, the
+  // second argument without its first character becomes the code, and the
+  // list is refreshed. The edition is applied first, so that this start-up
+  // list already comes from the edition asked for.
+  void OnInitDialog(const std::vector<std::u16string>& arguments);
+
+  // EN_CHANGE of the input field: the list is refilled for the field's code.
+  void OnCodeChanged();
+  // BN_CLICKED of either character-set radio button, checked or not.
+  void OnCharsetClicked();
+  // The 單字 / 詞組 buttons: switch mode and refill, or nothing when the mode
+  // is already that one (unsaved moves are kept).
+  void OnSingleClicked();
+  void OnPhraseClicked();
+  // The 標點 button: the punctuation table is (re)loaded every time.
+  void OnPunctuationClicked();
+
+  // The four move buttons, on the list box's current selection. The result
+  // is what happened; the view has already been updated or told.
+  MoveResult OnMoveToTop();
+  MoveResult OnMoveUp();
+  MoveResult OnMoveDown();
+  MoveResult OnMoveToBottom();
+
+  // The Save button: candidate lists go to both installed copies (the
+  // second only after the first was written), a punctuation list to the
+  // first copy only.
+  SaveStatus OnSave();
+
+  // WM_SYSCOMMAND: true when the command was the About item and the About
+  // box has been shown; false when the framework's default handling must
+  // run.
+  bool OnSysCommand(unsigned commandId);
+
+  // The table file a save of the current list writes in the first or the
+  // second installed copy; empty when no list was looked up.
+  std::string SaveTargetPath(bool secondCopy);
+
+  ListMode mode() const { return adjustment_.mode(); }
+  int charset() const { return charset_; }
+  int edition() const { return edition_; }
+  const std::u16string& code() const { return code_; }
+  const AdjustmentList& adjustment() const { return adjustment_; }
+  DictionaryStore& store() { return store_; }
+
+ private:
+  enum class Source { None, Characters, Phrases, Punctuation };
+
+  void Refresh();
+  void LoadPunctuationList();
+  int RunLookup();
+  void ClearList();
+  void FillList();
+  // UpdateData(true) and UpdateData(false) of the dialog framework.
+  void ReadControls();
+  void WriteControls();
+  MoveResult Move(MoveResult (AdjustmentList::*move)(), bool toEnd);
+  int ShowMessage(std::u16string_view text, unsigned flags);
+
+  TunavoView* const view_;
+  DictionaryStore store_;
+  AdjustmentList adjustment_;
+  int edition_ = kEditionStandard;
+  std::u16string code_;
+  int charset_ = kCharsetTraditional;
+  // Which lookup filled the current list.
+  Source source_ = Source::None;
+  // Set while the model writes its controls: the notifications that writing
+  // causes are not user actions.
+  int writingControls_ = 0;
+};
+
+}  // namespace taliq
+
+#endif  // TALIQ_FREQTOOL_TUNAVO_DIALOG_MODEL_H_

@@ -1,0 +1,182 @@
+// qevoconfig-cli as a user runs it: the real program on a folder tree.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+
+namespace taliq::test {
+namespace {
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class QevoConfigCliTest : public ::testing::Test {
+ protected:
+  QevoConfigCliTest() {
+    appData_ = dir_.MakeDirs("AppData");
+    programFiles_ = dir_.MakeDirs("Program Files (x86)");
+    dir_.MakeDirs("Program Files (x86)/lurm/RozeVuv_cht");
+    dir_.MakeDirs("Program Files/lurm/RozeVuv_cht");
+  }
+
+  struct Result {
+    int exit = -1;
+    std::string out;
+    std::string err;
+  };
+
+  // Runs the program with a clean environment plus `env` (NAME=value ...).
+  Result Run(const std::vector<std::string>& args, const std::string& env = "") {
+    const std::string errFile = dir_.Join("stderr.txt");
+    std::string cmd = "env -u APPDATA -u PROGRAMFILES -u LC_ALL -u LC_CTYPE -u LANG " + env + " " +
+                      Quote(QEVOCONFIG_CLI);
+    for (const std::string& a : args) cmd += " " + Quote(a);
+    cmd += " 2>" + Quote(errFile);
+    Result r;
+    std::FILE* p = ::popen(cmd.c_str(), "r");
+    if (p == nullptr) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0) r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::vector<std::uint8_t> err = ReadBytes(errFile);
+    r.err.assign(err.begin(), err.end());
+    return r;
+  }
+
+  std::vector<std::string> Folders() const {
+    return {"--appdata", appData_, "--program-files", programFiles_};
+  }
+  std::vector<std::string> With(std::vector<std::string> tail) const {
+    std::vector<std::string> args = Folders();
+    args.insert(args.end(), tail.begin(), tail.end());
+    return args;
+  }
+  std::string PerUser() const { return appData_ + "/ZIRIZIR/rozevuv_cht.ini"; }
+  std::string Copy2() const { return programFiles_ + "/lurm/RozeVuv_cht/rozevuv_cht.ini"; }
+  std::string Copy3() const { return dir_.Join("Program Files/lurm/RozeVuv_cht/rozevuv_cht.ini"); }
+  static std::string Read(const std::string& path) {
+    const std::vector<std::uint8_t> b = ReadBytes(path);
+    return std::string(b.begin(), b.end());
+  }
+
+  TempDir dir_;
+  std::string appData_;
+  std::string programFiles_;
+};
+
+TEST_F(QevoConfigCliTest, ShowOnAFreshMachineCreatesTheDefaultsAndPrintsTheDialog) {
+  const struct {
+    const char* codePage;
+    const char* charsetLine;
+  } cases[] = {{"1252", "CHSCHT=1\t繁體\n"}, {"936", "CHSCHT=0\t簡體\n"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.codePage);
+    std::filesystem::remove_all(appData_ + "/ZIRIZIR");
+    const Result r = Run(With({"--codepage", c.codePage, "show"}));
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out, std::string("SHOWMODE=2\t豎排\nASSIO=0\t禁用\nSPEAK=0\t禁用\n") + c.charsetLine +
+                         "ORDERMODE=0\t與第四版字詞排序兼容\nZDY=0\t禁用\nZYCK=0\t禁用\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Read(PerUser()).size(), 77u);
+    EXPECT_FALSE(FileExists(Copy2()));  // showing saves nothing
+  }
+}
+
+TEST_F(QevoConfigCliTest, SetDoesWhatOkDoesToAllThreeFiles) {
+  const Result r = Run(With({"--codepage=950", "set", "SHOWMODE=1", "ZDY=1", "ORDERMODE=1"}));
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  const std::string expected =
+      "[BaseConfig]\r\nSHOWMODE=1\r\nMAMODE=3\r\nASSIO=0\r\nSPEAK=0\r\nCHSCHT=1\r\n"
+      "ORDERMODE=1\r\nZDY=1\r\nZYCK=0\r\n";
+  EXPECT_EQ(Read(PerUser()), expected);
+  EXPECT_EQ(Read(Copy2()), expected);
+  EXPECT_EQ(Read(Copy3()), expected);
+
+  const Result shown = Run(With({"show"}), "LANG=zh_TW.UTF-8");
+  EXPECT_EQ(shown.exit, 0);
+  EXPECT_EQ(shown.out,
+            "SHOWMODE=1\t橫排\nASSIO=0\t禁用\nSPEAK=0\t禁用\nCHSCHT=1\t繁體\n"
+            "ORDERMODE=1\t與第四版字詞排序兼容\nZDY=1\t啟用\nZYCK=0\t禁用\n");
+}
+
+TEST_F(QevoConfigCliTest, FoldersComeFromTheEnvironmentWithoutOptions) {
+  const Result r = Run({"set", "ZYCK=1"},
+                       "APPDATA=" + Quote(appData_) + " PROGRAMFILES=" + Quote(programFiles_));
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_NE(Read(Copy3()).find("ZYCK=1\r\n"), std::string::npos);
+}
+
+TEST_F(QevoConfigCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"bogus"},
+      {"set"},
+      {"set", "SHOWMODE=0"},
+      {"set", "SHOWMODE=22"},
+      {"set", "ZDY=2"},
+      {"set", "showmode=1"},
+      {"set", "MAMODE=3"},
+      {"set", "SHOWMODE"},
+      {"set", "ZDY=1", "ZDY=0"},
+      {"show", "extra"},
+      {"--codepage", "x", "show"},
+      {"--codepage", "show"},
+      {"--frob", "show"},
+  };
+  for (const auto& tail : cases) {
+    std::string shown;
+    for (const std::string& a : tail) shown += a + " ";
+    SCOPED_TRACE(shown);
+    const Result r = Run(With(tail));
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_NE(r.err.find("usage: qevoconfig-cli"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(appData_ + "/ZIRIZIR"));
+  }
+}
+
+TEST_F(QevoConfigCliTest, FailedSaveSaysWhichCopyAndWhy) {
+  std::filesystem::remove_all(dir_.Join("Program Files/lurm"));
+  Result r = Run(With({"set", "SPEAK=1"}));
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("native installation copy " + Copy3() + ": its folder does not exist"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(Read(Copy2()).find("SPEAK=1\r\n"), std::string::npos);
+
+  std::filesystem::remove_all(programFiles_ + "/lurm");
+  r = Run(With({"set", "SPEAK=0"}));
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("installation copy " + Copy2()), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("the per-user file was saved"), std::string::npos) << r.err;
+  EXPECT_NE(Read(PerUser()).find("SPEAK=0\r\n"), std::string::npos);
+
+  r = Run({"--appdata", appData_, "set", "SPEAK=1"});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("--program-files"), std::string::npos) << r.err;
+}
+
+TEST_F(QevoConfigCliTest, UnknownApplicationDataFolderIsReportedNotGuessed) {
+  for (const char* command : {"show", "set"}) {
+    SCOPED_TRACE(command);
+    std::vector<std::string> args = {"--program-files", programFiles_, command};
+    if (std::string(command) == "set") args.push_back("ZDY=1");
+    const Result r = Run(args);
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_NE(r.err.find("--appdata"), std::string::npos) << r.err;
+    EXPECT_FALSE(FileExists(Copy2()));
+  }
+}
+
+}  // namespace
+}  // namespace taliq::test

@@ -1,0 +1,327 @@
+#include "settings/settings_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/text.h"
+
+namespace taliq {
+namespace {
+
+constexpr std::u16string_view kSettingsFolderName = u"ZIRIZIR";
+constexpr std::u16string_view kSettingsFileName = u"rozevuv_cht.ini";
+constexpr std::u16string_view kInstallationFolder[] = {u"lurm", u"RozeVuv_cht"};
+constexpr std::u16string_view kNativeProgramFilesName = u"Program Files";
+constexpr std::u16string_view kTempSuffix = u".tmp";
+constexpr std::string_view kSectionHeader = "[BaseConfig]";
+constexpr std::string_view kLineEnd = "\r\n";
+
+bool IsSeparator(char16_t c) {
+  // Windows takes both; elsewhere "\" is an ordinary character of a name.
+  return c == kPathSeparator || (kPathSeparator == '\\' && c == '/');
+}
+
+// folder + separator + name, without doubling a separator the folder ends in.
+std::u16string Join(std::u16string folder, std::u16string_view name) {
+  if (folder.empty() || !IsSeparator(folder.back())) folder += static_cast<char16_t>(kPathSeparator);
+  folder += name;
+  return folder;
+}
+
+bool HasDriveLetter(const std::u16string& path) {
+  if (path.size() < 2 || path[1] != u':') return false;
+  const char16_t c = path[0];
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+// The folder part of a path without its last separator; the root stays
+// itself; empty when the path names no folder at all.
+std::u16string ParentFolder(const std::u16string& path) {
+  size_t end = path.size();
+  while (end > 0 && IsSeparator(path[end - 1])) --end;
+  while (end > 0 && !IsSeparator(path[end - 1])) --end;
+  if (end == 0) return {};
+  size_t cut = end;
+  while (cut > 0 && IsSeparator(path[cut - 1])) --cut;
+  if (cut == 0) return path.substr(0, 1);
+  return path.substr(0, cut);
+}
+
+std::u16string InstallationCopyPath(const std::u16string& programFiles) {
+  std::u16string path = programFiles;
+  for (std::u16string_view part : kInstallationFolder) path = Join(std::move(path), part);
+  return Join(std::move(path), kSettingsFileName);
+}
+
+// Writes all bytes and closes the stream; false when any byte, the flush or
+// the close failed. The stream is closed in every case.
+bool WriteAndClose(std::FILE* f, const std::string& bytes) {
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok = std::fflush(f) == 0 && ok;
+  ok = !std::ferror(f) && ok;
+  ok = std::fclose(f) == 0 && ok;
+  return ok;
+}
+
+std::string_view CopyName(SettingsCopy copy) {
+  switch (copy) {
+    case SettingsCopy::kPerUser:
+      return "per-user settings file";
+    case SettingsCopy::kInstallation:
+      return "installation copy";
+    case SettingsCopy::kNativeInstallation:
+      return "native installation copy";
+    case SettingsCopy::kNone:
+      break;
+  }
+  return "settings";
+}
+
+}  // namespace
+
+std::string DefaultSettingsContents(unsigned ansiCodePage) {
+  std::string s;
+  for (std::string_view line : {std::string_view(kSectionHeader), std::string_view("SHOWMODE=2"),
+                                std::string_view("MAMODE=3"), std::string_view("ASSIO=0"),
+                                std::string_view("SPEAK=0"),
+                                std::string_view(ansiCodePage == 936 ? "CHSCHT=0" : "CHSCHT=1"),
+                                std::string_view("ORDERMODE=0")}) {
+    s += line;
+    s += kLineEnd;
+  }
+  return s;
+}
+
+std::vector<SettingsEntry> ParseSettings(std::string_view bytes) {
+  std::vector<SettingsEntry> entries;
+  bool first = true;
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    size_t end = bytes.find('\n', pos);
+    const size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+    if (end == std::string_view::npos) end = bytes.size();
+    // Only the CR of a CR LF pair belongs to the line end.
+    if (end < bytes.size() && end > pos && bytes[end - 1] == '\r') --end;
+    const std::string_view line = bytes.substr(pos, end - pos);
+    pos = next;
+    if (first) {
+      first = false;
+      continue;
+    }
+    const size_t eq = line.find('=');
+    if (eq == std::string_view::npos) continue;
+    entries.push_back({std::string(line.substr(0, eq)), std::string(line.substr(eq + 1))});
+  }
+  return entries;
+}
+
+std::string SerializeSettings(const std::vector<SettingsEntry>& entries) {
+  std::string s(kSectionHeader);
+  s += kLineEnd;
+  for (const SettingsEntry& e : entries) {
+    s += e.key;
+    s += '=';
+    s += e.value;
+    s += kLineEnd;
+  }
+  return s;
+}
+
+std::u16string NativeProgramFilesFolder(const std::u16string& programFiles) {
+  if (programFiles.empty()) return {};
+  if (HasDriveLetter(programFiles)) {
+    return Join(programFiles.substr(0, 2), kNativeProgramFilesName);
+  }
+  std::u16string parent = ParentFolder(programFiles);
+  if (parent.empty()) {
+    // A root has itself as parent; a bare relative name, the current folder.
+    if (!IsSeparator(programFiles[0])) return std::u16string(kNativeProgramFilesName);
+    parent = programFiles.substr(0, 1);
+  }
+  return Join(std::move(parent), kNativeProgramFilesName);
+}
+
+std::string DescribeSettingsFailure(const SettingsFailure& failure) {
+  std::string where(CopyName(failure.copy));
+  if (!failure.path.empty()) where += " " + Utf16ToUtf8(failure.path);
+  std::string why;
+  switch (failure.reason) {
+    case SettingsFailureReason::kNone:
+      return "no failure";
+    case SettingsFailureReason::kAppDataUnknown:
+      return where + ": the application-data folder is not known";
+    case SettingsFailureReason::kProgramFilesUnknown:
+      return where + ": the Program Files folder is not known";
+    case SettingsFailureReason::kSettingsFolder:
+      return where + ": the settings folder " + Utf16ToUtf8(failure.path) +
+             " is missing and cannot be created";
+    case SettingsFailureReason::kUnreadable:
+      why = "it exists but cannot be read, so it was left untouched";
+      break;
+    case SettingsFailureReason::kReadFailed:
+      why = "reading it failed";
+      break;
+    case SettingsFailureReason::kFolderMissing:
+      why = "its folder does not exist";
+      break;
+    case SettingsFailureReason::kOpenFailed:
+      why = "it cannot be opened for writing";
+      break;
+    case SettingsFailureReason::kWriteFailed:
+      why = "writing it failed";
+      break;
+  }
+  if (failure.error != 0) why += std::string(" (") + std::strerror(failure.error) + ")";
+  return where + ": " + why;
+}
+
+SettingsFile::SettingsFile(Platform* platform)
+    : platform_(platform != nullptr ? platform : Platform::Default()) {}
+
+int SettingsFile::Fail(int status, SettingsCopy copy, SettingsFailureReason reason,
+                       std::u16string path, int error) {
+  failure_ = SettingsFailure{copy, reason, std::move(path), error};
+  return status;
+}
+
+bool SettingsFile::EnsureSettingsFolder(std::u16string* path) {
+  *path = Join(std::move(*path), kSettingsFolderName);
+  // A second copy of the tool may create the folder between the look and
+  // the creation; what counts is that it is there afterwards.
+  if (!platform_->IsDirectoryW(*path) && !platform_->CreateDirectoryW(*path) &&
+      !platform_->IsDirectoryW(*path)) {
+    return false;
+  }
+  *path = Join(std::move(*path), kSettingsFileName);
+  return true;
+}
+
+bool SettingsFile::LocatePerUserFile(std::u16string* path) {
+  path->clear();
+  if (!platform_->AppDataFolderW(path) || path->empty()) {
+    Fail(0, SettingsCopy::kPerUser, SettingsFailureReason::kAppDataUnknown, u"");
+    return false;
+  }
+  if (!EnsureSettingsFolder(path)) {
+    Fail(0, SettingsCopy::kPerUser, SettingsFailureReason::kSettingsFolder, *path);
+    return false;
+  }
+  return true;
+}
+
+int SettingsFile::LoadSettings() {
+  failure_ = SettingsFailure();
+  std::u16string path;
+  if (!LocatePerUserFile(&path)) return 0;
+
+  std::FILE* f = platform_->OpenFileW(path, "rb");
+  if (f == nullptr) {
+    // Only a file that is really absent gets the defaults; one that is
+    // there but cannot be read is left as it is.
+    if (platform_->PathExistsW(path)) {
+      return Fail(-1, SettingsCopy::kPerUser, SettingsFailureReason::kUnreadable, path);
+    }
+    if (WriteWhole(path, DefaultSettingsContents(platform_->AnsiCodePage()),
+                   SettingsCopy::kPerUser) != 1) {
+      return -1;
+    }
+    f = platform_->OpenFileW(path, "rb");
+    if (f == nullptr) {
+      return Fail(-1, SettingsCopy::kPerUser, SettingsFailureReason::kUnreadable, path);
+    }
+  }
+
+  std::string bytes;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) bytes.append(buf, n);
+  const bool readFailed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (readFailed) return Fail(-1, SettingsCopy::kPerUser, SettingsFailureReason::kReadFailed, path);
+
+  for (SettingsEntry& e : ParseSettings(bytes)) entries_.push_back(std::move(e));
+  return 1;
+}
+
+int SettingsFile::GetSetting(std::string_view key, std::string* value) const {
+  if (entries_.empty()) return -1;
+  for (const SettingsEntry& e : entries_) {
+    if (e.key == key) {
+      if (value != nullptr) *value = e.value;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int SettingsFile::SetSetting(std::string_view key, std::string_view value) {
+  for (SettingsEntry& e : entries_) {
+    if (e.key == key) {
+      e.value = std::string(value);
+      return 1;
+    }
+  }
+  entries_.push_back({std::string(key), std::string(value)});
+  return 0;
+}
+
+int SettingsFile::SaveSettings() {
+  failure_ = SettingsFailure();
+  if (entries_.empty()) return -2;
+  std::u16string path;
+  if (!LocatePerUserFile(&path)) return 0;
+  const std::string bytes = SerializeSettings(entries_);
+
+  if (WriteWhole(path, bytes, SettingsCopy::kPerUser) != 1) return -1;
+
+  // Without the Program Files folder neither installation copy can be
+  // found; saying so beats reporting a save that skipped them.
+  std::u16string programFiles;
+  if (!platform_->ProgramFilesFolderW(&programFiles) || programFiles.empty()) {
+    return Fail(-1, SettingsCopy::kInstallation, SettingsFailureReason::kProgramFilesUnknown,
+                u"");
+  }
+  if (WriteWhole(InstallationCopyPath(programFiles), bytes, SettingsCopy::kInstallation) != 1) {
+    return -1;
+  }
+  if (WriteWhole(InstallationCopyPath(NativeProgramFilesFolder(programFiles)), bytes,
+                 SettingsCopy::kNativeInstallation) != 1) {
+    return -1;
+  }
+  return 1;
+}
+
+int SettingsFile::WriteWhole(const std::u16string& path, const std::string& bytes,
+                             SettingsCopy copy) {
+  const std::u16string temp = path + std::u16string(kTempSuffix);
+  std::FILE* f = platform_->OpenFileW(temp, "wb");
+  // Where no file can be made beside it, the file itself may still be
+  // writable: rewrite it in place as the only way left.
+  if (f == nullptr) return WriteInPlace(path, bytes, copy);
+  if (!WriteAndClose(f, bytes)) {
+    platform_->RemoveFileW(temp);
+    return Fail(-1, copy, SettingsFailureReason::kWriteFailed, path);
+  }
+  if (platform_->ReplaceFileW(temp, path)) return 1;
+  const int status = WriteInPlace(path, bytes, copy);
+  platform_->RemoveFileW(temp);
+  return status;
+}
+
+int SettingsFile::WriteInPlace(const std::u16string& path, const std::string& bytes,
+                               SettingsCopy copy) {
+  errno = 0;
+  std::FILE* f = platform_->OpenFileW(path, "wb");
+  if (f == nullptr) {
+    const int error = errno;
+    if (!platform_->IsDirectoryW(ParentFolder(path))) {
+      return Fail(-1, copy, SettingsFailureReason::kFolderMissing, path);
+    }
+    return Fail(-1, copy, SettingsFailureReason::kOpenFailed, path, error);
+  }
+  if (!WriteAndClose(f, bytes)) return Fail(-1, copy, SettingsFailureReason::kWriteFailed, path);
+  return 1;
+}
+
+}  // namespace taliq

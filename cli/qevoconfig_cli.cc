@@ -40,7 +40,9 @@ constexpr std::string_view kUsage =
     "                   ORDERMODE=0|1  ZDY=0|1  ZYCK=0|1\n"
     "  --appdata DIR        the application-data folder (default: $APPDATA)\n"
     "  --program-files DIR  the Program Files folder (default: $PROGRAMFILES)\n"
-    "  --codepage N         the ANSI code page (default: the system's)\n";
+    "  --codepage N         the ANSI code page; under 936 the character set defaults\n"
+    "                       to simplified (default: the system's; elsewhere than\n"
+    "                       Windows from LC_ALL, LC_CTYPE or LANG)\n";
 
 void Print(std::FILE* out, std::string_view text) { std::fwrite(text.data(), 1, text.size(), out); }
 

@@ -7,7 +7,7 @@ packages=(
   # native build and tests
   cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   # the demo dictionary's data
-  unicode-data opencc libopencc-data
+  unicode-data opencc libopencc-data bzip2
   # the Windows programs and their tests in real windows
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth fonts-noto-cjk fonts-wqy-zenhei
 )

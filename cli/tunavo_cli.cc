@@ -12,13 +12,16 @@
 
 #include "cli/args.h"
 #include "cli/tunavo_commands.h"
+#include "cli/tunavo_save_commands.h"
 
 namespace taliq::cli {
 namespace {
 
 // Every command, in the order the usage text lists them.
 const Command* const kCommands[] = {
-    &kListCommand,
+    &kListWithPunctuationCommand,
+    &kMoveCommand,
+    &kOrderCommand,
 };
 
 constexpr OptionSpec kGlobalOptions[] = {
@@ -33,7 +36,7 @@ void WriteUsage(std::ostream& out) {
   out << "usage: " << kProgramName
       << " [--program-files DIR] [--charset chs|cht] [--edition standard|2002]\n"
       << "                  COMMAND [ARGS...]\n\n"
-      << "Lists the candidates of the input method's dictionaries.\n\n"
+      << "Lists the candidates of the input method's dictionaries and saves new orders.\n\n"
       << "Global options (before the command):\n"
       << "  --program-files DIR   the Program Files folder the input method is installed\n"
 #ifdef _WIN32

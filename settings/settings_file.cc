@@ -220,6 +220,7 @@ int SettingsFile::LoadSettings() {
     // Only a file that is really absent gets the defaults; one that is
     // there but cannot be read is left as it is.
     if (platform_->PathExistsW(path)) {
+      perUserUnread_ = true;
       return Fail(-1, SettingsCopy::kPerUser, SettingsFailureReason::kUnreadable, path);
     }
     if (WriteWhole(path, DefaultSettingsContents(platform_->AnsiCodePage()),
@@ -238,7 +239,10 @@ int SettingsFile::LoadSettings() {
   while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) bytes.append(buf, n);
   const bool readFailed = std::ferror(f) != 0;
   std::fclose(f);
-  if (readFailed) return Fail(-1, SettingsCopy::kPerUser, SettingsFailureReason::kReadFailed, path);
+  if (readFailed) {
+    perUserUnread_ = true;
+    return Fail(-1, SettingsCopy::kPerUser, SettingsFailureReason::kReadFailed, path);
+  }
 
   for (SettingsEntry& e : ParseSettings(bytes)) entries_.push_back(std::move(e));
   return 1;
@@ -271,6 +275,10 @@ int SettingsFile::SaveSettings() {
   if (entries_.empty()) return -2;
   std::u16string path;
   if (!LocatePerUserFile(&path)) return 0;
+  // The list lacks whatever that file holds; replacing it would lose it.
+  if (perUserUnread_ && platform_->PathExistsW(path)) {
+    return Fail(-1, SettingsCopy::kPerUser, SettingsFailureReason::kUnreadable, path);
+  }
   const std::string bytes = SerializeSettings(entries_);
 
   if (WriteWhole(path, bytes, SettingsCopy::kPerUser) != 1) return -1;

@@ -105,7 +105,9 @@ class SettingsFile {
   // empty; nothing written. 0: the application-data folder is not
   // obtainable or the settings folder cannot be made; nothing written.
   // -1: one file could not be written (LastFailure() says which and why);
-  // the ones before it were written, the ones after it not attempted.
+  // the ones before it were written, the ones after it not attempted; also,
+  // with nothing written, when LoadSettings found the per-user file there
+  // but could not read it, since saving would replace what it holds.
   // 1: all three written.
   int SaveSettings();
 
@@ -135,6 +137,7 @@ class SettingsFile {
   Platform* platform_;
   std::vector<SettingsEntry> entries_;
   SettingsFailure failure_;
+  bool perUserUnread_ = false;  // a load met a per-user file it could not read
 };
 
 }  // namespace taliq

@@ -259,6 +259,14 @@ TEST_F(SettingsFileTest, ExistingButUnreadableFileIsNeverReplacedByDefaults) {
   platform_.failOpen.clear();
   EXPECT_EQ(Read(PerUser()), "[BaseConfig]\r\nMINE=keep\r\n");
   EXPECT_FALSE(AnyTempFileBelow(dir_.path()));
+
+  // Nor by what a dialog sets on top of the empty list it got.
+  MakeInstallationFolders();
+  file.SetSetting("SHOWMODE", "1");
+  EXPECT_EQ(file.SaveSettings(), -1);
+  EXPECT_EQ(file.LastFailure().reason, SettingsFailureReason::kUnreadable);
+  EXPECT_EQ(Read(PerUser()), "[BaseConfig]\r\nMINE=keep\r\n");
+  EXPECT_FALSE(FileExists(Copy2()));
 }
 
 TEST_F(SettingsFileTest, DefaultFileThatCannotBeWrittenLeavesNothingBehind) {

@@ -307,7 +307,7 @@ int RunListWithPunctuation(const GlobalOptions& options, const std::vector<std::
                            Streams io) {
   const bool help = std::find(args.begin(), args.end(), "--help") != args.end() ||
                     std::find(args.begin(), args.end(), "-h") != args.end();
-  if (help && !AsksForPunctuation(args)) {
+  if (help) {
     io.out << "usage: " << kProgramName << " [GLOBAL OPTIONS] list " << kListCommand.synopsis
            << "\n       " << kProgramName << " [GLOBAL OPTIONS] list --punctuation\n\n"
            << kListCommand.description

@@ -70,18 +70,25 @@ class DictionaryStore {
                 std::uint32_t* length) const;
 
   // Number of records filled (0-300), or -1 when no index can be held.
+  // A code that is not 1-4 (characters) or 1-6 (phrases) digits gives 0, as
+  // does a damaged table: the scan ends at the block's or the file's end
+  // with the records completed so far.
   int LookupCharacters(std::u16string_view code, CandidateList& list);
   int LookupPhrases(std::u16string_view code, CandidateList& list);
 
   // Rewrites the group of the last lookup in the given copy with the first
-  // `count` records, in list order. Bytes written, or 0 when nothing was
-  // written (copy missing, refused, or a failed write).
+  // `count` records, in list order, in the table that lookup read. Bytes
+  // written, or 0 when nothing was written: copy missing, no group matched,
+  // the dictionary changed since, the bytes at matchOffset not holding
+  // exactly these entries (in any order), or a failed write.
   int WriteCandidates(const CandidateList& list, int count, bool trimAtParenthesis);
 
   // Marks read from the first copy (at most 300); sets characterCount.
   int ReadPunctuation(CandidateList& list);
-  // 1 written, 0 failed (after the "pun file not found!" message when the
-  // file could not be created).
+  // Writes the first `count` marks, then the file's marks beyond the 300th
+  // unchanged, as a new file renamed over the old one (rewritten in place
+  // where the platform refuses the rename). 1 written, 0 failed (after the
+  // "pun file not found!" message when the file could not be created).
   int WritePunctuation(const CandidateList& list, int count);
 
   int charset() const { return charset_; }

@@ -1,0 +1,161 @@
+// Lookups on a large synthetic dictionary, beside the floor for one uncached
+// lookup: open the table, read the code's block with one read, close.
+//
+//   build/<dir>/bench/dictionary_bench --benchmark_min_time=2
+//
+// The codes looked up are the last groups of their blocks, so the whole block
+// is scanned. Target: each lookup within 1.3 times its floor.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dictionary/dictionary_store.h"
+#include "dictionary/dictionary_writer.h"
+#include "platform/portable_platform.h"
+#include "tests/support/temp_dir.h"
+
+namespace taliq {
+namespace {
+
+std::u16string Digits(int value, int width) {
+  std::u16string s(static_cast<size_t>(width), u'0');
+  for (int i = width - 1; i >= 0; --i, value /= 10) {
+    s[static_cast<size_t>(i)] = static_cast<char16_t>(u'0' + value % 10);
+  }
+  return s;
+}
+
+// One installation, built once: every three-digit prefix has a phrase block
+// of about 8 KB and a character block of about 9 KB; the prefixes "123" and
+// "456" have phrase blocks of about 1.3 MB and 2.8 MB and character blocks
+// close to the 65535-byte limit.
+struct Installation {
+  test::TempDir tmp;
+  std::string programFiles;
+  std::string folder;
+
+  Installation() {
+    programFiles = tmp.Join("Program Files");
+    folder = tmp.MakeDirs("Program Files/lurm/rozevuv_cht/mb/chs");
+    DictionaryWriter w;
+    std::uint32_t seed = 1;
+    auto next = [&seed] {
+      seed = seed * 1103515245u + 12345u;
+      return (seed >> 16) & 0x7FFF;
+    };
+    auto phrase = [&next] {
+      std::u16string text(2 + next() % 4, u'\0');
+      for (char16_t& c : text) c = static_cast<char16_t>(0x4E00 + next() % 0x5000);
+      return text;
+    };
+    for (int prefix = 0; prefix < 1000; ++prefix) {
+      const std::u16string p = Digits(prefix, 3);
+      const bool big = p == u"123" || p == u"456";
+      // Six-digit codes, then (for "456") the five-digit codes after them.
+      const int perPhraseCode = p == u"456" ? 200 : big ? 100 : 30;
+      for (int i = 0; i < (big ? 1000 : 20); ++i) {
+        for (int k = 0; k < perPhraseCode; ++k) {
+          w.AddPhrase(p + Digits(i, 3), {phrase(), {static_cast<std::uint16_t>(next()), 0}});
+        }
+      }
+      if (p == u"456") {
+        for (int i = 0; i < 100; ++i) {
+          for (int k = 0; k < perPhraseCode; ++k) {
+            w.AddPhrase(p + Digits(i, 2), {phrase(), {static_cast<std::uint16_t>(next()), 0}});
+          }
+        }
+      }
+      // Ten four-digit codes, then the three-digit code.
+      const int perCharacterCode = big ? 740 : 100;
+      for (int d = 0; d <= 10; ++d) {
+        const std::u16string code = d < 10 ? p + Digits(d, 1) : p;
+        for (int k = 0; k < perCharacterCode; ++k) {
+          w.AddCharacter(code, {static_cast<char16_t>(0x4E00 + next() % 0x5000),
+                                {static_cast<std::uint16_t>(next()), 0, 1}});
+        }
+      }
+    }
+    std::string error;
+    if (!w.WriteFolder(folder, &error)) {
+      std::fprintf(stderr, "cannot build the dictionary: %s\n", error.c_str());
+      std::abort();
+    }
+  }
+};
+
+Installation& Install() {
+  static Installation installation;
+  return installation;
+}
+
+struct Target {
+  const char16_t* code;
+  TableKind table;
+};
+
+// The lookup as the dialog runs it.
+void BM_Lookup(benchmark::State& state, Target target) {
+  Installation& inst = Install();
+  PortablePlatform platform;
+  platform.SetProgramFilesFolder(inst.programFiles);
+  DictionaryStore store(&platform);
+  CandidateList list{};
+  std::int32_t offset = 0;
+  std::uint32_t length = 0;
+  store.FindBlock(target.code, target.table, &offset, &length);
+  int found = 0;
+  for (auto _ : state) {
+    found = target.table == TableKind::Characters ? store.LookupCharacters(target.code, list)
+                                                  : store.LookupPhrases(target.code, list);
+    benchmark::DoNotOptimize(list.data());
+  }
+  if (found <= 0) state.SkipWithError("the code was not found");
+  state.counters["block_bytes"] = static_cast<double>(length);
+  state.counters["candidates"] = found;
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * length);
+}
+
+// The floor: open, one read of the block into a buffer that already exists,
+// close.
+void BM_Floor(benchmark::State& state, Target target) {
+  Installation& inst = Install();
+  PortablePlatform platform;
+  platform.SetProgramFilesFolder(inst.programFiles);
+  DictionaryStore store(&platform);
+  std::int32_t offset = 0;
+  std::uint32_t length = 0;
+  store.FindBlock(target.code, target.table, &offset, &length);
+  const std::string path = inst.folder + "/" +
+      (target.table == TableKind::Characters ? kCharacterTableFileName : kPhraseTableFileName);
+  std::vector<std::uint8_t> buffer(length);
+  for (auto _ : state) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::fseek(f, offset, SEEK_SET);
+    benchmark::DoNotOptimize(std::fread(buffer.data(), 1, length, f));
+    std::fclose(f);
+  }
+  state.counters["block_bytes"] = static_cast<double>(length);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * length);
+}
+
+constexpr Target kCharacters{u"123", TableKind::Characters};
+constexpr Target kPhrases{u"123999", TableKind::Phrases};
+constexpr Target kBigPhrases{u"45699", TableKind::Phrases};
+constexpr Target kSmallPhrases{u"777019", TableKind::Phrases};
+
+BENCHMARK_CAPTURE(BM_Lookup, characters_64k, kCharacters);
+BENCHMARK_CAPTURE(BM_Floor, characters_64k, kCharacters);
+BENCHMARK_CAPTURE(BM_Lookup, phrases_1m, kPhrases);
+BENCHMARK_CAPTURE(BM_Floor, phrases_1m, kPhrases);
+BENCHMARK_CAPTURE(BM_Lookup, phrases_3m, kBigPhrases);
+BENCHMARK_CAPTURE(BM_Floor, phrases_3m, kBigPhrases);
+BENCHMARK_CAPTURE(BM_Lookup, phrases_8k, kSmallPhrases);
+BENCHMARK_CAPTURE(BM_Floor, phrases_8k, kSmallPhrases);
+
+}  // namespace
+}  // namespace taliq
+
+BENCHMARK_MAIN();

@@ -29,20 +29,7 @@ std::vector<HWND> RadioGroup(HWND dialog, int firstId) {
   return buttons;
 }
 
-std::u16string Utf16Number(int n) {
-  const std::string digits = std::to_string(n);
-  return std::u16string(digits.begin(), digits.end());
-}
-
 }  // namespace
-
-void DataExchange::Fail() {
-  failed_ = true;
-  if (lastControl_ == 0) return;
-  HWND control = ::GetDlgItem(dialog_, lastControl_);
-  ::SetFocus(control);
-  if (lastIsEdit_) ::SendMessageW(control, EM_SETSEL, 0, -1);
-}
 
 std::u16string WindowText(HWND window) {
   const int length = ::GetWindowTextLengthW(window);
@@ -76,56 +63,40 @@ void SetRadioGroupIndex(HWND dialog, int firstId, int index) {
   }
 }
 
-void DdxText(DataExchange& dx, int id, std::u16string& value) {
-  if (dx.failed()) return;
-  HWND control = ::GetDlgItem(dx.dialog(), id);
-  dx.SetLastControl(id, true);
-  if (dx.saveAndValidate()) {
-    value = WindowText(control);
-  } else {
-    SetWindowTextIfDifferent(control, value);
-  }
+int CheckState(HWND dialog, int id) {
+  return static_cast<int>(::SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0));
 }
 
-void DdvMaxChars(DataExchange& dx, const std::u16string& value, int maxChars) {
-  if (dx.failed()) return;
-  if (dx.saveAndValidate() && value.size() > static_cast<size_t>(maxChars)) {
-    FrameworkMessageBox(u"Please enter no more than " +
-                            Utf16Number(maxChars) + u" characters.",
-                        MB_ICONEXCLAMATION);
-    dx.Fail();
-    return;
-  }
-  if (dx.lastControl() != 0 && dx.lastIsEdit()) {
-    ::SendMessageW(::GetDlgItem(dx.dialog(), dx.lastControl()), EM_LIMITTEXT,
-                   static_cast<WPARAM>(maxChars), 0);
-  }
+void SetCheckState(HWND dialog, int id, int state) {
+  ::SendDlgItemMessageW(dialog, id, BM_SETCHECK, static_cast<WPARAM>(state), 0);
 }
 
-void DdxRadio(DataExchange& dx, int firstId, int& value) {
-  if (dx.failed()) return;
-  dx.SetLastControl(firstId, false);
-  if (dx.saveAndValidate()) {
-    value = RadioGroupIndex(dx.dialog(), firstId);
-  } else {
-    SetRadioGroupIndex(dx.dialog(), firstId, value);
-  }
+void AppendAboutItem(HWND window, UINT textId, UINT commandId) {
+  HMENU menu = ::GetSystemMenu(window, FALSE);
+  if (menu == nullptr) return;
+  const std::u16string text = LoadStringResource(textId);
+  if (text.empty()) return;
+  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuW(menu, MF_STRING, commandId, W(text));
 }
 
-void DdxCheck(DataExchange& dx, int id, int& value) {
-  if (dx.failed()) return;
-  HWND control = ::GetDlgItem(dx.dialog(), id);
-  dx.SetLastControl(id, false);
-  if (dx.saveAndValidate()) {
-    value = static_cast<int>(::SendMessageW(control, BM_GETCHECK, 0, 0));
-  } else {
-    ::SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
-  }
+void SetWindowIcons(HWND window, HICON icon) {
+  ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
-void DdxControl(DataExchange& dx, int id, Control& control) {
-  if (dx.failed()) return;
-  if (control.hwnd == nullptr) control.hwnd = ::GetDlgItem(dx.dialog(), id);
+SIZE ClientSize(HWND window) {
+  RECT rect = {};
+  ::GetClientRect(window, &rect);
+  return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void PaintMinimizedIcon(HWND window, HICON icon, int x, int y) {
+  PAINTSTRUCT paint;
+  HDC dc = ::BeginPaint(window, &paint);
+  ::SendMessageW(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  ::DrawIcon(dc, x, y, icon);
+  ::EndPaint(window, &paint);
 }
 
 ModalDialog::ModalDialog(int templateId, HWND parent)
@@ -144,23 +115,9 @@ INT_PTR ModalDialog::DoModal() {
                            &ModalDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
-bool ModalDialog::UpdateData(bool saveAndValidate) {
-  DataExchange dx(hwnd_, saveAndValidate);
-  DoDataExchange(dx);
-  return !dx.failed();
-}
-
 void ModalDialog::EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
 
-bool ModalDialog::OnInitDialog() {
-  UpdateData(false);
-  return true;
-}
-
-void ModalDialog::OnOK() {
-  if (!UpdateData(true)) return;
-  EndDialog(IDOK);
-}
+void ModalDialog::OnOK() { EndDialog(IDOK); }
 
 void ModalDialog::OnCancel() { EndDialog(IDCANCEL); }
 

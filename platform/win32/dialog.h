@@ -1,5 +1,5 @@
-// A modal dialog from a template, with a message map and data exchange: the
-// small part of a dialog framework the programs need.
+// A modal dialog from a template, with a message map, and helpers for the
+// controls: the small part of a dialog framework the programs need.
 //
 // The dialog procedure finds its object through the window's user data (set
 // from WM_INITDIALOG's parameter) and dispatches: commands through the
@@ -16,64 +16,34 @@
 
 namespace taliq::win32 {
 
-class ModalDialog;
+// Control helpers. The programs' window-free models do the data exchange
+// (what a control shows and what is read back); these carry it out.
 
-// One direction of an exchange between controls and members. After the
-// first failed check the remaining exchanges of the same pass are skipped,
-// as the framework's exchange stops at its first failure.
-class DataExchange {
- public:
-  DataExchange(HWND dialog, bool saveAndValidate)
-      : dialog_(dialog), saveAndValidate_(saveAndValidate) {}
-
-  HWND dialog() const { return dialog_; }
-  bool saveAndValidate() const { return saveAndValidate_; }
-  bool failed() const { return failed_; }
-  // Ends the pass; the focus goes to the control exchanged last.
-  void Fail();
-
-  // The control the last exchange worked on, for the checks that follow it.
-  void SetLastControl(int id, bool isEdit) {
-    lastControl_ = id;
-    lastIsEdit_ = isEdit;
-  }
-  int lastControl() const { return lastControl_; }
-  bool lastIsEdit() const { return lastIsEdit_; }
-
- private:
-  HWND dialog_;
-  bool saveAndValidate_;
-  bool failed_ = false;
-  int lastControl_ = 0;
-  bool lastIsEdit_ = false;
-};
-
-// Text of a control. Writing replaces the text only when it differs, so an
-// edit control sends no change notification for an unchanged text.
-void DdxText(DataExchange& dx, int id, std::u16string& value);
-// Reading: a text longer than maxChars shows the framework's message
-// ("Please enter no more than N characters.") and fails the pass.
-// Otherwise (and when writing) the edit control of the preceding DdxText is
-// limited to maxChars.
-void DdvMaxChars(DataExchange& dx, const std::u16string& value, int maxChars);
-// Radio group that starts at firstId (a control with WS_GROUP) and runs to
-// the next control with WS_GROUP; only radio buttons count. The value is the
-// index of the checked button, -1 when none is.
-void DdxRadio(DataExchange& dx, int firstId, int& value);
-// Checkbox: 0 unchecked, 1 checked, 2 indeterminate.
-void DdxCheck(DataExchange& dx, int id, int& value);
-// Binds a control object to a control of the dialog.
-struct Control {
-  HWND hwnd = nullptr;
-};
-void DdxControl(DataExchange& dx, int id, Control& control);
-
-// The helpers underneath, for code that reads or writes one control.
 std::u16string WindowText(HWND window);
-// True when the text was different and has been replaced.
+// Replaces the text only when it differs, so that an edit control sends no
+// change notification for an unchanged text. True when it was replaced.
 bool SetWindowTextIfDifferent(HWND window, std::u16string_view text);
+// A radio group starts at firstId (a control with WS_GROUP) and runs to the
+// next control with WS_GROUP; only radio buttons count, group boxes and
+// checkboxes in between do not. The index of the checked button, -1 when
+// none is; setting checks the button of that index and unchecks the others.
 int RadioGroupIndex(HWND dialog, int firstId);
 void SetRadioGroupIndex(HWND dialog, int firstId, int index);
+// A checkbox: BST_UNCHECKED (0), BST_CHECKED (1) or BST_INDETERMINATE (2).
+int CheckState(HWND dialog, int id);
+void SetCheckState(HWND dialog, int id, int state);
+
+// The system menu's About item: a separator, then the text of string
+// resource `textId` under command `commandId`. Nothing is added when the
+// window has no system menu or the string is missing or empty.
+void AppendAboutItem(HWND window, UINT textId, UINT commandId);
+// WM_SETICON with the icon, first as the big icon, then as the small one.
+void SetWindowIcons(HWND window, HICON icon);
+// The client area's width and height.
+SIZE ClientSize(HWND window);
+// The painting of a minimised dialog: erases the icon's background
+// (WM_ICONERASEBKGND) and draws the icon at x, y.
+void PaintMinimizedIcon(HWND window, HICON icon, int x, int y);
 
 class ModalDialog {
  public:
@@ -89,8 +59,6 @@ class ModalDialog {
   HWND hwnd() const { return hwnd_; }
   HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
 
-  // Runs DoDataExchange in one direction; false when a check failed.
-  bool UpdateData(bool saveAndValidate);
   void EndDialog(INT_PTR result);
 
  protected:
@@ -115,11 +83,9 @@ class ModalDialog {
     return false;
   }
 
-  virtual void DoDataExchange(DataExchange&) {}
-  // Default: writes the controls (UpdateData(false)); true lets the focus go
-  // to the first tab stop.
-  virtual bool OnInitDialog();
-  // Default: reads the controls and, when that succeeds, ends with IDOK.
+  // True lets the focus go to the first tab stop.
+  virtual bool OnInitDialog() { return true; }
+  // Default: ends with IDOK.
   virtual void OnOK();
   // Default: ends with IDCANCEL.
   virtual void OnCancel();

@@ -1,0 +1,29 @@
+// Resource ids of Tunavo.exe (shared by Tunavo.rc and the C++ sources).
+#ifndef TALIQ_FREQTOOL_WIN_RESOURCE_H_
+#define TALIQ_FREQTOOL_WIN_RESOURCE_H_
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_TUNAVO_DIALOG 102
+#define IDR_MAINFRAME 128
+#define IDM_ABOUTBOX 0x0010
+#define AFX_IDS_APP_TITLE 57344
+
+#define IDC_CANDIDATES 1000
+#define IDC_CODE 1001
+#define IDC_SIMPLIFIED 1002
+#define IDC_TRADITIONAL 1003
+#define IDC_MOVE_TOP 1004
+#define IDC_MOVE_UP 1005
+#define IDC_MOVE_DOWN 1006
+#define IDC_MOVE_BOTTOM 1007
+#define IDC_SINGLE 1008
+#define IDC_PHRASE 1009
+#define IDC_SAVE 1010
+#define IDC_PUNCTUATION 1011
+
+#ifndef IDC_STATIC
+#define IDC_STATIC -1
+#endif
+
+#endif  // TALIQ_FREQTOOL_WIN_RESOURCE_H_

@@ -1,0 +1,39 @@
+// e2e-driver.exe NAME...: runs the named scenarios (all when none is named)
+// and prints "PASS name" or "FAIL name" for each; "list" prints the names.
+// The exit code is the number of failed scenarios.
+#include <cstdio>
+#include <cstring>
+
+#include "tests/e2e/driver/e2e.h"
+
+int main(int argc, char** argv) {
+  using taliq::e2e::Scenarios;
+  if (argc == 2 && std::strcmp(argv[1], "list") == 0) {
+    for (const auto& scenario : Scenarios()) std::printf("%s\n", scenario.name);
+    return 0;
+  }
+  int failed = 0;
+  int ran = 0;
+  for (const auto& scenario : Scenarios()) {
+    bool wanted = argc == 1;
+    for (int i = 1; i < argc; ++i) wanted = wanted || std::strcmp(argv[i], scenario.name) == 0;
+    if (!wanted) continue;
+    ++ran;
+    taliq::e2e::ClearFailures();
+    std::printf("RUN  %s\n", scenario.name);
+    std::fflush(stdout);
+    try {
+      scenario.run();
+    } catch (const taliq::e2e::ScenarioAbort&) {
+    }
+    const bool passed = taliq::e2e::Failures().empty();
+    if (!passed) ++failed;
+    std::printf("%s %s\n", passed ? "PASS" : "FAIL", scenario.name);
+    std::fflush(stdout);
+  }
+  if (ran == 0) {
+    std::printf("no such scenario\n");
+    return 100;
+  }
+  return failed;
+}

@@ -1,0 +1,130 @@
+# Sourced by the end-to-end scripts: a throw-away Wine prefix with CJK fonts
+# and an X server of its own, torn down on every exit path.
+#
+#   source tests/e2e/wine-env.sh
+#   wine_env_start            # sets WINEPREFIX, DISPLAY, E2E_TMP; traps EXIT
+#   wine_run 60 prog.exe args # a Windows program, killed after 60 s
+#   wine_env_stop             # also run by the trap
+#
+# Every wait is bounded: a stuck program or server fails the run instead of
+# hanging it.
+
+WINE_LOADER=${WINE_LOADER:-/usr/lib/wine/wine64}
+WINESERVER_BIN=${WINESERVER_BIN:-/usr/lib/wine/wineserver}
+# The font the Chinese captions are drawn with (fonts-noto-cjk).
+E2E_CJK_FACE=${E2E_CJK_FACE:-Noto Sans CJK TC}
+E2E_CJK_FILE=${E2E_CJK_FILE:-NotoSansCJK-Regular.ttc}
+
+_wine_env_log() { echo "[wine-env] $*" >&2; }
+
+# Bytes of a text as the comma-separated hex of its UTF-16LE form, for
+# hex(7) (multi-string) values of a .reg file. Arguments are the strings.
+_reg_multi_sz() {
+  local s out=""
+  for s in "$@"; do
+    out+=$(printf '%s' "$s" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' ',' )
+    out+="00,00,"
+  done
+  out+="00,00"
+  out=${out#,}
+  echo "${out//,,/,}"
+}
+
+_wine_env_registry() {
+  local reg="$E2E_TMP/setup.reg" link
+  link=$(_reg_multi_sz "$E2E_CJK_FILE,$E2E_CJK_FACE")
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    printf '"新細明體"="%s"\r\n' "$E2E_CJK_FACE"
+    printf '"新細明體-ExtB"="%s"\r\n' "$E2E_CJK_FACE"
+    printf '"PMingLiU"="%s"\r\n' "$E2E_CJK_FACE"
+    printf '"PMingLiU-ExtB"="%s"\r\n' "$E2E_CJK_FACE"
+    printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+    printf '"Tahoma"=hex(7):%s\r\n' "$link"
+    printf '"MS Shell Dlg"=hex(7):%s\r\n' "$link"
+    printf '"MS Shell Dlg 2"=hex(7):%s\r\n' "$link"
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n'
+    printf '"Decorated"="N"\r\n'
+    printf '"Managed"="N"\r\n'
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n'
+    printf '"ShowCrashDialog"=dword:00000000\r\n'
+    printf '\r\n'
+  } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
+  wine_run 60 regedit /S "$(winepath_of "$reg")"
+}
+
+# The Windows path of a Unix path inside the prefix's Z: drive.
+winepath_of() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Runs a Windows program with a time limit; its exit status, or 124 when it
+# was killed.
+wine_run() {
+  local limit=$1
+  shift
+  timeout -k 5 "$limit" "$WINE_LOADER" "$@"
+}
+
+wine_env_start() {
+  E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/taliq-e2e.XXXXXX")
+  export E2E_TMP
+  export WINEPREFIX="$E2E_TMP/prefix"
+  export WINEARCH=win64
+  export WINEDEBUG=${WINEDEBUG:--all}
+  # No Mono or Gecko installer dialogs during wineboot.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export WINESERVER="$WINESERVER_BIN"
+  trap wine_env_stop EXIT
+  trap 'exit 130' INT TERM
+
+  # Xvfb picks a free display and writes its number to fd 3.
+  local fifo="$E2E_TMP/display"
+  : >"$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+    3>"$fifo" >"$E2E_TMP/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -s "$fifo" ] && break
+    if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+      _wine_env_log "Xvfb failed to start:"; cat "$E2E_TMP/xvfb.log" >&2; return 1
+    fi
+    sleep 0.1
+  done
+  [ -s "$fifo" ] || { _wine_env_log "Xvfb gave no display within 10 s"; return 1; }
+  export DISPLAY=":$(head -n1 "$fifo" | tr -d '[:space:]')"
+
+  # One server for the whole run, so that every program starts fast.
+  "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
+  if ! wine_run 300 wineboot -i >"$E2E_TMP/wineboot.log" 2>&1; then
+    _wine_env_log "wineboot failed:"; tail -n 20 "$E2E_TMP/wineboot.log" >&2; return 1
+  fi
+  _wine_env_registry || { _wine_env_log "registry setup failed"; return 1; }
+}
+
+# Sets the Program Files folder the next programs are told about.
+wine_set_program_files() {
+  wine_run 60 reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion' \
+    /v ProgramFilesDir /d "$1" /f >/dev/null 2>&1
+}
+
+# The Unix path of a folder below the prefix's C: drive.
+wine_c_drive() { printf '%s/drive_c' "$WINEPREFIX"; }
+
+wine_env_stop() {
+  local status=$?
+  trap - EXIT
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "${WINEPREFIX:-}" ]; then
+    timeout 20 "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+    timeout 20 "$WINESERVER_BIN" -w >/dev/null 2>&1 || true
+  fi
+  if [ -n "${E2E_XVFB_PID:-}" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+    wait "$E2E_XVFB_PID" 2>/dev/null || true
+    E2E_XVFB_PID=
+  fi
+  if [ -n "${E2E_TMP:-}" ] && [ -z "${E2E_KEEP:-}" ]; then
+    rm -rf "$E2E_TMP"
+  fi
+  return $status
+}

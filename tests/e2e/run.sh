@@ -59,14 +59,22 @@ target="$(wine_c_drive)/e2e"
 mkdir -p "$target"
 for p in "${programs[@]}"; do cp "$build_dir/$p" "$target/"; done
 
-if [ ${#scenarios[@]} -eq 0 ]; then
-  mapfile -t scenarios < <(wine_run 60 'C:\e2e\e2e-driver.exe' list | tr -d '\r')
-fi
-if [ ${#scenarios[@]} -eq 0 ]; then
+# Each scenario with the locale it runs under: Wine takes the ANSI code page
+# from it (here LC_ALL decides; LANG alone is not enough without the locale
+# installed).
+declare -A lang_of=()
+all=()
+while IFS=$'\t' read -r name lang; do
+  [ -n "$name" ] || continue
+  lang_of[$name]=$lang
+  all+=("$name")
+done < <(wine_run 60 'C:\e2e\e2e-driver.exe' list | tr -d '\r')
+if [ ${#all[@]} -eq 0 ]; then
   echo "the driver listed no scenarios"
   echo "0 passed, 1 failed"
   exit 1
 fi
+[ ${#scenarios[@]} -eq 0 ] && scenarios=("${all[@]}")
 
 passed=0
 failed=0
@@ -75,7 +83,9 @@ for s in "${scenarios[@]}"; do
   t0=$(date +%s)
   # Each scenario has its own time limit; the driver bounds every wait
   # inside it, this catches the driver itself hanging.
-  output=$(wine_run 180 'C:\e2e\e2e-driver.exe' "$s" 2>&1 | tr -d '\r')
+  lang="${lang_of[$s]:-en_US.UTF-8}"
+  output=$(env -u LC_CTYPE LANG="$lang" LC_ALL="$lang" timeout -k 5 180 \
+    "$WINE_LOADER" 'C:\e2e\e2e-driver.exe' "$s" 2>&1 | tr -d '\r')
   status=$?
   echo "$output" | grep -v '^$'
   if [ $status -eq 0 ] && echo "$output" | grep -qx "PASS $s"; then

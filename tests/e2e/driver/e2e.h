@@ -177,14 +177,20 @@ std::wstring AppDataFolder();
 
 // ---- Scenarios --------------------------------------------------------------
 
+// A scenario and the locale its driver is started with (run.sh sets LANG
+// and LC_ALL to it): Wine takes a process's ANSI code page from the locale
+// and hands it on to the processes it starts (zh_CN gives 936, en_US 1252).
 struct ScenarioEntry {
   const char* name;
   void (*run)();
+  const char* lang;
 };
 // Each scenario file registers its scenarios here.
 std::vector<ScenarioEntry>& Scenarios();
 struct RegisterScenario {
-  RegisterScenario(const char* name, void (*run)()) { Scenarios().push_back({name, run}); }
+  RegisterScenario(const char* name, void (*run)(), const char* lang = "en_US.UTF-8") {
+    Scenarios().push_back({name, run, lang});
+  }
 };
 
 }  // namespace taliq::e2e

@@ -1,6 +1,7 @@
 // e2e-driver.exe NAME...: runs the named scenarios (all when none is named)
-// and prints "PASS name" or "FAIL name" for each; "list" prints the names.
-// The exit code is the number of failed scenarios.
+// and prints "PASS name" or "FAIL name" for each; "list" prints each name
+// with the LANG its run needs. The exit code is the number of failed
+// scenarios.
 #include <cstdio>
 #include <cstring>
 
@@ -9,7 +10,7 @@
 int main(int argc, char** argv) {
   using taliq::e2e::Scenarios;
   if (argc == 2 && std::strcmp(argv[1], "list") == 0) {
-    for (const auto& scenario : Scenarios()) std::printf("%s\n", scenario.name);
+    for (const auto& scenario : Scenarios()) std::printf("%s\t%s\n", scenario.name, scenario.lang);
     return 0;
   }
   int failed = 0;

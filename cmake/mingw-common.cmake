@@ -15,3 +15,5 @@ set(CMAKE_CXX_FLAGS_INIT "-DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX"
 # -O2 rather than -O3: small dialog programs gain nothing from it, and GCC
 # 12's -O3 raises false -Wrestrict alarms inside std::string.
 set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of the Release build")
+# The release programs carry no symbols.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE "-s" CACHE STRING "Linker flags of the Release build")

@@ -3,9 +3,13 @@
 # and archsetup.exe (the x86_64 build) run in real windows under wine64 and
 # Xvfb, driven by e2e-driver.exe through their controls.
 #
-#   tests/e2e/run.sh                       # builds the mingw-x64 preset first
-#   tests/e2e/run.sh --build-dir DIR       # uses an existing x86_64 build
+#   tests/e2e/run.sh                       # builds both targets first (scripts/win-build.sh)
+#   tests/e2e/run.sh --build-dir DIR [--release-dir DIR]
+#                                          # uses existing x86_64 (and i686) builds
 #   tests/e2e/run.sh [options] SCENARIO... # only these (see "e2e-driver.exe list")
+#
+# The i686 release programs are not run (32-bit programs need 32-bit Wine),
+# but their resources are checked beside the x86_64 ones.
 #
 # Prints each scenario's result and a closing line "N passed, N failed";
 # exits non-zero when any scenario failed or could not run.
@@ -14,19 +18,22 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 
 build_dir=""
+release_dir=""
 scenarios=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build_dir="$2"; shift 2 ;;
-    -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+    --release-dir) release_dir="$2"; shift 2 ;;
+    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
     *) scenarios+=("$1"); shift ;;
   esac
 done
 
 if [ -z "$build_dir" ]; then
   build_dir="$root/build/mingw-x64"
-  (cd "$root" && cmake --preset mingw-x64 >/dev/null && cmake --build --preset mingw-x64 -j"$(nproc)") \
-    || { echo "the mingw-x64 build failed"; echo "0 passed, 1 failed"; exit 1; }
+  release_dir="$root/build/mingw-i686"
+  "$root/scripts/win-build.sh" \
+    || { echo "the Windows build failed"; echo "0 passed, 1 failed"; exit 1; }
 fi
 build_dir="$(cd "$build_dir" && pwd)"
 
@@ -58,6 +65,10 @@ echo "Wine prefix and Xvfb ready after $(( $(date +%s) - started )) s (display $
 target="$(wine_c_drive)/e2e"
 mkdir -p "$target"
 for p in "${programs[@]}"; do cp "$build_dir/$p" "$target/"; done
+if [ -n "$release_dir" ]; then
+  mkdir -p "$target/i686"
+  for p in "${programs[@]:0:3}"; do cp "$release_dir/$p" "$target/i686/"; done
+fi
 
 # Each scenario with the locale it runs under: Wine takes the ANSI code page
 # from it (here LC_ALL decides; LANG alone is not enough without the locale

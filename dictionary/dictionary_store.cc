@@ -19,8 +19,6 @@ namespace {
 constexpr std::uint16_t kGroupEnd = 0xFFFF;
 constexpr int kCharacterEntrySize = 8;
 constexpr std::int64_t kMaxTableOffset = std::numeric_limits<std::int32_t>::max();
-// Blocks up to this size are read without asking the file's size first.
-constexpr std::int64_t kSmallBlock = 1 << 20;
 // The punctuation list holds this many marks; later records of the file are
 // kept as they are when the list is written back.
 constexpr std::size_t kPunctuationRecordSize = 4;
@@ -95,29 +93,77 @@ struct PackedMatcher {
   }
 };
 
-// The bytes of one block as far as the file holds them (a damaged table may
-// end early), read with one call. The buffer lives only for the lookup.
-struct BlockBytes {
-  std::unique_ptr<std::uint8_t[]> data;
-  size_t size = 0;
-};
+// Reads one block front to back through a buffer of at most kChunk bytes
+// plus a small margin, so that a lookup's memory does not depend on the
+// block's length (a damaged index may claim up to 4 GB). The scans keep a
+// position in the buffer and ask for the next few bytes with Ensure, which
+// moves what is left to the front and reads on; nothing the scans look at
+// lies more than kMaxLookahead bytes ahead of their position, except where
+// they search forward and refill as they go.
+class BlockStream {
+ public:
+  // Read size: large enough that the calls cost little beside the copy out
+  // of the page cache, small enough to stay in the processor's cache while
+  // it is scanned.
+  static constexpr size_t kChunk = 128 * 1024;
+  static constexpr size_t kMaxLookahead = 256;
 
-bool ReadBlock(std::FILE* f, std::int32_t offset, std::uint32_t length, BlockBytes* block) {
-  // Nothing of a table lies past 2^31 - 1; and a length larger than the
-  // file (a damaged index) must not size the buffer, so large blocks are
-  // measured against the file first.
-  std::int64_t want = std::min<std::int64_t>(length, kMaxTableOffset - offset);
-  if (want > kSmallBlock) {
-    const std::int64_t end = FileSize(f);
-    if (end >= 0) want = std::min(want, std::max<std::int64_t>(0, end - offset));
+  // False when the block cannot be reached or no buffer can be had; an empty
+  // block is not an error.
+  bool Open(std::FILE* f, std::int32_t offset, std::uint32_t length) {
+    // Nothing of a table lies past 2^31 - 1.
+    const std::int64_t want = std::min<std::int64_t>(length, kMaxTableOffset - offset);
+    if (!SeekTo(f, offset)) return false;
+    file_ = f;
+    offset_ = offset;
+    remaining_ = std::max<std::int64_t>(want, 0);
+    capacity_ = static_cast<size_t>(std::min<std::int64_t>(remaining_, kChunk)) + kMaxLookahead;
+    buffer_.reset(new (std::nothrow) std::uint8_t[capacity_]);
+    return buffer_ != nullptr;
   }
-  if (!SeekTo(f, offset)) return false;
-  if (want <= 0) return true;
-  block->data.reset(new (std::nothrow) std::uint8_t[static_cast<size_t>(want)]);
-  if (block->data == nullptr) return false;
-  block->size = std::fread(block->data.get(), 1, static_cast<size_t>(want), f);
-  return true;
-}
+
+  // Makes at least n bytes (n <= kMaxLookahead) available from pos(),
+  // unless the block (or the file) ends first; gives the bytes available,
+  // which may be more than n.
+  size_t Ensure(size_t n) {
+    if (end_ - pos_ < n && remaining_ > 0) Refill();
+    return end_ - pos_;
+  }
+
+  const std::uint8_t* data() const { return buffer_.get(); }
+  size_t pos() const { return pos_; }
+  size_t end() const { return end_; }
+  // Moves the position within the bytes available.
+  void Set(size_t pos) { pos_ = pos; }
+  // File offset of a position in the buffer.
+  std::int32_t FileOffset(size_t pos) const {
+    return static_cast<std::int32_t>(offset_ + static_cast<std::int64_t>(pos));
+  }
+
+ private:
+  void Refill() {
+    const size_t kept = end_ - pos_;
+    std::memmove(buffer_.get(), buffer_.get() + pos_, kept);
+    offset_ += static_cast<std::int64_t>(pos_);
+    pos_ = 0;
+    end_ = kept;
+    const size_t want = static_cast<size_t>(
+        std::min<std::int64_t>(remaining_, static_cast<std::int64_t>(capacity_ - kept)));
+    const size_t got = std::fread(buffer_.get() + kept, 1, want, file_);
+    end_ += got;
+    // A short read is the file's end (a damaged table): the block ends here.
+    remaining_ = got < want ? 0 : remaining_ - static_cast<std::int64_t>(got);
+  }
+
+  std::FILE* file_ = nullptr;
+  std::unique_ptr<std::uint8_t[]> buffer_;
+  size_t capacity_ = 0;
+  size_t pos_ = 0;
+  size_t end_ = 0;
+  // File offset of buffer_[0], and bytes of the block not yet read.
+  std::int64_t offset_ = 0;
+  std::int64_t remaining_ = 0;
+};
 
 // Position of the first unit equal to `unit` at or after `pos`, stepping by
 // whole units from `pos`; `size` when there is none. Sixteen bytes at a time
@@ -179,6 +225,207 @@ size_t FindGroupEnd(const std::uint8_t* data, size_t size, size_t pos) {
 size_t FindTextEnd(const std::uint8_t* data, size_t size, size_t pos) {
   return FindUnit(data, size, pos, 0x0000);
 }
+
+// Moves the stream to the first 0x0000 (text end) or 0xFFFF (group end)
+// unit at or after its position, stepping by whole units and reading on as
+// needed; false when the block ends first.
+bool SeekUnit(BlockStream* s, std::uint16_t unit) {
+  for (;;) {
+    const size_t at = unit == kGroupEnd ? FindGroupEnd(s->data(), s->end(), s->pos())
+                                        : FindTextEnd(s->data(), s->end(), s->pos());
+    if (at < s->end()) {
+      s->Set(at);
+      return true;
+    }
+    // Keep the odd byte, if any: the next unit begins with it.
+    s->Set(s->pos() + (s->end() - s->pos()) / 2 * 2);
+    if (s->Ensure(2) < 2) return false;
+  }
+}
+
+#if defined(__SSE2__)
+// 64 units, the width of the masks below.
+constexpr size_t kWindowBytes = 128;
+
+// Bit i of *zeros (*ones) is set where unit i of the 64 units at p is 0x0000
+// (0xFFFF).
+inline void UnitMasks(const std::uint8_t* p, std::uint64_t* zeros, std::uint64_t* ones) {
+  const __m128i kZero = _mm_setzero_si128();
+  const __m128i kOnes = _mm_set1_epi16(-1);
+  std::uint64_t z = 0;
+  std::uint64_t f = 0;
+  for (int k = 0; k < 4; ++k) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32 * k));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32 * k + 16));
+    // Packing turns each 16-bit lane of all ones or all zeros into one byte.
+    const unsigned zk = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_packs_epi16(_mm_cmpeq_epi16(a, kZero), _mm_cmpeq_epi16(b, kZero))));
+    const unsigned fk = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_packs_epi16(_mm_cmpeq_epi16(a, kOnes), _mm_cmpeq_epi16(b, kOnes))));
+    z |= static_cast<std::uint64_t>(zk) << (16 * k);
+    f |= static_cast<std::uint64_t>(fk) << (16 * k);
+  }
+  *zeros = z;
+  *ones = f;
+}
+
+// Walks the entries of a phrase group from the entry start `pos`, a window
+// of 64 units at a time while whole windows lie inside data[0, size), with
+// no step from one entry to the next. Within a group every unit is text,
+// a text's terminating 0x0000 or one of the two values after it; so a
+// 0x0000 ends a text exactly when neither of the two units before it ends
+// one. Resolving that left to right over a window's mask of zeros takes one
+// round per zero that follows another within two units (in practice one or
+// two rounds); the entries start three units after each text end, and the
+// group ends at the first entry start that holds 0xFFFF.
+// Gives the position of that end marker (*found true), or, when the windows
+// run out first, an entry start at or after `pos` from which the walk goes
+// on (*found false).
+size_t SkipPhraseEntriesFast(const std::uint8_t* data, size_t size, size_t pos, bool* found) {
+  *found = false;
+  std::uint64_t starts = 1;  // entry starts in the window
+  std::uint64_t values = 0;  // values after a text end in the previous window
+  size_t last = pos;
+  for (size_t w = pos; size - w >= kWindowBytes; w += kWindowBytes) {
+    std::uint64_t zeros;
+    std::uint64_t ones;
+    UnitMasks(data + w, &zeros, &ones);
+    std::uint64_t open = zeros & ~values;  // zeros not yet placed
+    std::uint64_t ends = 0;
+    while (open != 0) {
+      // The lowest zeros of each run have no open zero before them: they
+      // end texts, and the two units after them are values.
+      const std::uint64_t sure = open & ~(open << 1) & ~(open << 2);
+      ends |= sure;
+      open &= ~(sure | (sure << 1) | (sure << 2));
+    }
+    starts |= ends << 3;
+    const std::uint64_t groupEnd = starts & ones;
+    if (groupEnd != 0) {
+      *found = true;
+      return w + 2 * static_cast<size_t>(__builtin_ctzll(groupEnd));
+    }
+    if (starts != 0) last = w + 2 * static_cast<size_t>(63 - __builtin_clzll(starts));
+    // Text ends in the last units reach into the next window.
+    values = (ends >> 63) | (ends >> 62);
+    starts = ends >> 61;
+  }
+  return last;
+}
+#endif
+
+// Walks a phrase group that is not wanted, from its first entry to its end
+// marker, entry by entry (values may hold any unit, so the marker cannot be
+// searched for); false when the block ends first.
+bool SkipPhraseGroup(BlockStream* s) {
+  for (;;) {
+#if defined(__SSE2__)
+    s->Ensure(BlockStream::kMaxLookahead);
+    bool found = false;
+    s->Set(SkipPhraseEntriesFast(s->data(), s->end(), s->pos(), &found));
+    if (found) return true;
+#endif
+    // One entry at a time where whole windows do not fit: the block's last
+    // bytes, or a text that runs on past the bytes at hand.
+    if (s->Ensure(2) < 2) return false;
+    if (DecodeFixed16(s->data() + s->pos()) == kGroupEnd) return true;
+    if (!SeekUnit(s, 0x0000) || s->Ensure(6) < 6) return false;
+    s->Set(s->pos() + 6);
+  }
+}
+
+// Records filled by a scan, and where the matched group's entries begin.
+struct ScanResult {
+  int count = 0;
+  bool matched = false;
+  std::int32_t entryOffset = 0;
+};
+
+ScanResult ScanCharacterBlock(BlockStream* s, const PackedMatcher& matcher, CandidateList& list) {
+  ScanResult r;
+  while (s->Ensure(3) >= 3) {
+    const bool match = matcher.Matches(s->data() + s->pos());
+    s->Set(s->pos() + 3);
+    if (!match) {
+      // Characters never hold 0xFFFF, so the group ends at the first one.
+      if (!SeekUnit(s, kGroupEnd)) return r;
+      s->Set(s->pos() + 2);
+      continue;
+    }
+    r.matched = true;
+    r.entryOffset = s->FileOffset(s->pos());
+    while (r.count < kCandidateListCapacity) {
+      const size_t avail = s->Ensure(kCharacterEntrySize);
+      if (avail < 2) break;
+      const std::uint8_t* p = s->data() + s->pos();
+      const std::uint16_t unit = DecodeFixed16(p);
+      if (unit == kGroupEnd || avail < kCharacterEntrySize) break;
+      CandidateRecord& rec = list[static_cast<size_t>(r.count)];
+      rec.text[0] = static_cast<char16_t>(unit);
+      rec.text[1] = 0;
+      rec.values[0] = DecodeFixed16(p + 2);
+      rec.values[1] = DecodeFixed16(p + 4);
+      rec.values[2] = DecodeFixed16(p + 6);
+      ++r.count;
+      s->Set(s->pos() + kCharacterEntrySize);
+    }
+    return r;
+  }
+  return r;
+}
+
+// The longest phrase entry a record can take: 49 units, terminator, values.
+constexpr size_t kListedEntryBytes = 2 * (kMaxCandidateText + 1) + 4;
+static_assert(kListedEntryBytes <= BlockStream::kMaxLookahead);
+
+ScanResult ScanPhraseBlock(BlockStream* s, const PackedMatcher& matcher, CandidateList& list) {
+  ScanResult r;
+  while (s->Ensure(3) >= 3) {
+    const bool match = matcher.Matches(s->data() + s->pos());
+    s->Set(s->pos() + 3);
+    if (!match) {
+      if (!SkipPhraseGroup(s)) return r;
+      s->Set(s->pos() + 2);
+      continue;
+    }
+    r.matched = true;
+    r.entryOffset = s->FileOffset(s->pos());
+    while (r.count < kCandidateListCapacity) {
+      // With these bytes at hand, any entry short enough to be listed lies
+      // wholly in the buffer (unless the block ends inside it).
+      if (s->Ensure(kListedEntryBytes) < 2) break;
+      const std::uint8_t* data = s->data();
+      const size_t start = s->pos();
+      if (DecodeFixed16(data + start) == kGroupEnd) break;
+      const size_t t = FindTextEnd(data, s->end(), start);
+      if (t < s->end() && (t - start) / 2 <= static_cast<size_t>(kMaxCandidateText)) {
+        if (s->end() - t < 6) break;  // the block ends inside the entry
+        const size_t units = (t - start) / 2;
+        CandidateRecord& rec = list[static_cast<size_t>(r.count)];
+        for (size_t k = 0; k < units; ++k) {
+          rec.text[k] = static_cast<char16_t>(DecodeFixed16(data + start + 2 * k));
+        }
+        rec.text[units] = 0;
+        rec.values[0] = DecodeFixed16(data + t + 2);
+        rec.values[1] = DecodeFixed16(data + t + 4);
+        ++r.count;
+        s->Set(t + 6);
+        continue;
+      }
+      // Texts of 50 units or more do not fit a record; they stay out of the
+      // list (and a write-back of the group is then refused, see below).
+      if (!SeekUnit(s, 0x0000) || s->Ensure(6) < 6) break;
+      s->Set(s->pos() + 6);
+    }
+    return r;
+  }
+  return r;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // The bytes one record takes in a table (the layouts of the lookups).
 void AppendEntry(const CandidateRecord& r, bool phrase, std::vector<std::uint8_t>* out) {
@@ -416,43 +663,14 @@ int DictionaryStore::LookupCharacters(std::u16string_view code, CandidateList& l
       break;
   }
   const std::string path = FilePath(kCharacterTableFileName, false);
-  std::FILE* f = path.empty() ? nullptr : platform_->OpenFile(path, "rb");
+  File f(path.empty() ? nullptr : platform_->OpenFile(path, "rb"));
   if (f == nullptr) return 0;
-  BlockBytes block;
-  const bool read = length > 0 && ReadBlock(f, offset, length, &block);
-  std::fclose(f);
-  if (!read) return 0;
-
-  const PackedMatcher matcher(code);
-  const std::uint8_t* data = block.data.get();
-  const size_t size = block.size;
-  size_t pos = 0;
-  while (size - pos >= 3) {
-    const bool match = matcher.Matches(data + pos);
-    pos += 3;
-    if (!match) {
-      // Characters never hold 0xFFFF, so the group ends at the first one.
-      pos = FindGroupEnd(data, size, pos);
-      if (pos >= size) return 0;
-      pos += 2;
-      continue;
-    }
-    RememberMatch(code, LastTable::Characters, offset + static_cast<std::int32_t>(pos));
-    while (characterCount_ < kCandidateListCapacity && size - pos >= 2) {
-      const std::uint16_t unit = DecodeFixed16(data + pos);
-      if (unit == kGroupEnd || size - pos < kCharacterEntrySize) break;
-      CandidateRecord& r = list[static_cast<size_t>(characterCount_)];
-      r.text[0] = static_cast<char16_t>(unit);
-      r.text[1] = 0;
-      r.values[0] = DecodeFixed16(data + pos + 2);
-      r.values[1] = DecodeFixed16(data + pos + 4);
-      r.values[2] = DecodeFixed16(data + pos + 6);
-      ++characterCount_;
-      pos += kCharacterEntrySize;
-    }
-    return characterCount_;
-  }
-  return 0;
+  BlockStream block;
+  if (length == 0 || !block.Open(f.get(), offset, length)) return 0;
+  const ScanResult r = ScanCharacterBlock(&block, PackedMatcher(code), list);
+  if (r.matched) RememberMatch(code, LastTable::Characters, r.entryOffset);
+  characterCount_ = r.count;
+  return characterCount_;
 }
 
 int DictionaryStore::LookupPhrases(std::u16string_view code, CandidateList& list) {
@@ -472,55 +690,14 @@ int DictionaryStore::LookupPhrases(std::u16string_view code, CandidateList& list
       break;
   }
   const std::string path = FilePath(kPhraseTableFileName, false);
-  std::FILE* f = path.empty() ? nullptr : platform_->OpenFile(path, "rb");
+  File f(path.empty() ? nullptr : platform_->OpenFile(path, "rb"));
   if (f == nullptr) return 0;
-  BlockBytes block;
-  const bool read = length > 0 && ReadBlock(f, offset, length, &block);
-  std::fclose(f);
-  if (!read) return 0;
-
-  const PackedMatcher matcher(code);
-  const std::uint8_t* data = block.data.get();
-  const size_t size = block.size;
-  size_t pos = 0;
-  while (size - pos >= 3) {
-    const bool match = matcher.Matches(data + pos);
-    pos += 3;
-    if (!match) {
-      // Phrase values may be anything, so a group is skipped entry by entry.
-      for (;;) {
-        if (size - pos < 2) return 0;
-        if (DecodeFixed16(data + pos) == kGroupEnd) break;
-        const size_t t = FindTextEnd(data, size, pos);
-        if (t >= size || size - t < 6) return 0;
-        pos = t + 6;
-      }
-      pos += 2;
-      continue;
-    }
-    RememberMatch(code, LastTable::Phrases, offset + static_cast<std::int32_t>(pos));
-    while (phraseCount_ < kCandidateListCapacity && size - pos >= 2) {
-      if (DecodeFixed16(data + pos) == kGroupEnd) break;
-      const size_t t = FindTextEnd(data, size, pos);
-      if (t >= size || size - t < 6) break;  // the entry runs past the block
-      const size_t units = (t - pos) / 2;
-      // Texts of 50 units or more do not fit a record; they stay out of the
-      // list (and a write-back of the group is then refused, see below).
-      if (units <= static_cast<size_t>(kMaxCandidateText)) {
-        CandidateRecord& r = list[static_cast<size_t>(phraseCount_)];
-        for (size_t k = 0; k < units; ++k) {
-          r.text[k] = static_cast<char16_t>(DecodeFixed16(data + pos + 2 * k));
-        }
-        r.text[units] = 0;
-        r.values[0] = DecodeFixed16(data + t + 2);
-        r.values[1] = DecodeFixed16(data + t + 4);
-        ++phraseCount_;
-      }
-      pos = t + 6;
-    }
-    return phraseCount_;
-  }
-  return 0;
+  BlockStream block;
+  if (length == 0 || !block.Open(f.get(), offset, length)) return 0;
+  const ScanResult r = ScanPhraseBlock(&block, PackedMatcher(code), list);
+  if (r.matched) RememberMatch(code, LastTable::Phrases, r.entryOffset);
+  phraseCount_ = r.count;
+  return phraseCount_;
 }
 
 int DictionaryStore::WriteCandidates(const CandidateList& list, int count,

@@ -6,6 +6,9 @@
 #   wine_run 60 prog.exe args # a Windows program, killed after 60 s
 #   wine_env_stop             # also run by the trap
 #
+# wine_exports and wine_prefix_init also serve a lasting prefix on a desktop
+# (scripts/win-open-demo.sh).
+#
 # Every wait is bounded: a stuck program or server fails the run instead of
 # hanging it.
 
@@ -30,8 +33,11 @@ _reg_multi_sz() {
   echo "${out//,,/,}"
 }
 
+# The registry of the prefix: CJK font replacements and links; with
+# "headless" also the X11 settings for an X server without a window manager
+# (Wine draws the captions and waits for no window manager's answer).
 _wine_env_registry() {
-  local reg="$E2E_TMP/setup.reg" link
+  local reg="$WINEPREFIX/taliq-setup.reg" link headless=${1:-}
   link=$(_reg_multi_sz "$E2E_CJK_FILE,$E2E_CJK_FACE")
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
@@ -44,9 +50,11 @@ _wine_env_registry() {
     printf '"Tahoma"=hex(7):%s\r\n' "$link"
     printf '"MS Shell Dlg"=hex(7):%s\r\n' "$link"
     printf '"MS Shell Dlg 2"=hex(7):%s\r\n' "$link"
-    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n'
-    printf '"Decorated"="N"\r\n'
-    printf '"Managed"="N"\r\n'
+    if [ "$headless" = headless ]; then
+      printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n'
+      printf '"Decorated"="N"\r\n'
+      printf '"Managed"="N"\r\n'
+    fi
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n'
     printf '"ShowCrashDialog"=dword:00000000\r\n'
     printf '\r\n'
@@ -65,15 +73,20 @@ wine_run() {
   timeout -k 5 "$limit" "$WINE_LOADER" "$@"
 }
 
+# The environment every Wine call of these scripts runs with.
+wine_exports() {
+  export WINEARCH=win64
+  export WINEDEBUG=${WINEDEBUG:--all}
+  # No Mono or Gecko installer dialogs, no desktop menu entries.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export WINESERVER="$WINESERVER_BIN"
+}
+
 wine_env_start() {
   E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/taliq-e2e.XXXXXX")
   export E2E_TMP
   export WINEPREFIX="$E2E_TMP/prefix"
-  export WINEARCH=win64
-  export WINEDEBUG=${WINEDEBUG:--all}
-  # No Mono or Gecko installer dialogs during wineboot.
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  export WINESERVER="$WINESERVER_BIN"
+  wine_exports
   trap wine_env_stop EXIT
   trap 'exit 130' INT TERM
 
@@ -96,10 +109,24 @@ wine_env_start() {
 
   # One server for the whole run, so that every program starts fast.
   "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
-  if ! wine_run 300 wineboot -i >"$E2E_TMP/wineboot.log" 2>&1; then
-    _wine_env_log "wineboot failed:"; tail -n 20 "$E2E_TMP/wineboot.log" >&2; return 1
+  wine_prefix_init headless
+}
+
+# Creates (wineboot) and sets up the prefix named by WINEPREFIX: CJK fonts,
+# and with "headless" the settings for Xvfb.
+wine_prefix_init() {
+  local log="$WINEPREFIX.wineboot.log"
+  mkdir -p "$WINEPREFIX"
+  if ! wine_run 300 wineboot -i >"$log" 2>&1; then
+    _wine_env_log "wineboot failed:"; tail -n 20 "$log" >&2; return 1
   fi
-  _wine_env_registry || { _wine_env_log "registry setup failed"; return 1; }
+  rm -f "$log"
+  _wine_env_registry "${1:-}" || { _wine_env_log "registry setup failed"; return 1; }
+  # The caption buttons are drawn with Marlett; Debian keeps Wine's copy
+  # where this Wine does not look.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
 }
 
 # Sets the Program Files folder the next programs are told about.

@@ -193,6 +193,9 @@ struct RegisterScenario {
   }
 };
 
+// Opens a window for a screenshot and holds it (poses.cc); the exit code.
+int RunPose(const char* name);
+
 }  // namespace taliq::e2e
 
 #endif  // TALIQ_TESTS_E2E_DRIVER_E2E_H_

@@ -1,7 +1,7 @@
 // e2e-driver.exe NAME...: runs the named scenarios (all when none is named)
 // and prints "PASS name" or "FAIL name" for each; "list" prints each name
-// with the LANG its run needs. The exit code is the number of failed
-// scenarios.
+// with the locale its run needs. The exit code is the number of failed
+// scenarios. "pose NAME" opens a window for a screenshot (poses.cc).
 #include <cstdio>
 #include <cstring>
 
@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv) {
   using taliq::e2e::Scenarios;
+  if (argc == 3 && std::strcmp(argv[1], "pose") == 0) return taliq::e2e::RunPose(argv[2]);
   if (argc == 2 && std::strcmp(argv[1], "list") == 0) {
     for (const auto& scenario : Scenarios()) std::printf("%s\t%s\n", scenario.name, scenario.lang);
     return 0;

@@ -5,7 +5,7 @@
 namespace taliq::cli {
 
 CliPlatform::CliPlatform(Platform* base, std::optional<std::string> programFiles)
-    : base_(base), programFiles_(std::move(programFiles)) {}
+    : PlatformWrapper(base), programFiles_(std::move(programFiles)) {}
 
 void CliPlatform::WriteMessages(std::ostream& err) {
   for (const std::u16string& m : messages_) err << Utf16ToUtf8(m) << '\n';
@@ -13,13 +13,13 @@ void CliPlatform::WriteMessages(std::ostream& err) {
 }
 
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
-  if (!programFiles_) return base_->ProgramFilesFolderA(path);
+  if (!programFiles_) return base()->ProgramFilesFolderA(path);
   *path = *programFiles_;
   return true;
 }
 
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
-  if (!programFiles_) return base_->ProgramFilesFolderW(path);
+  if (!programFiles_) return base()->ProgramFilesFolderW(path);
   // The option arrives as the narrow command line. That is UTF-8 everywhere
   // but Windows, where only ASCII folders convert faithfully this way; the
   // dictionary commands use the narrow form only.

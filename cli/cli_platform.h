@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/platform_wrapper.h"
 
 namespace taliq::cli {
 
-class CliPlatform : public Platform {
+class CliPlatform : public PlatformWrapper {
  public:
   // `programFiles`, when given, replaces the platform's answer (narrow text
   // as the command line delivers it).
@@ -31,31 +31,7 @@ class CliPlatform : public Platform {
   int MessageBox(std::u16string_view text, std::u16string_view caption,
                  unsigned flags) override;
 
-  // The rest is the base platform's.
-  bool AppDataFolderW(std::u16string* path) override { return base_->AppDataFolderW(path); }
-  unsigned AnsiCodePage() override { return base_->AnsiCodePage(); }
-  std::FILE* OpenFile(const std::string& path, const char* mode) override {
-    return base_->OpenFile(path, mode);
-  }
-  std::FILE* OpenFileW(const std::u16string& path, const char* mode) override {
-    return base_->OpenFileW(path, mode);
-  }
-  bool ReplaceFile(const std::string& from, const std::string& to) override {
-    return base_->ReplaceFile(from, to);
-  }
-  bool ReplaceFileW(const std::u16string& from, const std::u16string& to) override {
-    return base_->ReplaceFileW(from, to);
-  }
-  bool RemoveFile(const std::string& path) override { return base_->RemoveFile(path); }
-  bool RemoveFileW(const std::u16string& path) override { return base_->RemoveFileW(path); }
-  bool IsDirectoryW(const std::u16string& path) override { return base_->IsDirectoryW(path); }
-  bool PathExistsW(const std::u16string& path) override { return base_->PathExistsW(path); }
-  bool CreateDirectoryW(const std::u16string& path) override {
-    return base_->CreateDirectoryW(path);
-  }
-
  private:
-  Platform* const base_;
   const std::optional<std::string> programFiles_;
   std::vector<std::u16string> messages_;
 };

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/platform_wrapper.h"
 #include "platform/text.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
@@ -53,55 +53,30 @@ int UsageError(std::string_view problem) {
 }
 
 // The build's platform with the folders and the code page the options name.
-class OptionsPlatform : public Platform {
+class OptionsPlatform : public PlatformWrapper {
  public:
-  explicit OptionsPlatform(Platform* base) : base_(base) {}
+  explicit OptionsPlatform(Platform* base) : PlatformWrapper(base) {}
 
   std::optional<std::u16string> appData;
   std::optional<std::u16string> programFiles;
   std::optional<unsigned> codePage;
 
   bool ProgramFilesFolderA(std::string* path) override {
-    if (!programFiles) return base_->ProgramFilesFolderA(path);
+    if (!programFiles) return base()->ProgramFilesFolderA(path);
     *path = Utf16ToUtf8(*programFiles);
     return true;
   }
   bool ProgramFilesFolderW(std::u16string* path) override {
-    if (!programFiles) return base_->ProgramFilesFolderW(path);
+    if (!programFiles) return base()->ProgramFilesFolderW(path);
     *path = *programFiles;
     return true;
   }
   bool AppDataFolderW(std::u16string* path) override {
-    if (!appData) return base_->AppDataFolderW(path);
+    if (!appData) return base()->AppDataFolderW(path);
     *path = *appData;
     return true;
   }
-  unsigned AnsiCodePage() override { return codePage ? *codePage : base_->AnsiCodePage(); }
-  int MessageBox(std::u16string_view text, std::u16string_view caption, unsigned flags) override {
-    return base_->MessageBox(text, caption, flags);
-  }
-  std::FILE* OpenFile(const std::string& path, const char* mode) override {
-    return base_->OpenFile(path, mode);
-  }
-  std::FILE* OpenFileW(const std::u16string& path, const char* mode) override {
-    return base_->OpenFileW(path, mode);
-  }
-  bool ReplaceFile(const std::string& from, const std::string& to) override {
-    return base_->ReplaceFile(from, to);
-  }
-  bool ReplaceFileW(const std::u16string& from, const std::u16string& to) override {
-    return base_->ReplaceFileW(from, to);
-  }
-  bool RemoveFile(const std::string& path) override { return base_->RemoveFile(path); }
-  bool RemoveFileW(const std::u16string& path) override { return base_->RemoveFileW(path); }
-  bool IsDirectoryW(const std::u16string& path) override { return base_->IsDirectoryW(path); }
-  bool PathExistsW(const std::u16string& path) override { return base_->PathExistsW(path); }
-  bool CreateDirectoryW(const std::u16string& path) override {
-    return base_->CreateDirectoryW(path);
-  }
-
- private:
-  Platform* base_;
+  unsigned AnsiCodePage() override { return codePage ? *codePage : base()->AnsiCodePage(); }
 };
 
 // The dialog's controls as plain values: the choices and the captions the

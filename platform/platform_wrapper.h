@@ -1,0 +1,53 @@
+// A Platform that hands every call to another one, so that a front end can
+// change a few answers (a folder from an option, messages collected for
+// later) and keep the rest of the build's platform.
+#ifndef TALIQ_PLATFORM_PLATFORM_WRAPPER_H_
+#define TALIQ_PLATFORM_PLATFORM_WRAPPER_H_
+
+#include "platform/platform.h"
+
+namespace taliq {
+
+class PlatformWrapper : public Platform {
+ public:
+  explicit PlatformWrapper(Platform* base) : base_(base) {}
+
+  Platform* base() const { return base_; }
+
+  bool ProgramFilesFolderA(std::string* path) override { return base_->ProgramFilesFolderA(path); }
+  bool ProgramFilesFolderW(std::u16string* path) override {
+    return base_->ProgramFilesFolderW(path);
+  }
+  bool AppDataFolderW(std::u16string* path) override { return base_->AppDataFolderW(path); }
+  unsigned AnsiCodePage() override { return base_->AnsiCodePage(); }
+  int MessageBox(std::u16string_view text, std::u16string_view caption,
+                 unsigned flags) override {
+    return base_->MessageBox(text, caption, flags);
+  }
+  std::FILE* OpenFile(const std::string& path, const char* mode) override {
+    return base_->OpenFile(path, mode);
+  }
+  std::FILE* OpenFileW(const std::u16string& path, const char* mode) override {
+    return base_->OpenFileW(path, mode);
+  }
+  bool ReplaceFile(const std::string& from, const std::string& to) override {
+    return base_->ReplaceFile(from, to);
+  }
+  bool ReplaceFileW(const std::u16string& from, const std::u16string& to) override {
+    return base_->ReplaceFileW(from, to);
+  }
+  bool RemoveFile(const std::string& path) override { return base_->RemoveFile(path); }
+  bool RemoveFileW(const std::u16string& path) override { return base_->RemoveFileW(path); }
+  bool IsDirectoryW(const std::u16string& path) override { return base_->IsDirectoryW(path); }
+  bool PathExistsW(const std::u16string& path) override { return base_->PathExistsW(path); }
+  bool CreateDirectoryW(const std::u16string& path) override {
+    return base_->CreateDirectoryW(path);
+  }
+
+ private:
+  Platform* const base_;
+};
+
+}  // namespace taliq
+
+#endif  // TALIQ_PLATFORM_PLATFORM_WRAPPER_H_

@@ -18,3 +18,9 @@ echo "== sanitizers"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j"$jobs"
 ctest --preset sanitize -j"$jobs"
+
+echo "== Windows programs: both MinGW-w64 targets"
+scripts/win-build.sh --jobs "$jobs"
+
+echo "== Windows programs in real windows (wine64, Xvfb)"
+tests/e2e/run.sh --build-dir build/mingw-x64

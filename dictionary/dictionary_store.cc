@@ -251,17 +251,17 @@ constexpr size_t kWindowBytes = 128;
 // (0xFFFF).
 inline void UnitMasks(const std::uint8_t* p, std::uint64_t* zeros, std::uint64_t* ones) {
   const __m128i kZero = _mm_setzero_si128();
-  const __m128i kOnes = _mm_set1_epi16(-1);
+  const __m128i kOnes = _mm_set1_epi8(-1);
   std::uint64_t z = 0;
   std::uint64_t f = 0;
   for (int k = 0; k < 4; ++k) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32 * k));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32 * k + 16));
-    // Packing turns each 16-bit lane of all ones or all zeros into one byte.
-    const unsigned zk = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_packs_epi16(_mm_cmpeq_epi16(a, kZero), _mm_cmpeq_epi16(b, kZero))));
-    const unsigned fk = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_packs_epi16(_mm_cmpeq_epi16(a, kOnes), _mm_cmpeq_epi16(b, kOnes))));
+    // Signed saturation packs each unit into one byte that is 0x00 only for
+    // 0x0000 and 0xFF only for 0xFFFF (-1).
+    const __m128i packed = _mm_packs_epi16(a, b);
+    const unsigned zk = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(packed, kZero)));
+    const unsigned fk = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(packed, kOnes)));
     z |= static_cast<std::uint64_t>(zk) << (16 * k);
     f |= static_cast<std::uint64_t>(fk) << (16 * k);
   }
@@ -285,7 +285,8 @@ size_t SkipPhraseEntriesFast(const std::uint8_t* data, size_t size, size_t pos, 
   *found = false;
   std::uint64_t starts = 1;  // entry starts in the window
   std::uint64_t values = 0;  // values after a text end in the previous window
-  size_t last = pos;
+  std::uint64_t lastStarts = 1;
+  size_t lastWindow = pos;
   for (size_t w = pos; size - w >= kWindowBytes; w += kWindowBytes) {
     std::uint64_t zeros;
     std::uint64_t ones;
@@ -305,12 +306,15 @@ size_t SkipPhraseEntriesFast(const std::uint8_t* data, size_t size, size_t pos, 
       *found = true;
       return w + 2 * static_cast<size_t>(__builtin_ctzll(groupEnd));
     }
-    if (starts != 0) last = w + 2 * static_cast<size_t>(63 - __builtin_clzll(starts));
+    if (starts != 0) {
+      lastStarts = starts;
+      lastWindow = w;
+    }
     // Text ends in the last units reach into the next window.
     values = (ends >> 63) | (ends >> 62);
     starts = ends >> 61;
   }
-  return last;
+  return lastWindow + 2 * static_cast<size_t>(63 - __builtin_clzll(lastStarts));
 }
 #endif
 

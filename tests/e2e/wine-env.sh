@@ -91,21 +91,21 @@ wine_env_start() {
   trap 'exit 130' INT TERM
 
   # Xvfb picks a free display and writes its number to fd 3.
-  local fifo="$E2E_TMP/display"
-  : >"$fifo"
+  local display_file="$E2E_TMP/display"
+  : >"$display_file"
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
-    3>"$fifo" >"$E2E_TMP/xvfb.log" 2>&1 &
+    3>"$display_file" >"$E2E_TMP/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   local i
   for i in $(seq 1 100); do
-    [ -s "$fifo" ] && break
+    [ -s "$display_file" ] && break
     if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
       _wine_env_log "Xvfb failed to start:"; cat "$E2E_TMP/xvfb.log" >&2; return 1
     fi
     sleep 0.1
   done
-  [ -s "$fifo" ] || { _wine_env_log "Xvfb gave no display within 10 s"; return 1; }
-  export DISPLAY=":$(head -n1 "$fifo" | tr -d '[:space:]')"
+  [ -s "$display_file" ] || { _wine_env_log "Xvfb gave no display within 10 s"; return 1; }
+  export DISPLAY=":$(head -n1 "$display_file" | tr -d '[:space:]')"
 
   # One server for the whole run, so that every program starts fast.
   "$WINESERVER_BIN" -p >/dev/null 2>&1 || true

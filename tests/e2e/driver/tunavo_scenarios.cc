@@ -366,6 +366,33 @@ void AboutBox() {
   t.Close();
 }
 
+// The punctuation list (the hidden 標點 button, which nothing shows but
+// which works): a move and a save rewrite the first copy's table only.
+void Punctuation() {
+  Install(kProgramFilesX86);
+  const std::wstring first = DictionaryFolder(kProgramFilesX86, 1, 0) + L"Pround.dat";
+  const std::wstring second = DictionaryFolder(kProgramFiles, 1, 0) + L"Pround.dat";
+  const std::vector<std::uint8_t> before = ReadFileBytes(second);
+  FixtureDictionary reordered = kCht;
+  reordered.punctuation = u"。，、";
+  Tunavo t;
+  ClickQuietly(t.program.pid(), t.dialog, kPunctuation);
+  ExpectLines(t, {u"，", u"。", u"、"}, "標點");
+  t.Type(u"12");
+  ExpectLines(t, {u"，", u"。", u"、"}, "typing in the punctuation mode");
+  SelectLine(t.list, 1);
+  ClickQuietly(t.program.pid(), t.dialog, kUp);
+  ExpectLines(t, {u"。", u"，", u"、"}, "after 上調");
+  const std::optional<MessageBoxSeen> box = ClickExpectingMessage(t.program.pid(), t.dialog, kSave);
+  Expect(box.has_value() && box->text == kSaved,
+         "saving the punctuation showed " + (box.has_value() ? Show(box->text) : std::string("nothing")));
+  ExpectBytes(first, reordered.Writer().PunctuationBytes(), "the first copy's punctuation table");
+  ExpectBytes(second, before, "the second copy's punctuation table");
+  ClickQuietly(t.program.pid(), t.dialog, kSingle);
+  ExpectLines(t, kCht.CharactersOf(u"12"), "單字 after the punctuation list");
+  t.Close();
+}
+
 const RegisterScenario kRegistered[] = {
     {"tunavo-complete-adjustment", &CompleteAdjustment},
     {"tunavo-single-copy", &SingleCopy},
@@ -375,6 +402,7 @@ const RegisterScenario kRegistered[] = {
     {"tunavo-command-line", &CommandLine},
     {"tunavo-keys", &Keys},
     {"tunavo-about-box", &AboutBox},
+    {"tunavo-punctuation", &Punctuation},
 };
 
 }  // namespace

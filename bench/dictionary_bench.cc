@@ -2,10 +2,19 @@
 // lookup: open the table, read the code's block with one read, close.
 //
 //   build/<dir>/bench/dictionary_bench --benchmark_min_time=2
+//       --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   (one command line)
 //
+// Each is measured twice: with the table in the page cache (warm), and with
+// the table's pages dropped from the cache before every iteration (cold), so
+// that its bytes come from the disk. The cold figures are wall-clock times.
 // The codes looked up are the last groups of their blocks, so the whole block
 // is scanned. Target: each lookup within 1.3 times its floor.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -94,7 +103,60 @@ Installation& Install() {
 struct Target {
   const char16_t* code;
   TableKind table;
+  bool cold;
 };
+
+std::string TablePath(const Installation& inst, TableKind table) {
+  return inst.folder + "/" +
+         (table == TableKind::Characters ? kCharacterTableFileName : kPhraseTableFileName);
+}
+
+// Writes the file's pages back and drops them from the page cache.
+bool Evict(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0 && ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0;
+  ::close(fd);
+  return ok;
+}
+
+// Pages of the file in the page cache, or -1 when that cannot be told.
+long ResidentPages(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return -1;
+  struct stat st;
+  long resident = -1;
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+    const size_t size = static_cast<size_t>(st.st_size);
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    if (map != MAP_FAILED) {
+      const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+      std::vector<unsigned char> pages((size + page - 1) / page);
+      if (::mincore(map, size, pages.data()) == 0) {
+        resident = 0;
+        for (unsigned char p : pages) resident += p & 1;
+      }
+      ::munmap(map, size);
+    }
+  }
+  ::close(fd);
+  return resident;
+}
+
+// A cold run is only worth reporting if dropping the pages works here.
+bool CanRunCold(benchmark::State& state, const std::string& path) {
+  if (Evict(path) && ResidentPages(path) == 0) return true;
+  state.SkipWithError("the table's pages cannot be dropped from the page cache here");
+  return false;
+}
+
+// Untimed: before a cold iteration, the table leaves the page cache.
+void PrepareIteration(benchmark::State& state, const Target& target, const std::string& path) {
+  if (!target.cold) return;
+  state.PauseTiming();
+  Evict(path);
+  state.ResumeTiming();
+}
 
 // The lookup as the dialog runs it.
 void BM_Lookup(benchmark::State& state, Target target) {
@@ -106,8 +168,11 @@ void BM_Lookup(benchmark::State& state, Target target) {
   std::int32_t offset = 0;
   std::uint32_t length = 0;
   store.FindBlock(target.code, target.table, &offset, &length);
+  const std::string path = TablePath(inst, target.table);
+  if (target.cold && !CanRunCold(state, path)) return;
   int found = 0;
   for (auto _ : state) {
+    PrepareIteration(state, target, path);
     found = target.table == TableKind::Characters ? store.LookupCharacters(target.code, list)
                                                   : store.LookupPhrases(target.code, list);
     benchmark::DoNotOptimize(list.data());
@@ -128,10 +193,11 @@ void BM_Floor(benchmark::State& state, Target target) {
   std::int32_t offset = 0;
   std::uint32_t length = 0;
   store.FindBlock(target.code, target.table, &offset, &length);
-  const std::string path = inst.folder + "/" +
-      (target.table == TableKind::Characters ? kCharacterTableFileName : kPhraseTableFileName);
+  const std::string path = TablePath(inst, target.table);
+  if (target.cold && !CanRunCold(state, path)) return;
   std::vector<std::uint8_t> buffer(length);
   for (auto _ : state) {
+    PrepareIteration(state, target, path);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     std::fseek(f, offset, SEEK_SET);
     benchmark::DoNotOptimize(std::fread(buffer.data(), 1, length, f));
@@ -141,10 +207,15 @@ void BM_Floor(benchmark::State& state, Target target) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * length);
 }
 
-constexpr Target kCharacters{u"123", TableKind::Characters};
-constexpr Target kPhrases{u"123999", TableKind::Phrases};
-constexpr Target kBigPhrases{u"45699", TableKind::Phrases};
-constexpr Target kSmallPhrases{u"777019", TableKind::Phrases};
+constexpr Target kCharacters{u"123", TableKind::Characters, false};
+constexpr Target kPhrases{u"123999", TableKind::Phrases, false};
+constexpr Target kBigPhrases{u"45699", TableKind::Phrases, false};
+constexpr Target kSmallPhrases{u"777019", TableKind::Phrases, false};
+
+constexpr Target Cold(Target t) {
+  t.cold = true;
+  return t;
+}
 
 BENCHMARK_CAPTURE(BM_Lookup, characters_64k, kCharacters);
 BENCHMARK_CAPTURE(BM_Floor, characters_64k, kCharacters);
@@ -154,6 +225,16 @@ BENCHMARK_CAPTURE(BM_Lookup, phrases_3m, kBigPhrases);
 BENCHMARK_CAPTURE(BM_Floor, phrases_3m, kBigPhrases);
 BENCHMARK_CAPTURE(BM_Lookup, phrases_8k, kSmallPhrases);
 BENCHMARK_CAPTURE(BM_Floor, phrases_8k, kSmallPhrases);
+
+// Cold: wall-clock time, since the reads wait for the disk.
+BENCHMARK_CAPTURE(BM_Lookup, characters_64k_cold, Cold(kCharacters))->UseRealTime();
+BENCHMARK_CAPTURE(BM_Floor, characters_64k_cold, Cold(kCharacters))->UseRealTime();
+BENCHMARK_CAPTURE(BM_Lookup, phrases_1m_cold, Cold(kPhrases))->UseRealTime();
+BENCHMARK_CAPTURE(BM_Floor, phrases_1m_cold, Cold(kPhrases))->UseRealTime();
+BENCHMARK_CAPTURE(BM_Lookup, phrases_3m_cold, Cold(kBigPhrases))->UseRealTime();
+BENCHMARK_CAPTURE(BM_Floor, phrases_3m_cold, Cold(kBigPhrases))->UseRealTime();
+BENCHMARK_CAPTURE(BM_Lookup, phrases_8k_cold, Cold(kSmallPhrases))->UseRealTime();
+BENCHMARK_CAPTURE(BM_Floor, phrases_8k_cold, Cold(kSmallPhrases))->UseRealTime();
 
 }  // namespace
 }  // namespace taliq

@@ -23,4 +23,4 @@ echo "== Windows programs: both MinGW-w64 targets"
 scripts/win-build.sh --jobs "$jobs"
 
 echo "== Windows programs in real windows (wine64, Xvfb)"
-tests/e2e/run.sh --build-dir build/mingw-x64
+tests/e2e/run.sh --build-dir build/mingw-x64 --release-dir build/mingw-i686

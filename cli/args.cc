@@ -17,7 +17,7 @@ std::optional<std::string> ParsedArgs::Value(std::string_view name) const {
 }
 
 bool ParseArgs(const std::vector<std::string>& args, std::size_t begin,
-               std::span<const OptionSpec> specs, ParseMode mode, ParsedArgs* out,
+               std::span<const OptionDecl> decls, ParseMode mode, ParsedArgs* out,
                std::size_t* next, std::string* error) {
   bool optionsEnded = false;
   std::size_t i = begin;
@@ -39,20 +39,20 @@ bool ParseArgs(const std::vector<std::string>& args, std::size_t begin,
     }
     const std::size_t eq = arg.find('=');
     const std::string name = arg.substr(0, eq);
-    const auto spec = std::find_if(specs.begin(), specs.end(),
-                                   [&](const OptionSpec& s) { return s.name == name; });
-    if (spec == specs.end()) {
+    const auto decl = std::find_if(decls.begin(), decls.end(),
+                                   [&](const OptionDecl& s) { return s.name == name; });
+    if (decl == decls.end()) {
       *error = "unknown option '" + name + "'";
       return false;
     }
     std::string value;
     if (eq != std::string::npos) {
-      if (!spec->takesValue) {
+      if (!decl->takesValue) {
         *error = "option '" + name + "' takes no value";
         return false;
       }
       value = arg.substr(eq + 1);
-    } else if (spec->takesValue) {
+    } else if (decl->takesValue) {
       if (i + 1 >= args.size()) {
         *error = "option '" + name + "' needs a value";
         return false;

@@ -20,7 +20,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // the files could not be read or written
 inline constexpr int kExitUsage = 2;    // bad arguments; nothing was done
 
-struct OptionSpec {
+struct OptionDecl {
   std::string_view name;  // as typed: "--charset", "-h"
   bool takesValue = false;
 };
@@ -47,7 +47,7 @@ enum class ParseMode {
 // Returns false with a message in *error for an unknown option, an option
 // without its value, or a value given to a flag.
 bool ParseArgs(const std::vector<std::string>& args, std::size_t begin,
-               std::span<const OptionSpec> specs, ParseMode mode, ParsedArgs* out,
+               std::span<const OptionDecl> decls, ParseMode mode, ParsedArgs* out,
                std::size_t* next, std::string* error);
 
 }  // namespace taliq::cli

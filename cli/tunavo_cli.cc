@@ -24,7 +24,7 @@ const Command* const kCommands[] = {
     &kOrderCommand,
 };
 
-constexpr OptionSpec kGlobalOptions[] = {
+constexpr OptionDecl kGlobalOptions[] = {
     {"--program-files", true},
     {"--charset", true},
     {"--edition", true},

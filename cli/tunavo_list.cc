@@ -7,7 +7,7 @@
 namespace taliq::cli {
 namespace {
 
-constexpr OptionSpec kListOptions[] = {
+constexpr OptionDecl kListOptions[] = {
     {"--phrases", false},
     {"--values", false},
     {"--help", false},

@@ -168,7 +168,7 @@ std::string WhatIsListed(const Target& target) {
                                               : "code " + target.code;
 }
 
-constexpr OptionSpec kMoveOptions[] = {
+constexpr OptionDecl kMoveOptions[] = {
     {"--phrases", false}, {"--punctuation", false}, {"--top", false}, {"--up", false},
     {"--down", false},    {"--bottom", false},      {"--help", false}, {"-h", false},
 };
@@ -227,7 +227,7 @@ int RunMove(const GlobalOptions& options, const std::vector<std::string>& args, 
   return session.Save();
 }
 
-constexpr OptionSpec kOrderOptions[] = {
+constexpr OptionDecl kOrderOptions[] = {
     {"--phrases", false}, {"--punctuation", false}, {"--help", false}, {"-h", false},
 };
 
@@ -291,7 +291,7 @@ int RunOrder(const GlobalOptions& options, const std::vector<std::string>& args,
   return session.Save();
 }
 
-constexpr OptionSpec kListPunctuationOptions[] = {
+constexpr OptionDecl kListPunctuationOptions[] = {
     {"--punctuation", false}, {"--help", false}, {"-h", false},
 };
 

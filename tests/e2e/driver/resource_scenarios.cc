@@ -23,7 +23,7 @@ struct ControlSpec {
   DWORD style;
 };
 
-struct DialogSpec {
+struct DialogExpectation {
   int id;
   std::u16string_view caption;
   short cx, cy;
@@ -97,15 +97,15 @@ std::string Where(const std::string& program, int dialog) {
 }
 
 void CheckDialog(HMODULE module, WORD language, const std::string& program,
-                 const DialogSpec& spec) {
-  HRSRC found = ::FindResourceExW(module, RT_DIALOG, MAKEINTRESOURCEW(spec.id), language);
+                 const DialogExpectation& expected) {
+  HRSRC found = ::FindResourceExW(module, RT_DIALOG, MAKEINTRESOURCEW(expected.id), language);
   if (found == nullptr) {
-    Expect(false, Where(program, spec.id) + " is missing in language " + std::to_string(language));
+    Expect(false, Where(program, expected.id) + " is missing in language " + std::to_string(language));
     return;
   }
   const auto* data = static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module, found)));
   TemplateReader r(data, ::SizeofResource(module, found));
-  const std::string where = Where(program, spec.id);
+  const std::string where = Where(program, expected.id);
   Require(r.Word() == 1 && r.Word() == 0xFFFF, where + " is not an extended template");
   r.Dword();  // help id
   const DWORD exStyle = r.Dword();
@@ -124,20 +124,20 @@ void CheckDialog(HMODULE module, WORD language, const std::string& program,
   r.Byte();  // italic
   r.Byte();  // charset
   const std::u16string font = r.StringOrOrdinal(&ordinal);
-  Expect(style == spec.style, where + " style " + std::to_string(style) + ", expected " +
-                                  std::to_string(spec.style));
-  Expect(exStyle == spec.exStyle, where + " extended style " + std::to_string(exStyle));
-  Expect(cx == spec.cx && cy == spec.cy,
+  Expect(style == expected.style, where + " style " + std::to_string(style) + ", expected " +
+                                  std::to_string(expected.style));
+  Expect(exStyle == expected.exStyle, where + " extended style " + std::to_string(exStyle));
+  Expect(cx == expected.cx && cy == expected.cy,
          where + " size " + std::to_string(cx) + " x " + std::to_string(cy));
-  Expect(caption == spec.caption, where + " caption " + Show(caption));
-  Expect(points == 9 && font == spec.font,
+  Expect(caption == expected.caption, where + " caption " + Show(caption));
+  Expect(points == 9 && font == expected.font,
          where + " font " + std::to_string(points) + " " + Show(font));
   Expect(menu.empty() && windowClass.empty(), where + " names a menu or a class");
-  Expect(count == spec.controls.size(),
+  Expect(count == expected.controls.size(),
          where + " has " + std::to_string(count) + " controls, expected " +
-             std::to_string(spec.controls.size()));
-  for (size_t i = 0; i < count && i < spec.controls.size() && r.ok(); ++i) {
-    const ControlSpec& want = spec.controls[i];
+             std::to_string(expected.controls.size()));
+  for (size_t i = 0; i < count && i < expected.controls.size() && r.ok(); ++i) {
+    const ControlSpec& want = expected.controls[i];
     r.AlignDword();
     r.Dword();  // help id
     r.Dword();  // extended style
@@ -244,7 +244,7 @@ HMODULE Open(const std::wstring& path) {
                           LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
 }
 
-const DialogSpec kTunavoMain = {
+const DialogExpectation kTunavoMain = {
     102, u"Taliq輸入法TSF調頻程序", 350, 326,
     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_SYSMODAL,
     WS_EX_APPWINDOW, u"新細明體-ExtB",
@@ -273,11 +273,11 @@ const DialogSpec kTunavoMain = {
 
 // The About boxes: only the parts the programs fix (the maker and contact
 // lines are the programs' own) are compared by text.
-DialogSpec AboutSpec(std::u16string_view caption, short cy, std::u16string_view title,
+DialogExpectation AboutSpec(std::u16string_view caption, short cy, std::u16string_view title,
                      short titleY, short lineCx, short okY, short contactX, short contactCx,
                      short frameCy, std::u16string_view maker, std::u16string_view contact,
                      bool okFirst) {
-  DialogSpec spec{100, caption, 235, cy,
+  DialogExpectation expected{100, caption, 235, cy,
                   WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0,
                   u"新細明體-ExtB", {}};
   const ControlSpec icon{kNoId, kStatic, u"", 11, 17, 20, 20, kChild | SS_ICON};
@@ -288,24 +288,24 @@ DialogSpec AboutSpec(std::u16string_view caption, short cy, std::u16string_view 
   const ControlSpec makerLines{kNoId, kStatic, maker, 30, 51, 175, 26, kChild | SS_CENTER};
   const ControlSpec contactLines{kNoId, kStatic, contact, contactX, 83, contactCx, 16, kChild};
   const ControlSpec frame{kNoId, kButton, u"", 7, 7, 221, frameCy, kChild | BS_GROUPBOX};
-  spec.controls = okFirst ? std::vector<ControlSpec>{icon, name, line, ok, makerLines,
+  expected.controls = okFirst ? std::vector<ControlSpec>{icon, name, line, ok, makerLines,
                                                      contactLines, frame}
                           : std::vector<ControlSpec>{icon, name, line, makerLines,
                                                      contactLines, frame, ok};
-  return spec;
+  return expected;
 }
 
-const DialogSpec kTunavoAbout = AboutSpec(
+const DialogExpectation kTunavoAbout = AboutSpec(
     u"關于 Taliq輸入法TSF調頻程序", 113, u"Taliq輸入法TSF調頻程序", 19, 96, 14, 60, 115, 105,
     u"Taliq 輸入法 TSF 版\n字詞調頻程序 1.0.0.1\n按編碼調整重碼字詞的排列次序",
     u"問題與建議：\n請與本軟件的發行者聯絡", true);
 
-const DialogSpec kQevoAbout = AboutSpec(
+const DialogExpectation kQevoAbout = AboutSpec(
     u"關于 Taliq輸入法TSF設定程序", 106, u"Taliq輸入法TSF設定程序", 17, 91, 17, 52, 132, 95,
     u"Taliq 輸入法 TSF 版\n設定程序 1.0.0.1\n候選視窗、聯想、發音與詞庫設定",
     u"問題與建議：\n請與本軟件的發行者聯絡", false);
 
-const DialogSpec kQevoMain = {
+const DialogExpectation kQevoMain = {
     102, u"Taliq输入法设置", 320, 200,
     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT,
     WS_EX_APPWINDOW, u"新細明體",

@@ -294,8 +294,9 @@ size_t SkipPhraseEntriesFast(const std::uint8_t* data, size_t size, size_t pos, 
     std::uint64_t open = zeros & ~values;  // zeros not yet placed
     std::uint64_t ends = 0;
     while (open != 0) {
-      // The lowest zeros of each run have no open zero before them: they
-      // end texts, and the two units after them are values.
+      // A zero with no undecided zero in the two units before it ends a
+      // text (a text end there would already have made it a value); the
+      // two units after it are values.
       const std::uint64_t sure = open & ~(open << 1) & ~(open << 2);
       ends |= sure;
       open &= ~(sure | (sure << 1) | (sure << 2));

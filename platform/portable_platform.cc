@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 #include "platform/text.h"
@@ -114,6 +116,13 @@ int PortablePlatform::MessageBox(std::u16string_view text, std::u16string_view c
 }
 
 std::FILE* PortablePlatform::OpenFile(const std::string& path, const char* mode) {
+  // An existing file opened under its exact name needs no directory scan.
+  // Creating modes resolve first, or "wb" would make a second file beside
+  // one whose name differs only in case.
+  if (std::strpbrk(mode, "wa") == nullptr) {
+    if (std::FILE* f = std::fopen(path.c_str(), mode)) return f;
+    if (errno != ENOENT && errno != ENOTDIR) return nullptr;
+  }
   return std::fopen(ResolvePathIgnoringCase(path).c_str(), mode);
 }
 

@@ -1,5 +1,6 @@
 #include "cli/cli_platform.h"
 
+#include "platform/console.h"
 #include "platform/text.h"
 
 namespace taliq::cli {
@@ -14,15 +15,12 @@ void CliPlatform::WriteMessages(std::ostream& err) {
 
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
   if (!programFiles_) return base()->ProgramFilesFolderA(path);
-  *path = *programFiles_;
+  *path = NarrowPathFromUtf8(*programFiles_);
   return true;
 }
 
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
   if (!programFiles_) return base()->ProgramFilesFolderW(path);
-  // The option arrives as the narrow command line. That is UTF-8 everywhere
-  // but Windows, where only ASCII folders convert faithfully this way; the
-  // dictionary commands use the narrow form only.
   *path = Utf8ToUtf16(*programFiles_);
   return true;
 }

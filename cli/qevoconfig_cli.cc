@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/console.h"
 #include "platform/platform_wrapper.h"
 #include "platform/text.h"
 #include "settings/settings_dialog.h"
@@ -63,7 +64,7 @@ class OptionsPlatform : public PlatformWrapper {
 
   bool ProgramFilesFolderA(std::string* path) override {
     if (!programFiles) return base()->ProgramFilesFolderA(path);
-    *path = Utf16ToUtf8(*programFiles);
+    *path = NarrowPathFromUtf8(Utf16ToUtf8(*programFiles));
     return true;
   }
   bool ProgramFilesFolderW(std::u16string* path) override {
@@ -244,4 +245,11 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace taliq
 
-int main(int argc, char** argv) { return taliq::Run(argc, argv); }
+int main(int argc, char** argv) {
+  taliq::UseUtf8Console();
+  // Run reads argv in the usual shape, with the arguments as UTF-8.
+  std::vector<std::string> args = taliq::Utf8Arguments(argc, argv);
+  std::vector<char*> utf8Argv{argv[0]};
+  for (std::string& a : args) utf8Argv.push_back(a.data());
+  return taliq::Run(static_cast<int>(utf8Argv.size()), utf8Argv.data());
+}

@@ -13,6 +13,7 @@
 #include "cli/args.h"
 #include "cli/tunavo_commands.h"
 #include "cli/tunavo_save_commands.h"
+#include "platform/console.h"
 
 namespace taliq::cli {
 namespace {
@@ -108,7 +109,7 @@ int Main(const std::vector<std::string>& args, Streams io) {
 }  // namespace taliq::cli
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  taliq::UseUtf8Console();
+  const std::vector<std::string> args = taliq::Utf8Arguments(argc, argv);
   return taliq::cli::Main(args, taliq::cli::Streams{std::cout, std::cerr});
 }

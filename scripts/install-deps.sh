@@ -9,7 +9,7 @@ packages=(
   # the demo dictionary's data
   unicode-data opencc libopencc-data bzip2
   # the Windows programs and their tests in real windows
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb xauth fonts-noto-cjk fonts-wqy-zenhei
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine fonts-wine xvfb fonts-noto-cjk
 )
 
 missing=()

@@ -652,40 +652,24 @@ void DictionaryStore::RememberMatch(std::u16string_view code, LastTable table,
 }
 
 int DictionaryStore::LookupCharacters(std::u16string_view code, CandidateList& list) {
-  characterCount_ = 0;
-  matchOffset_ = 0;
-  lastTable_ = LastTable::None;
-  if (index_ == nullptr) LoadIndex();
-  std::int32_t offset = 0;
-  std::uint32_t length = 0;
-  switch (Place(code, TableKind::Characters, &offset, &length)) {
-    case Placement::kBadCode:
-    case Placement::kOutOfRange:
-      return 0;
-    case Placement::kNoIndex:
-      return -1;
-    case Placement::kFound:
-      break;
-  }
-  const std::string path = FilePath(kCharacterTableFileName, false);
-  File f(path.empty() ? nullptr : platform_->OpenFile(path, "rb"));
-  if (f == nullptr) return 0;
-  BlockStream block;
-  if (length == 0 || !block.Open(f.get(), offset, length)) return 0;
-  const ScanResult r = ScanCharacterBlock(&block, PackedMatcher(code), list);
-  if (r.matched) RememberMatch(code, LastTable::Characters, r.entryOffset);
-  characterCount_ = r.count;
-  return characterCount_;
+  const int result = Lookup(code, TableKind::Characters, list);
+  characterCount_ = std::max(result, 0);  // -1 (no index) lists nothing
+  return result;
 }
 
 int DictionaryStore::LookupPhrases(std::u16string_view code, CandidateList& list) {
-  phraseCount_ = 0;
+  const int result = Lookup(code, TableKind::Phrases, list);
+  phraseCount_ = std::max(result, 0);
+  return result;
+}
+
+int DictionaryStore::Lookup(std::u16string_view code, TableKind table, CandidateList& list) {
   matchOffset_ = 0;
   lastTable_ = LastTable::None;
   if (index_ == nullptr) LoadIndex();
   std::int32_t offset = 0;
   std::uint32_t length = 0;
-  switch (Place(code, TableKind::Phrases, &offset, &length)) {
+  switch (Place(code, table, &offset, &length)) {
     case Placement::kBadCode:
     case Placement::kOutOfRange:
       return 0;
@@ -694,15 +678,20 @@ int DictionaryStore::LookupPhrases(std::u16string_view code, CandidateList& list
     case Placement::kFound:
       break;
   }
-  const std::string path = FilePath(kPhraseTableFileName, false);
+  const bool phrases = table != TableKind::Characters;
+  const std::string path =
+      FilePath(phrases ? kPhraseTableFileName : kCharacterTableFileName, false);
   File f(path.empty() ? nullptr : platform_->OpenFile(path, "rb"));
   if (f == nullptr) return 0;
   BlockStream block;
   if (length == 0 || !block.Open(f.get(), offset, length)) return 0;
-  const ScanResult r = ScanPhraseBlock(&block, PackedMatcher(code), list);
-  if (r.matched) RememberMatch(code, LastTable::Phrases, r.entryOffset);
-  phraseCount_ = r.count;
-  return phraseCount_;
+  const PackedMatcher matcher(code);
+  const ScanResult r = phrases ? ScanPhraseBlock(&block, matcher, list)
+                               : ScanCharacterBlock(&block, matcher, list);
+  if (r.matched) {
+    RememberMatch(code, phrases ? LastTable::Phrases : LastTable::Characters, r.entryOffset);
+  }
+  return r.count;
 }
 
 int DictionaryStore::WriteCandidates(const CandidateList& list, int count,

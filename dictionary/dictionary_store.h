@@ -107,6 +107,8 @@ class DictionaryStore {
   Placement Place(std::u16string_view code, TableKind table, std::int32_t* offset,
                   std::uint32_t* length) const;
   void RememberMatch(std::u16string_view code, LastTable table, std::int32_t entryOffset);
+  // The lookup both tables share: the records filled, or -1 without an index.
+  int Lookup(std::u16string_view code, TableKind table, CandidateList& list);
 
   Platform* const platform_;
   int charset_ = 0;

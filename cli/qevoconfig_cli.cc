@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/args.h"
 #include "platform/console.h"
 #include "platform/platform_wrapper.h"
 #include "platform/text.h"
@@ -24,9 +25,9 @@
 namespace taliq {
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
+using cli::kExitFailure;
+using cli::kExitOk;
+using cli::kExitUsage;
 
 constexpr std::string_view kUsage =
     "usage: qevoconfig-cli [--appdata DIR] [--program-files DIR] [--codepage N] show\n"
@@ -138,54 +139,49 @@ bool ParseCodePage(std::string_view text, unsigned* codePage) {
   return true;
 }
 
-int Run(int argc, char** argv) {
+int Run(const std::vector<std::string>& args) {
+  static constexpr cli::OptionDecl kGlobalOptions[] = {
+      {"--appdata", true}, {"--program-files", true}, {"--codepage", true},
+      {"--help", false},   {"-h", false},
+  };
+  cli::ParsedArgs global;
+  size_t i = 0;
+  std::string error;
+  if (!cli::ParseArgs(args, 0, kGlobalOptions, cli::ParseMode::kUntilCommand, &global, &i,
+                      &error)) {
+    return UsageError(error);
+  }
+  if (global.Has("--help") || global.Has("-h")) {
+    Print(stdout, kUsage);
+    return kExitOk;
+  }
   OptionsPlatform platform(Platform::Default());
-  int i = 1;
-  for (; i < argc; ++i) {
-    std::string_view arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      Print(stdout, kUsage);
-      return kExitOk;
-    }
-    if (arg.substr(0, 2) != "--") break;
-    std::string_view name = arg;
-    std::optional<std::string_view> value;
-    if (const size_t eq = arg.find('='); eq != std::string_view::npos) {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-    }
-    if (name != "--appdata" && name != "--program-files" && name != "--codepage") {
-      return UsageError("unknown option " + std::string(arg));
-    }
-    if (!value) {
-      if (i + 1 >= argc) return UsageError(std::string(name) + " needs a value");
-      value = argv[++i];
-    }
-    if (value->empty()) return UsageError(std::string(name) + " needs a value");
+  for (const auto& [name, value] : global.options) {
+    if (value.empty()) return UsageError(name + " needs a value");
     if (name == "--appdata") {
-      platform.appData = Utf8ToUtf16(*value);
+      platform.appData = Utf8ToUtf16(value);
     } else if (name == "--program-files") {
-      platform.programFiles = Utf8ToUtf16(*value);
+      platform.programFiles = Utf8ToUtf16(value);
     } else {
       unsigned codePage = 0;
-      if (!ParseCodePage(*value, &codePage)) {
-        return UsageError("--codepage wants a code page number, not " + std::string(*value));
+      if (!ParseCodePage(value, &codePage)) {
+        return UsageError("--codepage wants a code page number, not " + value);
       }
       platform.codePage = codePage;
     }
   }
-  if (i >= argc) return UsageError("no command given");
-  const std::string_view command = argv[i++];
+  if (i >= args.size()) return UsageError("no command given");
+  const std::string_view command = args[i++];
   if (command != "show" && command != "set") {
     return UsageError("unknown command " + std::string(command));
   }
 
   // Every change is checked before anything is read or written.
   std::map<Setting, int> changes;
-  if (command == "show" && i < argc) return UsageError("show takes no arguments");
-  if (command == "set" && i >= argc) return UsageError("set needs at least one KEY=VALUE");
-  for (; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  if (command == "show" && i < args.size()) return UsageError("show takes no arguments");
+  if (command == "set" && i >= args.size()) return UsageError("set needs at least one KEY=VALUE");
+  for (; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
     const size_t eq = arg.find('=');
     if (eq == std::string_view::npos) return UsageError("expected KEY=VALUE, got " + std::string(arg));
     const std::string_view key = arg.substr(0, eq);
@@ -247,9 +243,5 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   taliq::UseUtf8Console();
-  // Run reads argv in the usual shape, with the arguments as UTF-8.
-  std::vector<std::string> args = taliq::Utf8Arguments(argc, argv);
-  std::vector<char*> utf8Argv{argv[0]};
-  for (std::string& a : args) utf8Argv.push_back(a.data());
-  return taliq::Run(static_cast<int>(utf8Argv.size()), utf8Argv.data());
+  return taliq::Run(taliq::Utf8Arguments(argc, argv));
 }

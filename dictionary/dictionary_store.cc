@@ -1,6 +1,7 @@
 #include "dictionary/dictionary_store.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <cstdio>
 #include <limits>
@@ -9,6 +10,14 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+// The AVX2 searches are compiled for that target function by function and
+// run only where the processor reports it.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define TALIQ_SCAN_AVX2 1
+#include <immintrin.h>
+#else
+#define TALIQ_SCAN_AVX2 0
 #endif
 
 #include "dictionary/coding.h"
@@ -113,6 +122,9 @@ class BlockStream {
   bool Open(std::FILE* f, std::int32_t offset, std::uint32_t length) {
     // Nothing of a table lies past 2^31 - 1.
     const std::int64_t want = std::min<std::int64_t>(length, kMaxTableOffset - offset);
+    // The stream's own buffer would only add a copy and split each read
+    // at its block boundaries; unbuffered, a read of the block is one read.
+    std::setvbuf(f, nullptr, _IONBF, 0);
     if (!SeekTo(f, offset)) return false;
     file_ = f;
     offset_ = offset;
@@ -165,20 +177,24 @@ class BlockStream {
   std::int64_t remaining_ = 0;
 };
 
-// Position of the first unit equal to `unit` at or after `pos`, stepping by
-// whole units from `pos`; `size` when there is none. Sixteen bytes at a time
-// where the compiler offers SSE2, eight otherwise. `unit` must read the same
-// in either byte order (0x0000, 0xFFFF), so the fast filter never misses.
-size_t FindUnit(const std::uint8_t* data, size_t size, size_t pos, std::uint16_t unit) {
-#if defined(__SSE2__)
-  const __m128i key = _mm_set1_epi16(static_cast<short>(unit));
-  while (size - pos >= 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
-    const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, key)));
-    if (hits != 0) return pos + static_cast<size_t>(__builtin_ctz(hits));
-    pos += 16;
+// The unit searches of the block scans come in up to three builds: plain
+// C++, SSE2 (where the compiler targets it) and AVX2 (chosen at run time on
+// x86 processors that have it). All of them find the same units; the scan
+// test runs each against a model of the formats.
+
+// The last few units of a search, one at a time.
+inline size_t FindUnitTail(const std::uint8_t* data, size_t size, size_t pos, std::uint16_t unit) {
+  while (size - pos >= 2) {
+    if (DecodeFixed16(data + pos) == unit) return pos;
+    pos += 2;
   }
-#else
+  return size;
+}
+
+// Position of the first unit equal to `unit` at or after `pos`, stepping by
+// whole units from `pos`; `size` when there is none. `unit` must read the
+// same in either byte order (0x0000, 0xFFFF), so the fast filters never miss.
+size_t FindUnitPortable(const std::uint8_t* data, size_t size, size_t pos, std::uint16_t unit) {
   // Four units per step: a lane of v ^ keys is zero where the unit matches.
   // The test only filters (it may flag a lane above a match, and lanes are
   // in host byte order); the bytes are then read in file order.
@@ -194,18 +210,87 @@ size_t FindUnit(const std::uint8_t* data, size_t size, size_t pos, std::uint16_t
     }
     pos += 8;
   }
-#endif
-  while (size - pos >= 2) {
-    if (DecodeFixed16(data + pos) == unit) return pos;
-    pos += 2;
-  }
-  return size;
+  return FindUnitTail(data, size, pos, unit);
 }
 
-// Position of the first 0xFFFF unit at or after `pos`, or `size`. Character
-// groups are long, so this looks at 64 bytes per step before narrowing down.
-size_t FindGroupEnd(const std::uint8_t* data, size_t size, size_t pos) {
+// Position of the first 0xFFFF unit at or after `pos`, or `size`.
+size_t FindGroupEndPortable(const std::uint8_t* data, size_t size, size_t pos) {
+  return FindUnitPortable(data, size, pos, kGroupEnd);
+}
+
+// 64 units, the width of the masks the phrase walk takes.
+constexpr size_t kWindowBytes = 128;
+
+// Walks the entries of a phrase group from an entry start, a window of 64
+// units at a time, with no step from one entry to the next. Within a group
+// every unit is text, a text's terminating 0x0000 or one of the two values
+// after it; so a 0x0000 ends a text exactly when neither of the two units
+// before it ends one. Resolving that left to right over a window's mask of
+// zeros takes one round per zero that follows another within two units (in
+// practice one or two rounds); the entries start three units after each
+// text end, and the group ends at the first entry start that holds 0xFFFF.
+class PhraseWalk {
+ public:
+  explicit PhraseWalk(size_t pos) : lastWindow_(pos) {}
+
+  // Takes the window at `w`: bit i of `zeros` (`ones`) is set where its unit
+  // i is 0x0000 (0xFFFF). True, with the position of the group's end marker
+  // in *end, when the group ends in this window.
+  bool Step(size_t w, std::uint64_t zeros, std::uint64_t ones, size_t* end) {
+    std::uint64_t open = zeros & ~values_;  // zeros not yet placed
+    std::uint64_t ends = 0;
+    while (open != 0) {
+      // A zero with no undecided zero in the two units before it ends a
+      // text (a text end there would already have made it a value); the
+      // two units after it are values.
+      const std::uint64_t sure = open & ~(open << 1) & ~(open << 2);
+      ends |= sure;
+      open &= ~(sure | (sure << 1) | (sure << 2));
+    }
+    starts_ |= ends << 3;
+    const std::uint64_t groupEnd = starts_ & ones;
+    if (groupEnd != 0) {
+      *end = w + 2 * static_cast<size_t>(__builtin_ctzll(groupEnd));
+      return true;
+    }
+    if (starts_ != 0) {
+      lastStarts_ = starts_;
+      lastWindow_ = w;
+    }
+    // Text ends in the last units reach into the next window.
+    values_ = (ends >> 63) | (ends >> 62);
+    starts_ = ends >> 61;
+    return false;
+  }
+
+  // When the windows run out: the last entry start seen, from which the
+  // walk goes on one entry at a time.
+  size_t Resume() const {
+    return lastWindow_ + 2 * static_cast<size_t>(63 - __builtin_clzll(lastStarts_));
+  }
+
+ private:
+  std::uint64_t starts_ = 1;  // entry starts in the window
+  std::uint64_t values_ = 0;  // values after a text end in the previous window
+  std::uint64_t lastStarts_ = 1;
+  size_t lastWindow_;
+};
+
 #if defined(__SSE2__)
+size_t FindUnitSse2(const std::uint8_t* data, size_t size, size_t pos, std::uint16_t unit) {
+  const __m128i key = _mm_set1_epi16(static_cast<short>(unit));
+  while (size - pos >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+    const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, key)));
+    if (hits != 0) return pos + static_cast<size_t>(__builtin_ctz(hits));
+    pos += 16;
+  }
+  return FindUnitTail(data, size, pos, unit);
+}
+
+// Character groups are long, so this looks at 64 bytes per step before
+// narrowing down.
+size_t FindGroupEndSse2(const std::uint8_t* data, size_t size, size_t pos) {
   const __m128i ones = _mm_set1_epi16(-1);
   while (size - pos >= 64) {
     const __m128i* p = reinterpret_cast<const __m128i*>(data + pos);
@@ -216,40 +301,12 @@ size_t FindGroupEnd(const std::uint8_t* data, size_t size, size_t pos) {
     if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) != 0) break;
     pos += 64;
   }
-#endif
-  return FindUnit(data, size, pos, 0xFFFF);
+  return FindUnitSse2(data, size, pos, kGroupEnd);
 }
-
-// Position of the 0x0000 unit that ends a phrase text starting at `pos`, or
-// `size` when the bytes end first.
-size_t FindTextEnd(const std::uint8_t* data, size_t size, size_t pos) {
-  return FindUnit(data, size, pos, 0x0000);
-}
-
-// Moves the stream to the first 0x0000 (text end) or 0xFFFF (group end)
-// unit at or after its position, stepping by whole units and reading on as
-// needed; false when the block ends first.
-bool SeekUnit(BlockStream* s, std::uint16_t unit) {
-  for (;;) {
-    const size_t at = unit == kGroupEnd ? FindGroupEnd(s->data(), s->end(), s->pos())
-                                        : FindTextEnd(s->data(), s->end(), s->pos());
-    if (at < s->end()) {
-      s->Set(at);
-      return true;
-    }
-    // Keep the odd byte, if any: the next unit begins with it.
-    s->Set(s->pos() + (s->end() - s->pos()) / 2 * 2);
-    if (s->Ensure(2) < 2) return false;
-  }
-}
-
-#if defined(__SSE2__)
-// 64 units, the width of the masks below.
-constexpr size_t kWindowBytes = 128;
 
 // Bit i of *zeros (*ones) is set where unit i of the 64 units at p is 0x0000
 // (0xFFFF).
-inline void UnitMasks(const std::uint8_t* p, std::uint64_t* zeros, std::uint64_t* ones) {
+inline void UnitMasksSse2(const std::uint8_t* p, std::uint64_t* zeros, std::uint64_t* ones) {
   const __m128i kZero = _mm_setzero_si128();
   const __m128i kOnes = _mm_set1_epi8(-1);
   std::uint64_t z = 0;
@@ -269,72 +326,172 @@ inline void UnitMasks(const std::uint8_t* p, std::uint64_t* zeros, std::uint64_t
   *ones = f;
 }
 
-// Walks the entries of a phrase group from the entry start `pos`, a window
-// of 64 units at a time while whole windows lie inside data[0, size), with
-// no step from one entry to the next. Within a group every unit is text,
-// a text's terminating 0x0000 or one of the two values after it; so a
-// 0x0000 ends a text exactly when neither of the two units before it ends
-// one. Resolving that left to right over a window's mask of zeros takes one
-// round per zero that follows another within two units (in practice one or
-// two rounds); the entries start three units after each text end, and the
-// group ends at the first entry start that holds 0xFFFF.
-// Gives the position of that end marker (*found true), or, when the windows
-// run out first, an entry start at or after `pos` from which the walk goes
-// on (*found false).
-size_t SkipPhraseEntriesFast(const std::uint8_t* data, size_t size, size_t pos, bool* found) {
-  *found = false;
-  std::uint64_t starts = 1;  // entry starts in the window
-  std::uint64_t values = 0;  // values after a text end in the previous window
-  std::uint64_t lastStarts = 1;
-  size_t lastWindow = pos;
+// The phrase walk over the whole windows inside data[0, size) from the entry
+// start `pos`: the position of the group's end marker (*found true) or an
+// entry start at or after `pos` to go on from (*found false).
+size_t SkipPhraseEntriesSse2(const std::uint8_t* data, size_t size, size_t pos, bool* found) {
+  PhraseWalk walk(pos);
   for (size_t w = pos; size - w >= kWindowBytes; w += kWindowBytes) {
     std::uint64_t zeros;
     std::uint64_t ones;
-    UnitMasks(data + w, &zeros, &ones);
-    std::uint64_t open = zeros & ~values;  // zeros not yet placed
-    std::uint64_t ends = 0;
-    while (open != 0) {
-      // A zero with no undecided zero in the two units before it ends a
-      // text (a text end there would already have made it a value); the
-      // two units after it are values.
-      const std::uint64_t sure = open & ~(open << 1) & ~(open << 2);
-      ends |= sure;
-      open &= ~(sure | (sure << 1) | (sure << 2));
-    }
-    starts |= ends << 3;
-    const std::uint64_t groupEnd = starts & ones;
-    if (groupEnd != 0) {
+    UnitMasksSse2(data + w, &zeros, &ones);
+    size_t end;
+    if (walk.Step(w, zeros, ones, &end)) {
       *found = true;
-      return w + 2 * static_cast<size_t>(__builtin_ctzll(groupEnd));
+      return end;
     }
-    if (starts != 0) {
-      lastStarts = starts;
-      lastWindow = w;
-    }
-    // Text ends in the last units reach into the next window.
-    values = (ends >> 63) | (ends >> 62);
-    starts = ends >> 61;
   }
-  return lastWindow + 2 * static_cast<size_t>(63 - __builtin_clzll(lastStarts));
+  *found = false;
+  return walk.Resume();
 }
+#endif  // __SSE2__
+
+#if TALIQ_SCAN_AVX2
+// The same searches 32 bytes to a register.
+__attribute__((target("avx2"))) size_t FindUnitAvx2(const std::uint8_t* data, size_t size,
+                                                      size_t pos, std::uint16_t unit) {
+  const __m256i key = _mm256_set1_epi16(static_cast<short>(unit));
+  while (size - pos >= 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + pos));
+    const unsigned hits =
+        static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi16(v, key)));
+    if (hits != 0) return pos + static_cast<size_t>(__builtin_ctz(hits));
+    pos += 32;
+  }
+  return FindUnitTail(data, size, pos, unit);
+}
+
+__attribute__((target("avx2"))) size_t FindGroupEndAvx2(const std::uint8_t* data, size_t size,
+                                                          size_t pos) {
+  const __m256i ones = _mm256_set1_epi16(-1);
+  while (size - pos >= 128) {
+    const __m256i* p = reinterpret_cast<const __m256i*>(data + pos);
+    const __m256i a = _mm256_cmpeq_epi16(_mm256_loadu_si256(p), ones);
+    const __m256i b = _mm256_cmpeq_epi16(_mm256_loadu_si256(p + 1), ones);
+    const __m256i c = _mm256_cmpeq_epi16(_mm256_loadu_si256(p + 2), ones);
+    const __m256i d = _mm256_cmpeq_epi16(_mm256_loadu_si256(p + 3), ones);
+    const __m256i any = _mm256_or_si256(_mm256_or_si256(a, b), _mm256_or_si256(c, d));
+    if (!_mm256_testz_si256(any, any)) break;
+    pos += 128;
+  }
+  return FindUnitAvx2(data, size, pos, kGroupEnd);
+}
+
+__attribute__((target("avx2"))) inline std::uint64_t ByteMaskAvx2(__m256i x) {
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(x));
+}
+
+__attribute__((target("avx2"))) inline void UnitMasksAvx2(const std::uint8_t* p,
+                                                          std::uint64_t* zeros,
+                                                          std::uint64_t* ones) {
+  const __m256i* v = reinterpret_cast<const __m256i*>(p);
+  // As in the SSE2 build, one byte per unit; the pack works within each
+  // 128-bit half, so the quarters are put back in unit order.
+  const __m256i lo = _mm256_permute4x64_epi64(
+      _mm256_packs_epi16(_mm256_loadu_si256(v), _mm256_loadu_si256(v + 1)), 0xD8);
+  const __m256i hi = _mm256_permute4x64_epi64(
+      _mm256_packs_epi16(_mm256_loadu_si256(v + 2), _mm256_loadu_si256(v + 3)), 0xD8);
+  const __m256i kZero = _mm256_setzero_si256();
+  const __m256i kOnes = _mm256_set1_epi8(-1);
+  *zeros = ByteMaskAvx2(_mm256_cmpeq_epi8(lo, kZero)) |
+           ByteMaskAvx2(_mm256_cmpeq_epi8(hi, kZero)) << 32;
+  *ones = ByteMaskAvx2(_mm256_cmpeq_epi8(lo, kOnes)) |
+          ByteMaskAvx2(_mm256_cmpeq_epi8(hi, kOnes)) << 32;
+}
+
+__attribute__((target("avx2"))) size_t SkipPhraseEntriesAvx2(const std::uint8_t* data,
+                                                               size_t size, size_t pos,
+                                                               bool* found) {
+  PhraseWalk walk(pos);
+  for (size_t w = pos; size - w >= kWindowBytes; w += kWindowBytes) {
+    std::uint64_t zeros;
+    std::uint64_t ones;
+    UnitMasksAvx2(data + w, &zeros, &ones);
+    size_t end;
+    if (walk.Step(w, zeros, ones, &end)) {
+      *found = true;
+      return end;
+    }
+  }
+  *found = false;
+  return walk.Resume();
+}
+#endif  // TALIQ_SCAN_AVX2
+
+// One build of the searches.
+struct ScanOps {
+  size_t (*findUnit)(const std::uint8_t* data, size_t size, size_t pos, std::uint16_t unit);
+  size_t (*findGroupEnd)(const std::uint8_t* data, size_t size, size_t pos);
+  // The phrase walk over whole windows; null where there is none, and the
+  // phrase groups are then walked one entry at a time.
+  size_t (*skipPhraseEntries)(const std::uint8_t* data, size_t size, size_t pos, bool* found);
+};
+
+constexpr ScanOps kPortableOps{FindUnitPortable, FindGroupEndPortable, nullptr};
+#if defined(__SSE2__)
+constexpr ScanOps kSse2Ops{FindUnitSse2, FindGroupEndSse2, SkipPhraseEntriesSse2};
+#endif
+#if TALIQ_SCAN_AVX2
+constexpr ScanOps kAvx2Ops{FindUnitAvx2, FindGroupEndAvx2, SkipPhraseEntriesAvx2};
 #endif
 
-// Walks a phrase group that is not wanted, from its first entry to its end
-// marker, entry by entry (values may hold any unit, so the marker cannot be
-// searched for); false when the block ends first.
-bool SkipPhraseGroup(BlockStream* s) {
-  for (;;) {
-#if defined(__SSE2__)
-    s->Ensure(BlockStream::kMaxLookahead);
-    bool found = false;
-    s->Set(SkipPhraseEntriesFast(s->data(), s->end(), s->pos(), &found));
-    if (found) return true;
+// The kernel in use, or -1 before the first lookup picks one.
+std::atomic<int> activeKernel{-1};
+
+ScanKernel FastestScanKernel() {
+  if (ScanKernelAvailable(ScanKernel::kAvx2)) return ScanKernel::kAvx2;
+  if (ScanKernelAvailable(ScanKernel::kSse2)) return ScanKernel::kSse2;
+  return ScanKernel::kPortable;
+}
+
+const ScanOps& ActiveScanOps() {
+  switch (ActiveScanKernel()) {
+#if TALIQ_SCAN_AVX2
+    case ScanKernel::kAvx2:
+      return kAvx2Ops;
 #endif
+#if defined(__SSE2__)
+    case ScanKernel::kSse2:
+      return kSse2Ops;
+#endif
+    default:
+      return kPortableOps;
+  }
+}
+
+// Moves the stream to the first 0x0000 (text end) or 0xFFFF (group end)
+// unit at or after its position, stepping by whole units and reading on as
+// needed; false when the block ends first.
+bool SeekUnit(BlockStream* s, std::uint16_t unit, const ScanOps& ops) {
+  for (;;) {
+    const size_t at = unit == kGroupEnd ? ops.findGroupEnd(s->data(), s->end(), s->pos())
+                                        : ops.findUnit(s->data(), s->end(), s->pos(), unit);
+    if (at < s->end()) {
+      s->Set(at);
+      return true;
+    }
+    // Keep the odd byte, if any: the next unit begins with it.
+    s->Set(s->pos() + (s->end() - s->pos()) / 2 * 2);
+    if (s->Ensure(2) < 2) return false;
+  }
+}
+
+// Walks a phrase group that is not wanted, from its first entry to its end
+// marker (values may hold any unit, so the marker cannot be searched for);
+// false when the block ends first.
+bool SkipPhraseGroup(BlockStream* s, const ScanOps& ops) {
+  for (;;) {
+    if (ops.skipPhraseEntries != nullptr) {
+      s->Ensure(BlockStream::kMaxLookahead);
+      bool found = false;
+      s->Set(ops.skipPhraseEntries(s->data(), s->end(), s->pos(), &found));
+      if (found) return true;
+    }
     // One entry at a time where whole windows do not fit: the block's last
     // bytes, or a text that runs on past the bytes at hand.
     if (s->Ensure(2) < 2) return false;
     if (DecodeFixed16(s->data() + s->pos()) == kGroupEnd) return true;
-    if (!SeekUnit(s, 0x0000) || s->Ensure(6) < 6) return false;
+    if (!SeekUnit(s, 0x0000, ops) || s->Ensure(6) < 6) return false;
     s->Set(s->pos() + 6);
   }
 }
@@ -346,33 +503,43 @@ struct ScanResult {
   std::int32_t entryOffset = 0;
 };
 
-ScanResult ScanCharacterBlock(BlockStream* s, const PackedMatcher& matcher, CandidateList& list) {
+ScanResult ScanCharacterBlock(BlockStream* s, const PackedMatcher& matcher, const ScanOps& ops,
+                              CandidateList& list) {
   ScanResult r;
   while (s->Ensure(3) >= 3) {
     const bool match = matcher.Matches(s->data() + s->pos());
     s->Set(s->pos() + 3);
     if (!match) {
       // Characters never hold 0xFFFF, so the group ends at the first one.
-      if (!SeekUnit(s, kGroupEnd)) return r;
+      if (!SeekUnit(s, kGroupEnd, ops)) return r;
       s->Set(s->pos() + 2);
       continue;
     }
     r.matched = true;
     r.entryOffset = s->FileOffset(s->pos());
+    // The entries wholly in the buffer, then the next bytes, until the
+    // group ends, the list is full or the block ends (a partial entry there
+    // is left out).
     while (r.count < kCandidateListCapacity) {
       const size_t avail = s->Ensure(kCharacterEntrySize);
-      if (avail < 2) break;
+      const size_t whole = std::min<size_t>(
+          avail / kCharacterEntrySize, static_cast<size_t>(kCandidateListCapacity - r.count));
+      if (whole == 0) break;
       const std::uint8_t* p = s->data() + s->pos();
-      const std::uint16_t unit = DecodeFixed16(p);
-      if (unit == kGroupEnd || avail < kCharacterEntrySize) break;
-      CandidateRecord& rec = list[static_cast<size_t>(r.count)];
-      rec.text[0] = static_cast<char16_t>(unit);
-      rec.text[1] = 0;
-      rec.values[0] = DecodeFixed16(p + 2);
-      rec.values[1] = DecodeFixed16(p + 4);
-      rec.values[2] = DecodeFixed16(p + 6);
-      ++r.count;
-      s->Set(s->pos() + kCharacterEntrySize);
+      size_t n = 0;
+      for (; n < whole; ++n, p += kCharacterEntrySize) {
+        const std::uint16_t unit = DecodeFixed16(p);
+        if (unit == kGroupEnd) break;
+        CandidateRecord& rec = list[static_cast<size_t>(r.count) + n];
+        rec.text[0] = static_cast<char16_t>(unit);
+        rec.text[1] = 0;
+        rec.values[0] = DecodeFixed16(p + 2);
+        rec.values[1] = DecodeFixed16(p + 4);
+        rec.values[2] = DecodeFixed16(p + 6);
+      }
+      r.count += static_cast<int>(n);
+      s->Set(s->pos() + n * kCharacterEntrySize);
+      if (n < whole) break;
     }
     return r;
   }
@@ -383,13 +550,14 @@ ScanResult ScanCharacterBlock(BlockStream* s, const PackedMatcher& matcher, Cand
 constexpr size_t kListedEntryBytes = 2 * (kMaxCandidateText + 1) + 4;
 static_assert(kListedEntryBytes <= BlockStream::kMaxLookahead);
 
-ScanResult ScanPhraseBlock(BlockStream* s, const PackedMatcher& matcher, CandidateList& list) {
+ScanResult ScanPhraseBlock(BlockStream* s, const PackedMatcher& matcher, const ScanOps& ops,
+                           CandidateList& list) {
   ScanResult r;
   while (s->Ensure(3) >= 3) {
     const bool match = matcher.Matches(s->data() + s->pos());
     s->Set(s->pos() + 3);
     if (!match) {
-      if (!SkipPhraseGroup(s)) return r;
+      if (!SkipPhraseGroup(s, ops)) return r;
       s->Set(s->pos() + 2);
       continue;
     }
@@ -402,7 +570,7 @@ ScanResult ScanPhraseBlock(BlockStream* s, const PackedMatcher& matcher, Candida
       const std::uint8_t* data = s->data();
       const size_t start = s->pos();
       if (DecodeFixed16(data + start) == kGroupEnd) break;
-      const size_t t = FindTextEnd(data, s->end(), start);
+      const size_t t = ops.findUnit(data, s->end(), start, 0x0000);
       if (t < s->end() && (t - start) / 2 <= static_cast<size_t>(kMaxCandidateText)) {
         if (s->end() - t < 6) break;  // the block ends inside the entry
         const size_t units = (t - start) / 2;
@@ -419,7 +587,7 @@ ScanResult ScanPhraseBlock(BlockStream* s, const PackedMatcher& matcher, Candida
       }
       // Texts of 50 units or more do not fit a record; they stay out of the
       // list (and a write-back of the group is then refused, see below).
-      if (!SeekUnit(s, 0x0000) || s->Ensure(6) < 6) break;
+      if (!SeekUnit(s, 0x0000, ops) || s->Ensure(6) < 6) break;
       s->Set(s->pos() + 6);
     }
     return r;
@@ -470,7 +638,7 @@ bool SplitEntries(const std::uint8_t* bytes, size_t size, int count, bool phrase
     if (size - pos < 2 || DecodeFixed16(bytes + pos) == kGroupEnd) return false;
     size_t end;
     if (phrase) {
-      const size_t t = FindTextEnd(bytes, size, pos);
+      const size_t t = FindUnitPortable(bytes, size, pos, 0x0000);
       if (t >= size || size - t < 6) return false;
       end = t + 6;
     } else {
@@ -495,6 +663,42 @@ bool SameEntries(std::vector<EntryBytes> a, std::vector<EntryBytes> b) {
 }
 
 }  // namespace
+
+bool ScanKernelAvailable(ScanKernel kernel) {
+  switch (kernel) {
+    case ScanKernel::kPortable:
+      return true;
+    case ScanKernel::kSse2:
+#if defined(__SSE2__)
+      return true;
+#else
+      return false;
+#endif
+    case ScanKernel::kAvx2:
+#if TALIQ_SCAN_AVX2
+      return __builtin_cpu_supports("avx2");
+#else
+      return false;
+#endif
+  }
+  return false;
+}
+
+bool UseScanKernel(ScanKernel kernel) {
+  if (!ScanKernelAvailable(kernel)) return false;
+  activeKernel.store(static_cast<int>(kernel), std::memory_order_relaxed);
+  return true;
+}
+
+ScanKernel ActiveScanKernel() {
+  int kernel = activeKernel.load(std::memory_order_relaxed);
+  if (kernel < 0) {
+    // Every thread that gets here picks the same.
+    kernel = static_cast<int>(FastestScanKernel());
+    activeKernel.store(kernel, std::memory_order_relaxed);
+  }
+  return static_cast<ScanKernel>(kernel);
+}
 
 int BucketOf(std::u16string_view code) {
   if (code.empty() || code.size() > 6) return -1;
@@ -551,6 +755,7 @@ std::string DictionaryStore::ResolveDictionaryFolder(int charset, int edition,
     }
   }
   const char sep = kPathSeparator;
+  folder.reserve(folder.size() + 64);  // the rest and a file name, in one allocation
   folder += sep;
   folder += "lurm";
   folder += sep;
@@ -574,6 +779,7 @@ std::string DictionaryStore::FilePath(std::string_view fileName, bool trimAtPare
 int DictionaryStore::LoadIndex() {
   index_.reset();
   indexSize_ = 0;
+  blockOffsets_.reset();
   const std::string path = FilePath(kIndexFileName, false);
   if (path.empty()) return 0;
   std::FILE* f = platform_->OpenFile(path, "rb");
@@ -595,8 +801,20 @@ int DictionaryStore::LoadIndex() {
   if (SeekTo(f, 0)) got = std::fread(buffer.get(), 1, static_cast<size_t>(size), f);
   std::fclose(f);
   if (got < kMinIndexSize) return 0;
+  std::unique_ptr<std::int64_t[]> offsets(new (std::nothrow) std::int64_t[2 * kBucketCount]);
+  if (offsets == nullptr) return -1;
+  // Each lookup would otherwise add up to 1209 lengths to place its block.
+  std::int64_t characters = kTableHeaderSize;
+  std::int64_t phrases = kTableHeaderSize;
+  for (int b = 0; b < kBucketCount; ++b) {
+    offsets[b] = characters;
+    offsets[kBucketCount + b] = phrases;
+    characters += DecodeFixed16(buffer.get() + kCharacterLengthsOffset + 2 * b);
+    phrases += DecodeFixed32(buffer.get() + kPhraseLengthsOffset + 4 * b);
+  }
   index_ = std::move(buffer);
   indexSize_ = got;
+  blockOffsets_ = std::move(offsets);
   return 1;
 }
 
@@ -604,8 +822,6 @@ void DictionaryStore::SelectCharset(int charset, int edition) {
   if (charset == charset_ && edition == edition_) return;
   edition_ = edition;
   charset_ = charset;
-  index_.reset();
-  indexSize_ = 0;
   ReportLoadFailure(LoadIndex(), kTableLoadFailedMessage);
 }
 
@@ -617,16 +833,14 @@ DictionaryStore::Placement DictionaryStore::Place(std::u16string_view code, Tabl
     return Placement::kBadCode;
   }
   if (index_ == nullptr) return Placement::kNoIndex;
-  std::int64_t sum = kTableHeaderSize;
+  std::int64_t sum;
   std::uint32_t len;
   if (table == TableKind::Characters) {
-    const std::uint8_t* lengths = index_.get() + kCharacterLengthsOffset;
-    for (int b = 0; b < bucket; ++b) sum += DecodeFixed16(lengths + 2 * b);
-    len = DecodeFixed16(lengths + 2 * bucket);
+    sum = blockOffsets_[bucket];
+    len = DecodeFixed16(index_.get() + kCharacterLengthsOffset + 2 * bucket);
   } else {
-    const std::uint8_t* lengths = index_.get() + kPhraseLengthsOffset;
-    for (int b = 0; b < bucket; ++b) sum += DecodeFixed32(lengths + 4 * b);
-    len = DecodeFixed32(lengths + 4 * bucket);
+    sum = blockOffsets_[kBucketCount + bucket];
+    len = DecodeFixed32(index_.get() + kPhraseLengthsOffset + 4 * bucket);
   }
   // Block offsets are 32-bit signed; lengths that sum past that are damage.
   if (sum > kMaxTableOffset) return Placement::kOutOfRange;
@@ -686,8 +900,9 @@ int DictionaryStore::Lookup(std::u16string_view code, TableKind table, Candidate
   BlockStream block;
   if (length == 0 || !block.Open(f.get(), offset, length)) return 0;
   const PackedMatcher matcher(code);
-  const ScanResult r = phrases ? ScanPhraseBlock(&block, matcher, list)
-                               : ScanCharacterBlock(&block, matcher, list);
+  const ScanOps& ops = ActiveScanOps();
+  const ScanResult r = phrases ? ScanPhraseBlock(&block, matcher, ops, list)
+                               : ScanCharacterBlock(&block, matcher, ops, list);
   if (r.matched) {
     RememberMatch(code, phrases ? LastTable::Phrases : LastTable::Characters, r.entryOffset);
   }

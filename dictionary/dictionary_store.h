@@ -47,6 +47,16 @@ int BucketOf(std::u16string_view code);
 // (at least 7 units); returns the units written, terminator included (1-7).
 int UnpackDigits(const std::uint8_t packed[3], char16_t* out);
 
+// The instructions the lookups' block scans use. The fastest the processor
+// offers is chosen at the first lookup; the tests run each in turn.
+enum class ScanKernel : int { kPortable = 0, kSse2 = 1, kAvx2 = 2 };
+// Whether this build, on this processor, can run `kernel`.
+bool ScanKernelAvailable(ScanKernel kernel);
+// Makes every later lookup use `kernel`; false, changing nothing, when it is
+// not available. Not to be called while lookups run on other threads.
+bool UseScanKernel(ScanKernel kernel);
+ScanKernel ActiveScanKernel();
+
 class DictionaryStore {
  public:
   // Loads the index of the simplified standard edition and reports a failure
@@ -115,6 +125,10 @@ class DictionaryStore {
   int edition_ = 0;
   std::unique_ptr<std::uint8_t[]> index_;
   std::size_t indexSize_ = 0;
+  // Offset of every block in both tables (the header plus the lengths before
+  // it), worked out once per index: kBucketCount character offsets, then as
+  // many phrase offsets.
+  std::unique_ptr<std::int64_t[]> blockOffsets_;
   int characterCount_ = 0;
   int phraseCount_ = 0;
   std::int32_t matchOffset_ = 0;

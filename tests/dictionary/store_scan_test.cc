@@ -5,6 +5,7 @@
 // bytes, and tables that end inside the block. The store reads a block in
 // pieces and walks phrase groups many entries at a time; the model reads
 // the whole block and walks one unit at a time, as the format describes.
+// Every scan kernel the processor can run (portable, SSE2, AVX2) is checked.
 #include <random>
 
 #include "tests/dictionary/store_test_util.h"
@@ -90,8 +91,14 @@ Expected Model(const std::vector<std::uint8_t>& file, std::int32_t offset, std::
 
 const std::u16string kCodes[] = {u"123", u"1230", u"1234", u"12345", u"123456", u"123999"};
 
-class BlockScanTest : public StoreTest {
+class BlockScanTest : public StoreTest, public ::testing::WithParamInterface<ScanKernel> {
  protected:
+  void SetUp() override {
+    if (!ScanKernelAvailable(GetParam())) GTEST_SKIP() << "not available on this processor";
+    ASSERT_TRUE(UseScanKernel(GetParam()));
+  }
+  void TearDown() override { UseScanKernel(saved_); }
+
   std::uint16_t Value() {
     switch (rng_() % 4) {
       case 0:
@@ -205,9 +212,10 @@ class BlockScanTest : public StoreTest {
   }
 
   std::mt19937 rng_;
+  const ScanKernel saved_ = ActiveScanKernel();
 };
 
-TEST_F(BlockScanTest, PhraseBlocksOfSeveralReads) {
+TEST_P(BlockScanTest, PhraseBlocksOfSeveralReads) {
   tmp_.MakeDirs(Folder("chs").substr(tmp_.path().size() + 1));
   for (unsigned seed = 1; seed <= 40; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -216,7 +224,7 @@ TEST_F(BlockScanTest, PhraseBlocksOfSeveralReads) {
   }
 }
 
-TEST_F(BlockScanTest, SmallPhraseBlocks) {
+TEST_P(BlockScanTest, SmallPhraseBlocks) {
   tmp_.MakeDirs(Folder("chs").substr(tmp_.path().size() + 1));
   for (unsigned seed = 1; seed <= 300; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -225,7 +233,7 @@ TEST_F(BlockScanTest, SmallPhraseBlocks) {
   }
 }
 
-TEST_F(BlockScanTest, CharacterBlocks) {
+TEST_P(BlockScanTest, CharacterBlocks) {
   tmp_.MakeDirs(Folder("chs").substr(tmp_.path().size() + 1));
   for (unsigned seed = 1; seed <= 100; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -233,6 +241,23 @@ TEST_F(BlockScanTest, CharacterBlocks) {
     Check(false, rng_() % 2 == 0 ? rng_() % 2000 : 40000 + rng_() % 25000);
   }
 }
+
+std::string KernelName(const ::testing::TestParamInfo<ScanKernel>& param) {
+  switch (param.param) {
+    case ScanKernel::kPortable:
+      return "Portable";
+    case ScanKernel::kSse2:
+      return "Sse2";
+    case ScanKernel::kAvx2:
+      return "Avx2";
+  }
+  return "Unknown";
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, BlockScanTest,
+                         ::testing::Values(ScanKernel::kPortable, ScanKernel::kSse2,
+                                           ScanKernel::kAvx2),
+                         KernelName);
 
 }  // namespace
 }  // namespace taliq::test

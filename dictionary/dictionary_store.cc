@@ -12,8 +12,10 @@
 #include <emmintrin.h>
 #endif
 // The AVX2 searches are compiled for that target function by function and
-// run only where the processor reports it.
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+// run only where the processor reports it. Not on Windows: MinGW's GCC
+// keeps 32-byte vectors in stack slots it cannot align there (GCC bug
+// 54412), so the Windows builds use the SSE2 or portable searches.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && !defined(_WIN32)
 #define TALIQ_SCAN_AVX2 1
 #include <immintrin.h>
 #else

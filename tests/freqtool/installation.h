@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -163,6 +164,24 @@ class Installation {
     Install(false, charset, edition, d);
     Install(true, charset, edition, d);
   }
+  // Every dictionary file of both copies of every edition that exists, by
+  // path: comparing two snapshots proves what a save did not change.
+  std::map<std::string, std::vector<std::uint8_t>> Snapshot() const {
+    std::map<std::string, std::vector<std::uint8_t>> all;
+    for (bool second : {false, true}) {
+      for (int charset : {0, 1}) {
+        for (int edition : {0, 1}) {
+          for (const char* name : {kIndexFileName, kCharacterTableFileName,
+                                   kPhraseTableFileName, kPunctuationFileName}) {
+            const std::string path = File(second, charset, edition, name);
+            if (FileExists(path)) all[path] = ReadBytes(path);
+          }
+        }
+      }
+    }
+    return all;
+  }
+
   // The four editions the tests use, in both copies.
   void InstallAll() const {
     InstallBoth(1, 0, TraditionalStandard());

@@ -80,21 +80,7 @@ class TunavoCliSaveTest : public ::testing::Test {
   Bytes File(bool second, int charset, int edition, const char* name) const {
     return ReadBytes(install_.File(second, charset, edition, name));
   }
-  std::map<std::string, Bytes> Snapshot() const {
-    std::map<std::string, Bytes> all;
-    for (bool second : {false, true}) {
-      for (int charset : {0, 1}) {
-        for (int edition : {0, 1}) {
-          for (const char* name : {kIndexFileName, kCharacterTableFileName,
-                                   kPhraseTableFileName, kPunctuationFileName}) {
-            const std::string path = install_.File(second, charset, edition, name);
-            if (test::FileExists(path)) all[path] = ReadBytes(path);
-          }
-        }
-      }
-    }
-    return all;
-  }
+  std::map<std::string, Bytes> Snapshot() const { return install_.Snapshot(); }
 
   Installation install_;
   test::TempDir scratch_;

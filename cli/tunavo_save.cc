@@ -116,10 +116,7 @@ class DialogSession {
   }
   bool CanRead(const std::string& path) {
     if (path.empty()) return false;
-    std::FILE* f = platform_.OpenFile(path, "rb");
-    if (f == nullptr) return false;
-    std::fclose(f);
-    return true;
+    return platform_.OpenFile(path, "rb") != nullptr;
   }
 
   const GlobalOptions options_;

@@ -58,10 +58,7 @@ std::string DictionarySession::Folder() {
 bool DictionarySession::CanRead(std::string_view fileName) {
   const std::string folder = Folder();
   if (folder.empty()) return false;
-  std::FILE* f = platform_.OpenFile(folder + std::string(fileName), "rb");
-  if (f == nullptr) return false;
-  std::fclose(f);
-  return true;
+  return platform_.OpenFile(folder + std::string(fileName), "rb") != nullptr;
 }
 
 }  // namespace taliq::cli

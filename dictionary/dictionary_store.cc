@@ -784,7 +784,7 @@ int DictionaryStore::LoadIndex() {
   blockOffsets_.reset();
   const std::string path = FilePath(kIndexFileName, false);
   if (path.empty()) return 0;
-  std::FILE* f = platform_->OpenFile(path, "rb");
+  std::FILE* f = platform_->OpenFile(path, "rb").release();
   if (f == nullptr) return 0;
   const std::int64_t size = FileSize(f);
   // An index too short to hold both length arrays is as good as missing:
@@ -897,7 +897,7 @@ int DictionaryStore::Lookup(std::u16string_view code, TableKind table, Candidate
   const bool phrases = table != TableKind::Characters;
   const std::string path =
       FilePath(phrases ? kPhraseTableFileName : kCharacterTableFileName, false);
-  File f(path.empty() ? nullptr : platform_->OpenFile(path, "rb"));
+  File f(path.empty() ? nullptr : platform_->OpenFile(path, "rb").release());
   if (f == nullptr) return 0;
   BlockStream block;
   if (length == 0 || !block.Open(f.get(), offset, length)) return 0;
@@ -933,7 +933,7 @@ int DictionaryStore::WriteCandidates(const CandidateList& list, int count,
 
   const std::string path =
       FilePath(phrase ? kPhraseTableFileName : kCharacterTableFileName, trimAtParenthesis);
-  std::FILE* f = path.empty() ? nullptr : platform_->OpenFile(path, "rb+");
+  std::FILE* f = path.empty() ? nullptr : platform_->OpenFile(path, "rb+").release();
   if (f == nullptr) return 0;
 
   // The bytes about to be overwritten must hold exactly the entries being
@@ -962,7 +962,7 @@ int DictionaryStore::WriteCandidates(const CandidateList& list, int count,
 int DictionaryStore::ReadPunctuation(CandidateList& list) {
   characterCount_ = 0;
   const std::string path = FilePath(kPunctuationFileName, false);
-  std::FILE* f = path.empty() ? nullptr : platform_->OpenFile(path, "rb");
+  std::FILE* f = path.empty() ? nullptr : platform_->OpenFile(path, "rb").release();
   if (f == nullptr) return 0;
   std::uint8_t bytes[kListedPunctuationBytes];
   const size_t got = std::fread(bytes, 1, sizeof(bytes), f);
@@ -993,7 +993,7 @@ int DictionaryStore::WritePunctuation(const CandidateList& list, int count) {
   }
   // The list holds only the first 300 marks; the rest of the file goes back
   // unchanged after them.
-  if (std::FILE* old = platform_->OpenFile(path, "rb")) {
+  if (std::FILE* old = platform_->OpenFile(path, "rb").release()) {
     const std::int64_t size = FileSize(old);
     if (size > static_cast<std::int64_t>(kListedPunctuationBytes) &&
         SeekTo(old, static_cast<std::int64_t>(kListedPunctuationBytes))) {
@@ -1007,7 +1007,7 @@ int DictionaryStore::WritePunctuation(const CandidateList& list, int count) {
 
   // Write the new table beside the old one and rename it over, so that a
   // failure never leaves an empty or half-written table.
-  std::FILE* f = platform_->OpenFile(temp, "wb");
+  std::FILE* f = platform_->OpenFile(temp, "wb").release();
   if (f == nullptr) {
     platform_->MessageBox(kPunctuationFileMessage, u"", kMbOk);
     return 0;
@@ -1020,7 +1020,7 @@ int DictionaryStore::WritePunctuation(const CandidateList& list, int count) {
   platform_->RemoveFile(temp);
 
   // The platform refused the rename: rewrite the table in place.
-  f = platform_->OpenFile(path, "wb");
+  f = platform_->OpenFile(path, "wb").release();
   if (f == nullptr) {
     platform_->MessageBox(kPunctuationFileMessage, u"", kMbOk);
     return 0;

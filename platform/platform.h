@@ -7,7 +7,9 @@
 #ifndef TALIQ_PLATFORM_PLATFORM_H_
 #define TALIQ_PLATFORM_PLATFORM_H_
 
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,22 @@ inline constexpr unsigned kMbOk = 0x00000000u;
 inline constexpr unsigned kMbIconWarning = 0x00000030u;  // MB_ICONEXCLAMATION
 inline constexpr unsigned kMbIconInformation = 0x00000040u;
 inline constexpr int kIdOk = 1;
+
+// An open C stream that closes itself. Close it with CloseFile where the
+// outcome of the close matters (after writing).
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f != nullptr) std::fclose(f);
+  }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Closes the stream; false when the close (and with it the last flush)
+// failed. The handle is empty afterwards in every case.
+inline bool CloseFile(FileHandle& file) {
+  std::FILE* f = file.release();
+  return f == nullptr || std::fclose(f) == 0;
+}
 
 class Platform {
  public:
@@ -56,9 +74,15 @@ class Platform {
 
   // Opens a file as a C stream (modes as fopen). Narrow paths are text of
   // the system code page. Files are opened shared with other readers and
-  // writers. Returns null on failure.
-  virtual std::FILE* OpenFile(const std::string& path, const char* mode) = 0;
-  virtual std::FILE* OpenFileW(const std::u16string& path, const char* mode) = 0;
+  // writers. Returns an empty handle on failure (errno tells why).
+  virtual FileHandle OpenFile(const std::string& path, const char* mode) = 0;
+  virtual FileHandle OpenFileW(const std::u16string& path, const char* mode) = 0;
+
+  // Moves the stream to byte `offset` from the start; false on failure.
+  virtual bool Seek(std::FILE* file, std::int64_t offset) = 0;
+  // The size of the open file in bytes, or -1 when it cannot be told.
+  // Leaves the position at the end.
+  virtual std::int64_t FileSize(std::FILE* file) = 0;
 
   // Replaces `to` by `from` in one step (rename over an existing file).
   // False when the platform refuses; `from` is then left in place.

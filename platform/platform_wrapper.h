@@ -24,12 +24,14 @@ class PlatformWrapper : public Platform {
                  unsigned flags) override {
     return base_->MessageBox(text, caption, flags);
   }
-  std::FILE* OpenFile(const std::string& path, const char* mode) override {
+  FileHandle OpenFile(const std::string& path, const char* mode) override {
     return base_->OpenFile(path, mode);
   }
-  std::FILE* OpenFileW(const std::u16string& path, const char* mode) override {
+  FileHandle OpenFileW(const std::u16string& path, const char* mode) override {
     return base_->OpenFileW(path, mode);
   }
+  bool Seek(std::FILE* file, std::int64_t offset) override { return base_->Seek(file, offset); }
+  std::int64_t FileSize(std::FILE* file) override { return base_->FileSize(file); }
   bool ReplaceFile(const std::string& from, const std::string& to) override {
     return base_->ReplaceFile(from, to);
   }

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -115,19 +114,28 @@ int PortablePlatform::MessageBox(std::u16string_view text, std::u16string_view c
   return kIdOk;
 }
 
-std::FILE* PortablePlatform::OpenFile(const std::string& path, const char* mode) {
+FileHandle PortablePlatform::OpenFile(const std::string& path, const char* mode) {
   // An existing file opened under its exact name needs no directory scan.
   // Creating modes resolve first, or "wb" would make a second file beside
   // one whose name differs only in case.
   if (std::strpbrk(mode, "wa") == nullptr) {
-    if (std::FILE* f = std::fopen(path.c_str(), mode)) return f;
+    if (std::FILE* f = std::fopen(path.c_str(), mode)) return FileHandle(f);
     if (errno != ENOENT && errno != ENOTDIR) return nullptr;
   }
-  return std::fopen(ResolvePathIgnoringCase(path).c_str(), mode);
+  return FileHandle(std::fopen(ResolvePathIgnoringCase(path).c_str(), mode));
 }
 
-std::FILE* PortablePlatform::OpenFileW(const std::u16string& path, const char* mode) {
+FileHandle PortablePlatform::OpenFileW(const std::u16string& path, const char* mode) {
   return OpenFile(Utf16ToUtf8(path), mode);
+}
+
+bool PortablePlatform::Seek(std::FILE* file, std::int64_t offset) {
+  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+std::int64_t PortablePlatform::FileSize(std::FILE* file) {
+  if (fseeko(file, 0, SEEK_END) != 0) return -1;
+  return ftello(file);
 }
 
 bool PortablePlatform::ReplaceFile(const std::string& from, const std::string& to) {

@@ -66,13 +66,22 @@ int Win32Platform::MessageBox(std::u16string_view text, std::u16string_view capt
   return ::MessageBoxW(nullptr, W(t), c.empty() ? nullptr : W(c), flags);
 }
 
-std::FILE* Win32Platform::OpenFile(const std::string& path, const char* mode) {
+FileHandle Win32Platform::OpenFile(const std::string& path, const char* mode) {
   if (!NarrowPathFits(path)) return nullptr;
-  return ::_fsopen(path.c_str(), mode, _SH_DENYNO);
+  return FileHandle(::_fsopen(path.c_str(), mode, _SH_DENYNO));
 }
 
-std::FILE* Win32Platform::OpenFileW(const std::u16string& path, const char* mode) {
-  return ::_wfsopen(W(path), WideMode(mode).c_str(), _SH_DENYNO);
+FileHandle Win32Platform::OpenFileW(const std::u16string& path, const char* mode) {
+  return FileHandle(::_wfsopen(W(path), WideMode(mode).c_str(), _SH_DENYNO));
+}
+
+bool Win32Platform::Seek(std::FILE* file, std::int64_t offset) {
+  return ::_fseeki64(file, offset, SEEK_SET) == 0;
+}
+
+std::int64_t Win32Platform::FileSize(std::FILE* file) {
+  if (::_fseeki64(file, 0, SEEK_END) != 0) return -1;
+  return ::_ftelli64(file);
 }
 
 bool Win32Platform::ReplaceFile(const std::string& from, const std::string& to) {

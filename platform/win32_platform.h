@@ -19,8 +19,10 @@ class Win32Platform : public Platform {
   unsigned AnsiCodePage() override;
   int MessageBox(std::u16string_view text, std::u16string_view caption,
                  unsigned flags) override;
-  std::FILE* OpenFile(const std::string& path, const char* mode) override;
-  std::FILE* OpenFileW(const std::u16string& path, const char* mode) override;
+  FileHandle OpenFile(const std::string& path, const char* mode) override;
+  FileHandle OpenFileW(const std::u16string& path, const char* mode) override;
+  bool Seek(std::FILE* file, std::int64_t offset) override;
+  std::int64_t FileSize(std::FILE* file) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
   bool ReplaceFileW(const std::u16string& from, const std::u16string& to) override;
   bool RemoveFile(const std::string& path) override;

@@ -215,7 +215,7 @@ int SettingsFile::LoadSettings() {
   std::u16string path;
   if (!LocatePerUserFile(&path)) return 0;
 
-  std::FILE* f = platform_->OpenFileW(path, "rb");
+  FileHandle f = platform_->OpenFileW(path, "rb");
   if (f == nullptr) {
     // Only a file that is really absent gets the defaults; one that is
     // there but cannot be read is left as it is.
@@ -236,9 +236,9 @@ int SettingsFile::LoadSettings() {
   std::string bytes;
   char buf[4096];
   size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) bytes.append(buf, n);
-  const bool readFailed = std::ferror(f) != 0;
-  std::fclose(f);
+  while ((n = std::fread(buf, 1, sizeof(buf), f.get())) > 0) bytes.append(buf, n);
+  const bool readFailed = std::ferror(f.get()) != 0;
+  f.reset();
   if (readFailed) {
     perUserUnread_ = true;
     return Fail(-1, SettingsCopy::kPerUser, SettingsFailureReason::kReadFailed, path);
@@ -303,7 +303,7 @@ int SettingsFile::SaveSettings() {
 int SettingsFile::WriteWhole(const std::u16string& path, const std::string& bytes,
                              SettingsCopy copy) {
   const std::u16string temp = path + std::u16string(kTempSuffix);
-  std::FILE* f = platform_->OpenFileW(temp, "wb");
+  std::FILE* f = platform_->OpenFileW(temp, "wb").release();
   // Where no file can be made beside it, the file itself may still be
   // writable: rewrite it in place as the only way left.
   if (f == nullptr) return WriteInPlace(path, bytes, copy);
@@ -320,7 +320,7 @@ int SettingsFile::WriteWhole(const std::u16string& path, const std::string& byte
 int SettingsFile::WriteInPlace(const std::u16string& path, const std::string& bytes,
                                SettingsCopy copy) {
   errno = 0;
-  std::FILE* f = platform_->OpenFileW(path, "wb");
+  std::FILE* f = platform_->OpenFileW(path, "wb").release();
   if (f == nullptr) {
     const int error = errno;
     if (!platform_->IsDirectoryW(ParentFolder(path))) {

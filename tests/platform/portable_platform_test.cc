@@ -74,16 +74,14 @@ TEST_F(CaseTest, PrefersTheExactName) {
 TEST_F(CaseTest, FileOperationsFindTheFile) {
   PortablePlatform p;
   const std::string folder = tmp_.Join("program files/lurm/rozevuv_cht/mb/cht/");
-  std::FILE* f = p.OpenFile(folder + "lurm2008.idx", "rb");
-  ASSERT_NE(f, nullptr);
-  std::fclose(f);
+  EXPECT_NE(p.OpenFile(folder + "lurm2008.idx", "rb"), nullptr);
   EXPECT_TRUE(p.IsDirectoryW(Utf8ToUtf16(tmp_.Join("PROGRAM FILES/lurm"))));
 
   // A new file lands in the existing folder, and a rename replaces the file
   // whatever case the caller spells it in.
-  f = p.OpenFile(folder + "new.dat", "wb");
+  FileHandle f = p.OpenFile(folder + "new.dat", "wb");
   ASSERT_NE(f, nullptr);
-  std::fclose(f);
+  EXPECT_TRUE(CloseFile(f));
   const std::string real = tmp_.Join("Program Files/LURM/RozeVuv_CHT/MB/CHT/");
   EXPECT_TRUE(FileExists(real + "new.dat"));
   EXPECT_TRUE(p.ReplaceFile(folder + "NEW.DAT", folder + "lurm2008.idx"));

@@ -62,12 +62,14 @@ bool TestPlatform::AppDataFolderW(std::u16string* path) {
   return !failAppData && PortablePlatform::AppDataFolderW(path);
 }
 
-std::FILE* TestPlatform::OpenFile(const std::string& path, const char* mode) {
+FileHandle TestPlatform::OpenFile(const std::string& path, const char* mode) {
   opened.push_back(path);
   if (EndsWithAny(path, failOpen)) return nullptr;
   if (Writes(mode) && EndsWithAny(path, failOpenForWrite)) return nullptr;
-  std::FILE* f = PortablePlatform::OpenFile(path, mode);
-  if (f != nullptr && Writes(mode) && EndsWithAny(path, failWrites)) return FailingWrites(f);
+  FileHandle f = PortablePlatform::OpenFile(path, mode);
+  if (f != nullptr && Writes(mode) && EndsWithAny(path, failWrites)) {
+    return FileHandle(FailingWrites(f.release()));
+  }
   return f;
 }
 

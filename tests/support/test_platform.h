@@ -41,7 +41,7 @@ class TestPlatform : public PortablePlatform {
   bool ProgramFilesFolderA(std::string* path) override;
   bool ProgramFilesFolderW(std::u16string* path) override;
   bool AppDataFolderW(std::u16string* path) override;
-  std::FILE* OpenFile(const std::string& path, const char* mode) override;
+  FileHandle OpenFile(const std::string& path, const char* mode) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
 };
 

@@ -1,0 +1,47 @@
+#include "platform/status.h"
+
+#include <cstring>
+
+namespace taliq {
+
+namespace {
+
+std::string Join(std::string_view path, std::string_view what) {
+  std::string text(path);
+  text += ": ";
+  text += what;
+  return text;
+}
+
+}  // namespace
+
+Status Status::NotFound(std::string_view path) { return Status(Code::kNotFound, Join(path, "missing")); }
+
+Status Status::IoError(std::string_view path, std::string_view what) {
+  return Status(Code::kIoError, Join(path, what));
+}
+
+Status Status::Corruption(std::string_view path, std::int64_t offset, std::string_view what) {
+  return Status(Code::kCorruption,
+                Join(path, "damaged at offset " + std::to_string(offset) + ": " + std::string(what)));
+}
+
+Status Status::Corruption(std::string_view path, std::string_view what) {
+  return Status(Code::kCorruption, Join(path, "damaged: " + std::string(what)));
+}
+
+Status Status::Changed(std::string_view path, std::string_view what) {
+  return Status(Code::kChanged, Join(path, "changed since the lookup: " + std::string(what)));
+}
+
+Status Status::NoMemory(std::string_view what) {
+  return Status(Code::kNoMemory, "out of memory: " + std::string(what));
+}
+
+std::string ErrnoText(int error) {
+  // strerror is not re-entrant, but the tools have one thread.
+  const char* text = std::strerror(error);
+  return text != nullptr ? std::string(text) : "error " + std::to_string(error);
+}
+
+}  // namespace taliq

@@ -1,0 +1,60 @@
+// Status: the outcome of an operation on a file, with its reason.
+//
+// A front end shows or prints `message()`, which names the file and the
+// cause; code that must react to the kind of failure tests `code()`.
+#ifndef TALIQ_PLATFORM_STATUS_H_
+#define TALIQ_PLATFORM_STATUS_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace taliq {
+
+class Status {
+ public:
+  enum class Code {
+    kOk,
+    kNotFound,     // the file or folder does not exist (or cannot be named)
+    kIoError,      // open, read, write, flush, close or rename failed
+    kCorruption,   // the bytes do not have the expected form
+    kChanged,      // the file no longer holds what an earlier read saw
+    kRefused,      // the request cannot be carried out as asked
+    kNoMemory,
+  };
+
+  Status() = default;
+  static Status Ok() { return Status(); }
+  // "PATH: missing"
+  static Status NotFound(std::string_view path);
+  // "PATH: WHAT" (WHAT as the OS put it, e.g. "cannot open: Permission denied")
+  static Status IoError(std::string_view path, std::string_view what);
+  // "PATH: damaged at offset N: WHAT"
+  static Status Corruption(std::string_view path, std::int64_t offset, std::string_view what);
+  // "PATH: damaged: WHAT" (no single offset)
+  static Status Corruption(std::string_view path, std::string_view what);
+  // "PATH: changed since the lookup: WHAT"
+  static Status Changed(std::string_view path, std::string_view what);
+  static Status Refused(std::string message) { return Status(Code::kRefused, std::move(message)); }
+  static Status NoMemory(std::string_view what);
+
+  bool ok() const { return code_ == Code::kOk; }
+  Code code() const { return code_; }
+  bool Is(Code code) const { return code_ == code; }
+  // UTF-8, empty when ok.
+  const std::string& message() const { return message_; }
+
+ private:
+  Status(Code code, std::string message) : code_(code), message_(std::move(message)) {}
+
+  Code code_ = Code::kOk;
+  std::string message_;
+};
+
+// The C library's text for errno value `error` ("Permission denied").
+std::string ErrnoText(int error);
+
+}  // namespace taliq
+
+#endif  // TALIQ_PLATFORM_STATUS_H_

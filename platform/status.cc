@@ -17,6 +17,10 @@ std::string Join(std::string_view path, std::string_view what) {
 
 Status Status::NotFound(std::string_view path) { return Status(Code::kNotFound, Join(path, "missing")); }
 
+Status Status::CannotOpen(std::string_view path, std::string_view reason) {
+  return Status(Code::kCannotOpen, Join(path, "cannot open: " + std::string(reason)));
+}
+
 Status Status::IoError(std::string_view path, std::string_view what) {
   return Status(Code::kIoError, Join(path, what));
 }

@@ -17,7 +17,8 @@ class Status {
   enum class Code {
     kOk,
     kNotFound,     // the file or folder does not exist (or cannot be named)
-    kIoError,      // open, read, write, flush, close or rename failed
+    kCannotOpen,   // the file cannot be opened or created
+    kIoError,      // read, write, flush, close or rename failed
     kCorruption,   // the bytes do not have the expected form
     kChanged,      // the file no longer holds what an earlier read saw
     kRefused,      // the request cannot be carried out as asked
@@ -28,7 +29,9 @@ class Status {
   static Status Ok() { return Status(); }
   // "PATH: missing"
   static Status NotFound(std::string_view path);
-  // "PATH: WHAT" (WHAT as the OS put it, e.g. "cannot open: Permission denied")
+  // "PATH: cannot open: REASON" (REASON as the OS put it)
+  static Status CannotOpen(std::string_view path, std::string_view reason);
+  // "PATH: WHAT" (e.g. "write failed: No space left on device")
   static Status IoError(std::string_view path, std::string_view what);
   // "PATH: damaged at offset N: WHAT"
   static Status Corruption(std::string_view path, std::int64_t offset, std::string_view what);

@@ -15,6 +15,7 @@
 #include "dictionary/dictionary_store.h"
 #include "freqtool/adjustment_list.h"
 #include "freqtool/tunavo_view.h"
+#include "platform/message_box.h"
 #include "platform/platform.h"
 
 namespace taliq {
@@ -40,16 +41,6 @@ inline constexpr int kEdition2002 = 1;
 // compared under (the low four bits belong to the system).
 inline constexpr unsigned kIdmAboutBox = 0x0010;
 inline constexpr unsigned kSysCommandMask = 0xFFF0;
-
-// Message box flags beyond those of platform.h (Win32 values).
-inline constexpr unsigned kMbOkCancel = 0x00000001u;
-inline constexpr unsigned kMbAbortRetryIgnore = 0x00000002u;
-inline constexpr unsigned kMbYesNoCancel = 0x00000003u;
-inline constexpr unsigned kMbYesNo = 0x00000004u;
-inline constexpr unsigned kMbRetryCancel = 0x00000005u;
-inline constexpr unsigned kMbIconQuestion = 0x00000020u;
-inline constexpr unsigned kMbTypeMask = 0x0000000Fu;
-inline constexpr unsigned kMbIconMask = 0x000000F0u;
 
 // The flags a dialog-framework message box is shown with: a box that names
 // no icon gets the exclamation icon (OK, OK/Cancel) or the question icon

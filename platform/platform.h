@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/message_box.h"
+
 namespace taliq {
 
 // Path separator of the platform the tools run on.
@@ -19,12 +21,6 @@ inline constexpr char kPathSeparator = '\\';
 #else
 inline constexpr char kPathSeparator = '/';
 #endif
-
-// Message box flags and results, with the Win32 values.
-inline constexpr unsigned kMbOk = 0x00000000u;
-inline constexpr unsigned kMbIconWarning = 0x00000030u;  // MB_ICONEXCLAMATION
-inline constexpr unsigned kMbIconInformation = 0x00000040u;
-inline constexpr int kIdOk = 1;
 
 class Platform {
  public:

@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "settings/settings_file.h"
+#include "settings/settings_view.h"
 
 namespace taliq {
 
@@ -42,8 +43,7 @@ inline constexpr int kIdcZyckOff = 1018;
 inline constexpr unsigned kIdmAbout = 0x0010;
 inline constexpr std::u16string_view kAboutMenuText = u"关于 QevoConfig(&A)...";
 
-// The seven settings, in the order the dialog reads and writes them.
-enum class Setting { kShowMode, kAssio, kSpeak, kCharset, kOrderMode, kZdy, kZyck };
+// The seven settings (Setting, settings_view.h), in their order.
 inline constexpr int kSettingCount = 7;
 inline constexpr std::array<Setting, kSettingCount> kAllSettings = {
     Setting::kShowMode, Setting::kAssio,     Setting::kSpeak, Setting::kCharset,
@@ -79,22 +79,6 @@ std::string_view ChoiceValue(Setting setting, int choice);
 // that is not a control of the dialog.
 std::u16string_view ControlCaption(int controlId, unsigned ansiCodePage);
 std::u16string_view WindowCaption(unsigned ansiCodePage);
-
-// What the model needs of the dialog's window.
-class SettingsDialogView {
- public:
-  virtual ~SettingsDialogView() = default;
-  // The index of the checked button of the setting's pair (0 or 1), or the
-  // checkbox's state (0 unchecked, 1 checked).
-  virtual int GetChoice(Setting setting) = 0;
-  // Checks the button with that index and unchecks the other (or sets the
-  // checkbox).
-  virtual void SetChoice(Setting setting, int choice) = 0;
-  virtual void SetControlCaption(int controlId, std::u16string_view caption) = 0;
-  virtual void SetWindowCaption(std::u16string_view caption) = 0;
-  // Runs the About box modally and returns when it is closed.
-  virtual void ShowAboutBox() = 0;
-};
 
 class SettingsDialogModel {
  public:

@@ -10,13 +10,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dialog_frame.h"
 #include "platform/platform.h"
 #include "settings/settings_file.h"
 #include "settings/settings_view.h"
 
 namespace taliq {
 
-// Control ids of the settings dialog (template 102).
+// Control ids of the settings dialog (template 102); QevoConfig.exe checks
+// them against its resource.h.
 inline constexpr int kIdcOk = 1;
 inline constexpr int kIdcCancel = 2;
 inline constexpr int kIdcShowModeHorizontal = 1000;
@@ -39,7 +41,8 @@ inline constexpr int kIdcZdyOff = 1016;
 inline constexpr int kIdcZyckOn = 1017;
 inline constexpr int kIdcZyckOff = 1018;
 
-// The system-menu About item: its command id and its text (string 101).
+// The system-menu About item: its command id (IDM_ABOUTBOX of
+// QevoConfig.exe) and its text (string 101).
 inline constexpr unsigned kIdmAbout = 0x0010;
 inline constexpr std::u16string_view kAboutMenuText = u"关于 QevoConfig(&A)...";
 
@@ -118,7 +121,7 @@ class SettingsDialogModel {
 
 // Whether a system-menu command is the About item (the low four bits are
 // the system's own and do not count).
-inline bool IsAboutCommand(unsigned command) { return (command & 0xFFF0u) == kIdmAbout; }
+inline bool IsAboutCommand(unsigned command) { return IsSystemMenuItem(command, kIdmAbout); }
 
 }  // namespace taliq
 

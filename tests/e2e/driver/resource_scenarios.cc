@@ -283,13 +283,11 @@ DialogExpectation ExpectedAboutBox(std::u16string_view caption, short cy,
                              u"新細明體-ExtB", {}};
   const ExpectedControl icon{kNoId, kStatic, u"", 11, 17, 20, 20, kChild | SS_ICON};
   const ExpectedControl name{kNoId, kStatic, title, 70, titleY, 94, 8, kChild | SS_NOPREFIX};
-  const ExpectedControl line{kNoId, kStatic, u"For  Windows 8/8.1/10", 72, 33, lineCx, 11,
-                             kChild};
+  const ExpectedControl line{kNoId, kStatic, u"For  Windows 8/8.1/10", 72, 33, lineCx, 11, kChild};
   const ExpectedControl ok{IDOK, kButton, u"確定", 178, okY, 50, 14,
                            kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP};
   const ExpectedControl makerLines{kNoId, kStatic, maker, 30, 51, 175, 26, kChild | SS_CENTER};
-  const ExpectedControl contactLines{kNoId, kStatic, contact, contactX, 83, contactCx, 16,
-                                     kChild};
+  const ExpectedControl contactLines{kNoId, kStatic, contact, contactX, 83, contactCx, 16, kChild};
   const ExpectedControl frame{kNoId, kButton, u"", 7, 7, 221, frameCy, kChild | BS_GROUPBOX};
   expected.controls =
       okFirst ? std::vector<ExpectedControl>{icon, name, line, ok, makerLines, contactLines, frame}

@@ -44,7 +44,7 @@ class DialogSession {
       return UsageError(io_.err,
                         "no Program Files folder: give --program-files DIR or set PROGRAMFILES");
     }
-    model_ = std::make_unique<TunavoDialogModel>(&view_, &platform_);
+    model_ = std::make_unique<TunavoDialogModel>(&platform_, &view_);
     // The dialog starts on the simplified standard index; a complaint about
     // that one is beside the point when another dictionary was asked for.
     if (options_.charset != 0 || options_.edition != 0) platform_.DropMessages();

@@ -25,13 +25,8 @@ unsigned FrameworkMessageBoxFlags(unsigned flags) {
   }
 }
 
-IconPosition MinimizedIconPosition(int clientWidth, int clientHeight, int iconWidth,
-                                   int iconHeight) {
-  return IconPosition{(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
-}
-
-TunavoDialogModel::TunavoDialogModel(TunavoView* view, Platform* platform)
-    : view_(view), store_(platform) {}
+TunavoDialogModel::TunavoDialogModel(Platform* platform, TunavoView* view)
+    : view_(view), store_(platform != nullptr ? platform : Platform::Default()) {}
 
 void TunavoDialogModel::OnInitDialog(const std::vector<std::u16string>& arguments) {
   WriteControls();
@@ -109,7 +104,7 @@ SaveStatus TunavoDialogModel::OnSave() {
 }
 
 bool TunavoDialogModel::OnSysCommand(unsigned commandId) {
-  if ((commandId & kSysCommandMask) != kIdmAboutBox) return false;
+  if (!IsSystemMenuItem(commandId, kIdmAboutBox)) return false;
   view_->ShowAboutBox();
   return true;
 }

@@ -15,6 +15,8 @@
 #include "dictionary/dictionary_store.h"
 #include "freqtool/adjustment_list.h"
 #include "freqtool/tunavo_view.h"
+#include "platform/dialog_frame.h"
+#include "platform/message_box.h"
 #include "platform/platform.h"
 
 namespace taliq {
@@ -36,34 +38,13 @@ inline constexpr int kCharsetTraditional = 1;
 inline constexpr int kEditionStandard = 0;
 inline constexpr int kEdition2002 = 1;
 
-// The About item of the system menu, and the mask WM_SYSCOMMAND ids are
-// compared under (the low four bits belong to the system).
+// The About item of the system menu (IDM_ABOUTBOX of Tunavo.exe).
 inline constexpr unsigned kIdmAboutBox = 0x0010;
-inline constexpr unsigned kSysCommandMask = 0xFFF0;
-
-// Message box flags beyond those of platform.h (Win32 values).
-inline constexpr unsigned kMbOkCancel = 0x00000001u;
-inline constexpr unsigned kMbAbortRetryIgnore = 0x00000002u;
-inline constexpr unsigned kMbYesNoCancel = 0x00000003u;
-inline constexpr unsigned kMbYesNo = 0x00000004u;
-inline constexpr unsigned kMbRetryCancel = 0x00000005u;
-inline constexpr unsigned kMbIconQuestion = 0x00000020u;
-inline constexpr unsigned kMbTypeMask = 0x0000000Fu;
-inline constexpr unsigned kMbIconMask = 0x000000F0u;
 
 // The flags a dialog-framework message box is shown with: a box that names
 // no icon gets the exclamation icon (OK, OK/Cancel) or the question icon
 // (Yes/No, Yes/No/Cancel).
 unsigned FrameworkMessageBoxFlags(unsigned flags);
-
-// Where the minimised dialog draws its icon: centred in the client area,
-// rounding as the dialog always has ((width - icon width + 1) / 2).
-struct IconPosition {
-  int x = 0;
-  int y = 0;
-};
-IconPosition MinimizedIconPosition(int clientWidth, int clientHeight, int iconWidth,
-                                   int iconHeight);
 
 // How a press of Save ended. The dialog shows only the success message (the
 // store shows its own on a failed punctuation write); front ends that can
@@ -79,9 +60,9 @@ enum class SaveStatus {
 class TunavoDialogModel {
  public:
   // Constructs the store, which loads the simplified standard index and
-  // reports a failure through the platform. The view is not used before
-  // OnInitDialog; it must outlive the model.
-  explicit TunavoDialogModel(TunavoView* view, Platform* platform = Platform::Default());
+  // reports a failure through the platform (null: Platform::Default()). The
+  // view is not used before OnInitDialog. Both must outlive the model.
+  TunavoDialogModel(Platform* platform, TunavoView* view);
   TunavoDialogModel(const TunavoDialogModel&) = delete;
   TunavoDialogModel& operator=(const TunavoDialogModel&) = delete;
 

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/message_box.h"
+
 namespace taliq {
 
 // Processor-architecture values of the system-information structure.
@@ -26,7 +28,7 @@ using CommandLineBuffer = std::array<char16_t, kCommandLineUnits>;
 inline constexpr std::uint32_t kStartupInfoSize = sizeof(void*) == 4 ? 68 : 104;
 
 inline constexpr std::u16string_view kLaunchFailureCaption = u"Error";
-inline constexpr unsigned kLaunchFailureStyle = 0x30;  // MB_OK | MB_ICONWARNING
+inline constexpr unsigned kLaunchFailureStyle = kMbOk | kMbIconWarning;
 
 struct InstallerChoice {
   std::u16string_view commandLine;

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/message_box.h"
+
 namespace taliq {
 
 // Path separator of the platform the tools run on.
@@ -21,12 +23,6 @@ inline constexpr char kPathSeparator = '\\';
 #else
 inline constexpr char kPathSeparator = '/';
 #endif
-
-// Message box flags and results, with the Win32 values.
-inline constexpr unsigned kMbOk = 0x00000000u;
-inline constexpr unsigned kMbIconWarning = 0x00000030u;  // MB_ICONEXCLAMATION
-inline constexpr unsigned kMbIconInformation = 0x00000040u;
-inline constexpr int kIdOk = 1;
 
 // An open C stream that closes itself. Close it with CloseFile where the
 // outcome of the close matters (after writing).

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/message_box.h"
 #include "platform/win32/win32_api.h"
 
 #include <share.h>
@@ -12,6 +13,20 @@ namespace taliq {
 namespace {
 
 using win32::W;
+
+// The portable message box values are handed to MessageBoxW as they are.
+static_assert(kMbOk == MB_OK);
+static_assert(kMbOkCancel == MB_OKCANCEL);
+static_assert(kMbAbortRetryIgnore == MB_ABORTRETRYIGNORE);
+static_assert(kMbYesNoCancel == MB_YESNOCANCEL);
+static_assert(kMbYesNo == MB_YESNO);
+static_assert(kMbRetryCancel == MB_RETRYCANCEL);
+static_assert(kMbTypeMask == MB_TYPEMASK);
+static_assert(kMbIconQuestion == MB_ICONQUESTION);
+static_assert(kMbIconWarning == MB_ICONEXCLAMATION && kMbIconWarning == MB_ICONWARNING);
+static_assert(kMbIconInformation == MB_ICONINFORMATION);
+static_assert(kMbIconMask == MB_ICONMASK);
+static_assert(kIdOk == IDOK);
 
 // SHGetFolderPathW into a MAX_PATH buffer; false when the shell fails.
 bool ShellFolderW(int csidl, std::u16string* path) {

@@ -10,12 +10,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dialog_frame.h"
 #include "platform/platform.h"
 #include "settings/settings_file.h"
+#include "settings/settings_view.h"
 
 namespace taliq {
 
-// Control ids of the settings dialog (template 102).
+// Control ids of the settings dialog (template 102); QevoConfig.exe checks
+// them against its resource.h.
 inline constexpr int kIdcOk = 1;
 inline constexpr int kIdcCancel = 2;
 inline constexpr int kIdcShowModeHorizontal = 1000;
@@ -38,12 +41,12 @@ inline constexpr int kIdcZdyOff = 1016;
 inline constexpr int kIdcZyckOn = 1017;
 inline constexpr int kIdcZyckOff = 1018;
 
-// The system-menu About item: its command id and its text (string 101).
+// The system-menu About item: its command id (IDM_ABOUTBOX of
+// QevoConfig.exe) and its text (string 101).
 inline constexpr unsigned kIdmAbout = 0x0010;
 inline constexpr std::u16string_view kAboutMenuText = u"关于 QevoConfig(&A)...";
 
-// The seven settings, in the order the dialog reads and writes them.
-enum class Setting { kShowMode, kAssio, kSpeak, kCharset, kOrderMode, kZdy, kZyck };
+// The seven settings (Setting, settings_view.h), in their order.
 inline constexpr int kSettingCount = 7;
 inline constexpr std::array<Setting, kSettingCount> kAllSettings = {
     Setting::kShowMode, Setting::kAssio,     Setting::kSpeak, Setting::kCharset,
@@ -79,22 +82,6 @@ std::string_view ChoiceValue(Setting setting, int choice);
 // that is not a control of the dialog.
 std::u16string_view ControlCaption(int controlId, unsigned ansiCodePage);
 std::u16string_view WindowCaption(unsigned ansiCodePage);
-
-// What the model needs of the dialog's window.
-class SettingsDialogView {
- public:
-  virtual ~SettingsDialogView() = default;
-  // The index of the checked button of the setting's pair (0 or 1), or the
-  // checkbox's state (0 unchecked, 1 checked).
-  virtual int GetChoice(Setting setting) = 0;
-  // Checks the button with that index and unchecks the other (or sets the
-  // checkbox).
-  virtual void SetChoice(Setting setting, int choice) = 0;
-  virtual void SetControlCaption(int controlId, std::u16string_view caption) = 0;
-  virtual void SetWindowCaption(std::u16string_view caption) = 0;
-  // Runs the About box modally and returns when it is closed.
-  virtual void ShowAboutBox() = 0;
-};
 
 class SettingsDialogModel {
  public:
@@ -134,7 +121,7 @@ class SettingsDialogModel {
 
 // Whether a system-menu command is the About item (the low four bits are
 // the system's own and do not count).
-inline bool IsAboutCommand(unsigned command) { return (command & 0xFFF0u) == kIdmAbout; }
+inline bool IsAboutCommand(unsigned command) { return IsSystemMenuItem(command, kIdmAbout); }
 
 }  // namespace taliq
 

@@ -1,4 +1,5 @@
 // Resource ids of Tunavo.exe (shared by Tunavo.rc and the C++ sources).
+// tunavo_dlg.cc checks the About command against the model's.
 #ifndef TALIQ_FREQTOOL_WIN_RESOURCE_H_
 #define TALIQ_FREQTOOL_WIN_RESOURCE_H_
 

@@ -10,7 +10,8 @@ namespace taliq {
 
 using win32::W;
 
-CAboutDlg::CAboutDlg(HWND parent) : ModalDialog(IDD_ABOUTBOX, parent) {}
+// The model's About command is the one the system menu gets.
+static_assert(IDM_ABOUTBOX == kIdmAboutBox);
 
 // The message map, in the order the dialog declares it.
 const win32::ModalDialog::CommandEntry<CTunavoDlg> CTunavoDlg::kCommandMap[] = {
@@ -28,16 +29,12 @@ const win32::ModalDialog::CommandEntry<CTunavoDlg> CTunavoDlg::kCommandMap[] = {
 };
 
 CTunavoDlg::CTunavoDlg()
-    : ModalDialog(IDD_TUNAVO_DIALOG),
-      icon_(::LoadIconW(::GetModuleHandleW(nullptr), win32::ResourceId(IDR_MAINFRAME))),
-      model_(this) {}
+    : ModelDialog({IDD_TUNAVO_DIALOG, IDD_ABOUTBOX, IDR_MAINFRAME, IDS_ABOUTBOX,
+                   IDM_ABOUTBOX}) {}
 
 CTunavoDlg::~CTunavoDlg() = default;
 
-bool CTunavoDlg::OnInitDialog() {
-  win32::AppendAboutItem(hwnd(), IDS_ABOUTBOX, IDM_ABOUTBOX);
-  win32::SetWindowIcons(hwnd(), icon_);
-
+void CTunavoDlg::OnInitControls() {
   // The list's own font: the dialog font at a cell height of 20. It lives
   // until the program ends.
   HWND list = candidateBox();
@@ -50,29 +47,16 @@ bool CTunavoDlg::OnInitDialog() {
   }
 
   // Writes the controls, then takes the command line.
-  model_.OnInitDialog(CommandLineArguments());
-  return true;
+  model().OnInitDialog(CommandLineArguments());
 }
 
 bool CTunavoDlg::OnCommand(WORD id, WORD code) {
   return DispatchCommand<CTunavoDlg>(this, kCommandMap, id, code);
 }
 
-bool CTunavoDlg::OnSysCommand(WPARAM command, LPARAM) {
-  return model_.OnSysCommand(static_cast<unsigned>(command));
-}
+HWND CTunavoDlg::candidateBox() const { return Item(IDC_CANDIDATES); }
 
-bool CTunavoDlg::OnPaint() {
-  if (!::IsIconic(hwnd())) return false;
-  const SIZE client = win32::ClientSize(hwnd());
-  const IconPosition at = MinimizedIconPosition(client.cx, client.cy,
-                                                ::GetSystemMetrics(SM_CXICON),
-                                                ::GetSystemMetrics(SM_CYICON));
-  win32::PaintMinimizedIcon(hwnd(), icon_, at.x, at.y);
-  return true;
-}
-
-HICON CTunavoDlg::OnQueryDragIcon() { return icon_; }
+HWND CTunavoDlg::codeField() const { return Item(IDC_CODE); }
 
 void CTunavoDlg::ResetLines() { ::SendMessageW(candidateBox(), LB_RESETCONTENT, 0, 0); }
 
@@ -133,11 +117,6 @@ int CTunavoDlg::ShowMessage(std::u16string_view text, std::u16string_view captio
   const std::u16string t(text);
   const std::u16string c(caption);
   return ::MessageBoxW(hwnd(), W(t), W(c), flags);
-}
-
-void CTunavoDlg::ShowAboutBox() {
-  CAboutDlg about(hwnd());
-  about.DoModal();
 }
 
 std::vector<std::u16string> CommandLineArguments() {

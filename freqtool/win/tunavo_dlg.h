@@ -1,6 +1,8 @@
 // CTunavoDlg: the frequency tool's main dialog (template 102). It forwards
 // every control notification to the TunavoDialogModel and carries out the
 // model's view requests with control messages; it decides nothing itself.
+// The About item, the icons and the minimised painting are the main
+// dialog's (platform/win32/main_dialog.h).
 #ifndef TALIQ_FREQTOOL_WIN_TUNAVO_DLG_H_
 #define TALIQ_FREQTOOL_WIN_TUNAVO_DLG_H_
 
@@ -9,16 +11,11 @@
 
 #include "freqtool/tunavo_dialog_model.h"
 #include "freqtool/tunavo_view.h"
-#include "platform/win32/dialog.h"
+#include "platform/win32/main_dialog.h"
 
 namespace taliq {
 
-class CAboutDlg : public win32::ModalDialog {
- public:
-  explicit CAboutDlg(HWND parent);
-};
-
-class CTunavoDlg : public win32::ModalDialog, public TunavoView {
+class CTunavoDlg : public win32::ModelDialog<TunavoDialogModel, TunavoView> {
  public:
   // Loads the icon and constructs the model, whose store loads the first
   // index and may show its failure message before the dialog appears.
@@ -41,34 +38,27 @@ class CTunavoDlg : public win32::ModalDialog, public TunavoView {
   void EnableSave(bool enabled) override;
   int ShowMessage(std::u16string_view text, std::u16string_view caption,
                   unsigned flags) override;
-  void ShowAboutBox() override;
 
  protected:
-  bool OnInitDialog() override;
+  void OnInitControls() override;
   bool OnCommand(WORD id, WORD code) override;
-  bool OnSysCommand(WPARAM command, LPARAM position) override;
-  bool OnPaint() override;
-  HICON OnQueryDragIcon() override;
 
  private:
-  void OnMoveToTop() { model_.OnMoveToTop(); }
-  void OnMoveToBottom() { model_.OnMoveToBottom(); }
-  void OnMoveUp() { model_.OnMoveUp(); }
-  void OnMoveDown() { model_.OnMoveDown(); }
-  void OnCharsetClicked() { model_.OnCharsetClicked(); }
-  void OnCodeChanged() { model_.OnCodeChanged(); }
-  void OnSingleClicked() { model_.OnSingleClicked(); }
-  void OnPhraseClicked() { model_.OnPhraseClicked(); }
-  void OnSaveClicked() { model_.OnSave(); }
-  void OnPunctuationClicked() { model_.OnPunctuationClicked(); }
+  void OnMoveToTop() { model().OnMoveToTop(); }
+  void OnMoveToBottom() { model().OnMoveToBottom(); }
+  void OnMoveUp() { model().OnMoveUp(); }
+  void OnMoveDown() { model().OnMoveDown(); }
+  void OnCharsetClicked() { model().OnCharsetClicked(); }
+  void OnCodeChanged() { model().OnCodeChanged(); }
+  void OnSingleClicked() { model().OnSingleClicked(); }
+  void OnPhraseClicked() { model().OnPhraseClicked(); }
+  void OnSaveClicked() { model().OnSave(); }
+  void OnPunctuationClicked() { model().OnPunctuationClicked(); }
 
   static const CommandEntry<CTunavoDlg> kCommandMap[];
 
-  HWND candidateBox() const { return Item(1000); }
-  HWND codeField() const { return Item(1001); }
-
-  HICON icon_;
-  TunavoDialogModel model_;
+  HWND candidateBox() const;
+  HWND codeField() const;
 };
 
 // The command-line arguments after the program name (CommandLineToArgvW).

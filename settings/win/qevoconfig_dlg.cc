@@ -8,49 +8,50 @@ namespace taliq {
 
 using win32::W;
 
-CAboutDlg::CAboutDlg(HWND parent) : ModalDialog(IDD_ABOUTBOX, parent) {}
+// The model names the controls by the template's ids, and its About
+// command is the one the system menu gets.
+static_assert(IDOK == kIdcOk && IDCANCEL == kIdcCancel);
+static_assert(IDC_SHOWMODE_HORIZONTAL == kIdcShowModeHorizontal);
+static_assert(IDC_SHOWMODE_VERTICAL == kIdcShowModeVertical);
+static_assert(IDC_ASSIO_ON == kIdcAssioOn);
+static_assert(IDC_ASSIO_OFF == kIdcAssioOff);
+static_assert(IDC_SPEAK_ON == kIdcSpeakOn);
+static_assert(IDC_SPEAK_OFF == kIdcSpeakOff);
+static_assert(IDC_CHARSET_SIMPLIFIED == kIdcCharsetSimplified);
+static_assert(IDC_CHARSET_TRADITIONAL == kIdcCharsetTraditional);
+static_assert(IDC_SHOWMODE_GROUP == kIdcShowModeGroup);
+static_assert(IDC_SPEAK_GROUP == kIdcSpeakGroup);
+static_assert(IDC_ASSIO_GROUP == kIdcAssioGroup);
+static_assert(IDC_CHARSET_GROUP == kIdcCharsetGroup);
+static_assert(IDC_ORDERMODE == kIdcOrderMode);
+static_assert(IDC_ZDY_ON == kIdcZdyOn);
+static_assert(IDC_ZDY_GROUP == kIdcZdyGroup);
+static_assert(IDC_ZYCK_GROUP == kIdcZyckGroup);
+static_assert(IDC_ZDY_OFF == kIdcZdyOff);
+static_assert(IDC_ZYCK_ON == kIdcZyckOn);
+static_assert(IDC_ZYCK_OFF == kIdcZyckOff);
+static_assert(IDM_ABOUTBOX == kIdmAbout);
 
 CQevoConfigDlg::CQevoConfigDlg()
-    : ModalDialog(IDD_QEVOCONFIG_DIALOG),
-      icon_(::LoadIconW(::GetModuleHandleW(nullptr), win32::ResourceId(IDR_MAINFRAME))),
-      model_(Platform::Default(), this) {}
+    : ModelDialog({IDD_QEVOCONFIG_DIALOG, IDD_ABOUTBOX, IDR_MAINFRAME, IDS_ABOUTBOX,
+                   IDM_ABOUTBOX}) {}
 
 CQevoConfigDlg::~CQevoConfigDlg() = default;
 
-bool CQevoConfigDlg::OnInitDialog() {
-  win32::AppendAboutItem(hwnd(), IDS_ABOUTBOX, IDM_ABOUTBOX);
-  win32::SetWindowIcons(hwnd(), icon_);
+void CQevoConfigDlg::OnInitControls() {
   // The two text members, the seven choices and the code page's captions.
-  model_.OnInitDialog();
-  return true;
+  model().OnInitDialog();
 }
 
 void CQevoConfigDlg::OnOK() {
-  model_.OnOk();
+  model().OnOk();
   EndDialog(IDOK);
 }
 
 void CQevoConfigDlg::OnCancel() {
-  model_.OnCancel();
+  model().OnCancel();
   EndDialog(IDCANCEL);
 }
-
-bool CQevoConfigDlg::OnSysCommand(WPARAM command, LPARAM) {
-  return model_.OnSysCommand(static_cast<unsigned>(command));
-}
-
-bool CQevoConfigDlg::OnPaint() {
-  if (!::IsIconic(hwnd())) return false;
-  // The icon centred in the client area, rounded as the framework's
-  // generated dialogs do.
-  const SIZE client = win32::ClientSize(hwnd());
-  const int x = (client.cx - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-  const int y = (client.cy - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-  win32::PaintMinimizedIcon(hwnd(), icon_, x, y);
-  return true;
-}
-
-HICON CQevoConfigDlg::OnQueryDragIcon() { return icon_; }
 
 int CQevoConfigDlg::GetChoice(Setting setting) {
   const SettingControls controls = ControlsOf(setting);
@@ -75,11 +76,6 @@ void CQevoConfigDlg::SetControlCaption(int controlId, std::u16string_view captio
 void CQevoConfigDlg::SetWindowCaption(std::u16string_view caption) {
   const std::u16string text(caption);
   ::SetWindowTextW(hwnd(), W(text));
-}
-
-void CQevoConfigDlg::ShowAboutBox() {
-  CAboutDlg about(hwnd());
-  about.DoModal();
 }
 
 }  // namespace taliq

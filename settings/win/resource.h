@@ -1,5 +1,6 @@
 // Resource ids of QevoConfig.exe (shared by QevoConfig.rc and the C++
-// sources; the control ids match settings/settings_dialog.h).
+// sources). qevoconfig_dlg.cc checks the control ids and the About command
+// against the model's (settings/settings_dialog.h).
 #ifndef TALIQ_SETTINGS_WIN_RESOURCE_H_
 #define TALIQ_SETTINGS_WIN_RESOURCE_H_
 

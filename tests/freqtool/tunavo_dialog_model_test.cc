@@ -42,7 +42,7 @@ class TunavoModelTest : public ::testing::Test {
   // The dialog as the program opens it, with the arguments after the
   // program name.
   void Start(const std::vector<std::u16string>& arguments = {}) {
-    model_ = std::make_unique<TunavoDialogModel>(&view_, &platform_);
+    model_ = std::make_unique<TunavoDialogModel>(&platform_, &view_);
     view_.model = model_.get();
     model_->OnInitDialog(arguments);
   }

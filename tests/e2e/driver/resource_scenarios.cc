@@ -15,7 +15,7 @@ constexpr WORD kButton = 0x80, kEdit = 0x81, kStatic = 0x82, kListBox = 0x83;
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kNoId = 0xFFFFFFFF;
 
-struct ControlSpec {
+struct ExpectedControl {
   DWORD id;
   WORD classOrdinal;
   std::u16string_view text;  // for an icon, empty (its ordinal is checked apart)
@@ -30,7 +30,7 @@ struct DialogExpectation {
   DWORD style;
   DWORD exStyle;
   std::u16string_view font;
-  std::vector<ControlSpec> controls;
+  std::vector<ExpectedControl> controls;
 };
 
 // Reads the parts of a DLGTEMPLATEEX one by one.
@@ -137,7 +137,7 @@ void CheckDialog(HMODULE module, WORD language, const std::string& program,
          where + " has " + std::to_string(count) + " controls, expected " +
              std::to_string(expected.controls.size()));
   for (size_t i = 0; i < count && i < expected.controls.size() && r.ok(); ++i) {
-    const ControlSpec& want = expected.controls[i];
+    const ExpectedControl& want = expected.controls[i];
     r.AlignDword();
     r.Dword();  // help id
     r.Dword();  // extended style
@@ -273,34 +273,34 @@ const DialogExpectation kTunavoMain = {
 
 // The About boxes: only the parts the programs fix (the maker and contact
 // lines are the programs' own) are compared by text.
-DialogExpectation AboutSpec(std::u16string_view caption, short cy, std::u16string_view title,
-                     short titleY, short lineCx, short okY, short contactX, short contactCx,
-                     short frameCy, std::u16string_view maker, std::u16string_view contact,
-                     bool okFirst) {
+DialogExpectation ExpectedAboutBox(std::u16string_view caption, short cy,
+                                   std::u16string_view title, short titleY, short lineCx,
+                                   short okY, short contactX, short contactCx, short frameCy,
+                                   std::u16string_view maker, std::u16string_view contact,
+                                   bool okFirst) {
   DialogExpectation expected{100, caption, 235, cy,
-                  WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0,
-                  u"新細明體-ExtB", {}};
-  const ControlSpec icon{kNoId, kStatic, u"", 11, 17, 20, 20, kChild | SS_ICON};
-  const ControlSpec name{kNoId, kStatic, title, 70, titleY, 94, 8, kChild | SS_NOPREFIX};
-  const ControlSpec line{kNoId, kStatic, u"For  Windows 8/8.1/10", 72, 33, lineCx, 11, kChild};
-  const ControlSpec ok{IDOK, kButton, u"確定", 178, okY, 50, 14,
-                       kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP};
-  const ControlSpec makerLines{kNoId, kStatic, maker, 30, 51, 175, 26, kChild | SS_CENTER};
-  const ControlSpec contactLines{kNoId, kStatic, contact, contactX, 83, contactCx, 16, kChild};
-  const ControlSpec frame{kNoId, kButton, u"", 7, 7, 221, frameCy, kChild | BS_GROUPBOX};
-  expected.controls = okFirst ? std::vector<ControlSpec>{icon, name, line, ok, makerLines,
-                                                     contactLines, frame}
-                          : std::vector<ControlSpec>{icon, name, line, makerLines,
-                                                     contactLines, frame, ok};
+                             WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0,
+                             u"新細明體-ExtB", {}};
+  const ExpectedControl icon{kNoId, kStatic, u"", 11, 17, 20, 20, kChild | SS_ICON};
+  const ExpectedControl name{kNoId, kStatic, title, 70, titleY, 94, 8, kChild | SS_NOPREFIX};
+  const ExpectedControl line{kNoId, kStatic, u"For  Windows 8/8.1/10", 72, 33, lineCx, 11, kChild};
+  const ExpectedControl ok{IDOK, kButton, u"確定", 178, okY, 50, 14,
+                           kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP};
+  const ExpectedControl makerLines{kNoId, kStatic, maker, 30, 51, 175, 26, kChild | SS_CENTER};
+  const ExpectedControl contactLines{kNoId, kStatic, contact, contactX, 83, contactCx, 16, kChild};
+  const ExpectedControl frame{kNoId, kButton, u"", 7, 7, 221, frameCy, kChild | BS_GROUPBOX};
+  expected.controls =
+      okFirst ? std::vector<ExpectedControl>{icon, name, line, ok, makerLines, contactLines, frame}
+              : std::vector<ExpectedControl>{icon, name, line, makerLines, contactLines, frame, ok};
   return expected;
 }
 
-const DialogExpectation kTunavoAbout = AboutSpec(
+const DialogExpectation kTunavoAbout = ExpectedAboutBox(
     u"關于 Taliq輸入法TSF調頻程序", 113, u"Taliq輸入法TSF調頻程序", 19, 96, 14, 60, 115, 105,
     u"Taliq 輸入法 TSF 版\n字詞調頻程序 1.0.0.1\n按編碼調整重碼字詞的排列次序",
     u"問題與建議：\n請與本軟件的發行者聯絡", true);
 
-const DialogExpectation kQevoAbout = AboutSpec(
+const DialogExpectation kQevoAbout = ExpectedAboutBox(
     u"關于 Taliq輸入法TSF設定程序", 106, u"Taliq輸入法TSF設定程序", 17, 91, 17, 52, 132, 95,
     u"Taliq 輸入法 TSF 版\n設定程序 1.0.0.1\n候選視窗、聯想、發音與詞庫設定",
     u"問題與建議：\n請與本軟件的發行者聯絡", false);

@@ -101,6 +101,27 @@ class Platform {
   // Creates one folder (its parent must exist). False on failure, also when
   // something of that name already exists.
   virtual bool CreateDirectoryW(const std::u16string& path) = 0;
+
+  // The tools' own per-user data folder (the history of saves, snapshots of
+  // the original dictionaries), as narrow text of the system code page
+  // (UTF-8 on the portable layer). On Windows the local application-data
+  // folder (SHGetKnownFolderPath, FOLDERID_LocalAppData) + "\Taliq\Tunavo",
+  // converted to the ANSI code page; false when a character of that path has
+  // no form in the code page. Elsewhere $XDG_DATA_HOME/taliq/tunavo, or
+  // $HOME/.local/share/taliq/tunavo. The folder is not created here. False
+  // when the platform cannot say.
+  virtual bool UserDataFolder(std::string* path) = 0;
+
+  // The narrow twins of IsDirectoryW and CreateDirectoryW, for paths of the
+  // system code page such as the user data folder. A failed create leaves
+  // the cause in errno.
+  virtual bool IsDirectory(const std::string& path) = 0;
+  virtual bool CreateDirectory(const std::string& path) = 0;
+
+  // Flushes the stream and asks the OS to put the file's data on the disk
+  // (fsync; _commit on Windows, which is FlushFileBuffers) before returning.
+  // False when either step failed; errno tells why.
+  virtual bool SyncFile(std::FILE* file) = 0;
 };
 
 }  // namespace taliq

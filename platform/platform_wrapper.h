@@ -45,6 +45,10 @@ class PlatformWrapper : public Platform {
   bool CreateDirectoryW(const std::u16string& path) override {
     return base_->CreateDirectoryW(path);
   }
+  bool UserDataFolder(std::string* path) override { return base_->UserDataFolder(path); }
+  bool IsDirectory(const std::string& path) override { return base_->IsDirectory(path); }
+  bool CreateDirectory(const std::string& path) override { return base_->CreateDirectory(path); }
+  bool SyncFile(std::FILE* file) override { return base_->SyncFile(file); }
 
  private:
   Platform* const base_;

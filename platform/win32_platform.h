@@ -30,6 +30,10 @@ class Win32Platform : public Platform {
   bool IsDirectoryW(const std::u16string& path) override;
   bool PathExistsW(const std::u16string& path) override;
   bool CreateDirectoryW(const std::u16string& path) override;
+  bool UserDataFolder(std::string* path) override;
+  bool IsDirectory(const std::string& path) override;
+  bool CreateDirectory(const std::string& path) override;
+  bool SyncFile(std::FILE* file) override;
 };
 
 }  // namespace taliq

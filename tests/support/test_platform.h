@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/portable_platform.h"
+#include "tests/support/temp_dir.h"
 
 namespace taliq::test {
 
@@ -25,6 +26,7 @@ class TestPlatform : public PortablePlatform {
   // Makes the folder queries fail.
   bool failProgramFiles = false;
   bool failAppData = false;
+  bool failUserData = false;
   // Opens of a path that ends with one of these fail (any mode).
   std::vector<std::string> failOpen;
   // Opens for writing ("w", "a" or "+") of a path that ends with one of
@@ -41,8 +43,15 @@ class TestPlatform : public PortablePlatform {
   bool ProgramFilesFolderA(std::string* path) override;
   bool ProgramFilesFolderW(std::u16string* path) override;
   bool AppDataFolderW(std::u16string* path) override;
+  // Unless SetUserDataFolder names another, the user data folder is
+  // "taliq/tunavo" below a temporary tree of this platform's own, which is
+  // not created until a test creates it.
+  bool UserDataFolder(std::string* path) override;
   FileHandle OpenFile(const std::string& path, const char* mode) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
+
+ private:
+  TempDir dataTree_;
 };
 
 }  // namespace taliq::test

@@ -1,11 +1,5 @@
 // Runs the built tunavo-cli on fixture installations and checks its output,
 // its messages and its exit status.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,68 +9,26 @@
 #include "dictionary/dictionary_writer.h"
 #include "gtest/gtest.h"
 #include "platform/text.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace taliq {
 namespace {
 
+using test::ProgramRun;
 using test::TempDir;
-
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = test::ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
 
 // Runs the program with `args`; PROGRAMFILES is removed from the
 // environment, or set to `programFilesEnv`. Standard output goes to
 // `stdoutPath` when given (a file or device), else is captured.
-RunResult RunCli(const TempDir& scratch, const std::vector<std::string>& args,
-                 const std::optional<std::string>& programFilesEnv = std::nullopt,
-                 const char* stdoutPath = nullptr) {
-  const std::string outPath = scratch.Join("stdout.txt");
-  const std::string errPath = scratch.Join("stderr.txt");
-  std::vector<std::string> env;
-  for (char** e = environ; *e != nullptr; ++e) {
-    if (std::strncmp(*e, "PROGRAMFILES=", 13) != 0) env.emplace_back(*e);
-  }
-  if (programFilesEnv) env.push_back("PROGRAMFILES=" + *programFilesEnv);
-
-  std::vector<std::string> argv = {TUNAVO_CLI_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<char*> argvp, envp;
-  for (std::string& a : argv) argvp.push_back(a.data());
-  argvp.push_back(nullptr);
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, stdoutPath ? stdoutPath : outPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  pid_t pid = 0;
-  RunResult result;
-  const int rc = posix_spawn(&pid, TUNAVO_CLI_PATH, &actions, nullptr, argvp.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) {
-    ADD_FAILURE() << "cannot start " << TUNAVO_CLI_PATH << ": " << std::strerror(rc);
-    return result;
-  }
-  int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
-  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  if (stdoutPath == nullptr) result.out = ReadText(outPath);
-  result.err = ReadText(errPath);
-  return result;
+ProgramRun RunCli(const std::vector<std::string>& args,
+                  const std::optional<std::string>& programFilesEnv = std::nullopt,
+                  const std::string& stdoutPath = "") {
+  test::RunOptions options;
+  options.unsetEnv = {"PROGRAMFILES"};
+  if (programFilesEnv) options.setEnv.push_back("PROGRAMFILES=" + *programFilesEnv);
+  options.stdoutPath = stdoutPath;
+  return test::RunProgram(TUNAVO_CLI_PATH, args, options);
 }
 
 void WriteDictionary(const std::string& folder, const DictionaryWriter& writer) {
@@ -135,8 +87,6 @@ class TunavoCliTest : public ::testing::Test {
   static std::string Full() { return dir_->Join("full/Program Files (x86)"); }
   static std::string Partial() { return dir_->Join("partial/Program Files (x86)"); }
 
-  // Each test's own scratch folder for the captured streams.
-  TempDir scratch_;
   static TempDir* dir_;
 };
 
@@ -160,82 +110,257 @@ std::string U8(std::u16string_view s) { return Utf16ToUtf8(s); }
 
 const Case kCases[] = {
     // Lookups and their routing.
-    {"DefaultsToTraditionalStandard", Root::kFull, Root::kNone, {"list", "1000"}, 0,
-     "一\n丌\n", Match::kExact, ""},
-    {"SimplifiedCharset", Root::kFull, Root::kNone, {"--charset", "chs", "list", "1000"}, 0,
-     "壹\n", Match::kExact, ""},
-    {"Edition2002", Root::kFull, Root::kNone, {"--edition", "2002", "list", "1000"}, 0,
-     "丌\n一\n", Match::kExact, ""},
-    {"ExplicitDefaults", Root::kFull, Root::kNone,
-     {"--charset", "cht", "--edition", "standard", "list", "1000"}, 0, "一\n丌\n", Match::kExact,
+    {"DefaultsToTraditionalStandard",
+     Root::kFull,
+     Root::kNone,
+     {"list", "1000"},
+     0,
+     "一\n丌\n",
+     Match::kExact,
      ""},
-    {"ShortCodeListsCharacters", Root::kFull, Root::kNone, {"list", "12"}, 0, "七\n",
-     Match::kExact, ""},
-    {"PhrasesFlagTakesFourDigitsToPhrases", Root::kFull, Root::kNone,
-     {"list", "--phrases", "1000"}, 0, "一丁\n", Match::kExact, ""},
-    {"FiveDigitsListPhrases", Root::kFull, Root::kNone, {"list", "10001"}, 0, "一二三\n",
-     Match::kExact, ""},
-    {"SixDigitsListPhrasesInStoredOrder", Root::kFull, Root::kNone, {"list", "100102"}, 0,
-     "一二\n一下\n", Match::kExact, ""},
-    {"CharacterValues", Root::kFull, Root::kNone, {"list", "--values", "1000"}, 0,
-     "一\t1\t0\t1\n丌\t5\t0\t3\n", Match::kExact, ""},
-    {"PhraseValuesAfterTheCode", Root::kFull, Root::kNone, {"list", "100102", "--values"}, 0,
-     "一二\t2\t2\n一下\t2\t4\n", Match::kExact, ""},
-    {"CodeWithoutCandidates", Root::kFull, Root::kNone, {"list", "4321"}, 0, "", Match::kExact,
+    {"SimplifiedCharset",
+     Root::kFull,
+     Root::kNone,
+     {"--charset", "chs", "list", "1000"},
+     0,
+     "壹\n",
+     Match::kExact,
      ""},
-    {"ProgramFilesFromEnvironment", Root::kNone, Root::kFull, {"list", "1000"}, 0, "一\n丌\n",
-     Match::kExact, ""},
-    {"OptionBeatsEnvironment", Root::kFull, Root::kPartial, {"list", "1000"}, 0, "一\n丌\n",
-     Match::kExact, ""},
+    {"Edition2002",
+     Root::kFull,
+     Root::kNone,
+     {"--edition", "2002", "list", "1000"},
+     0,
+     "丌\n一\n",
+     Match::kExact,
+     ""},
+    {"ExplicitDefaults",
+     Root::kFull,
+     Root::kNone,
+     {"--charset", "cht", "--edition", "standard", "list", "1000"},
+     0,
+     "一\n丌\n",
+     Match::kExact,
+     ""},
+    {"ShortCodeListsCharacters",
+     Root::kFull,
+     Root::kNone,
+     {"list", "12"},
+     0,
+     "七\n",
+     Match::kExact,
+     ""},
+    {"PhrasesFlagTakesFourDigitsToPhrases",
+     Root::kFull,
+     Root::kNone,
+     {"list", "--phrases", "1000"},
+     0,
+     "一丁\n",
+     Match::kExact,
+     ""},
+    {"FiveDigitsListPhrases",
+     Root::kFull,
+     Root::kNone,
+     {"list", "10001"},
+     0,
+     "一二三\n",
+     Match::kExact,
+     ""},
+    {"SixDigitsListPhrasesInStoredOrder",
+     Root::kFull,
+     Root::kNone,
+     {"list", "100102"},
+     0,
+     "一二\n一下\n",
+     Match::kExact,
+     ""},
+    {"CharacterValues",
+     Root::kFull,
+     Root::kNone,
+     {"list", "--values", "1000"},
+     0,
+     "一\t1\t0\t1\n丌\t5\t0\t3\n",
+     Match::kExact,
+     ""},
+    {"PhraseValuesAfterTheCode",
+     Root::kFull,
+     Root::kNone,
+     {"list", "100102", "--values"},
+     0,
+     "一二\t2\t2\n一下\t2\t4\n",
+     Match::kExact,
+     ""},
+    {"CodeWithoutCandidates", Root::kFull, Root::kNone, {"list", "4321"}, 0, "", Match::kExact, ""},
+    {"ProgramFilesFromEnvironment",
+     Root::kNone,
+     Root::kFull,
+     {"list", "1000"},
+     0,
+     "一\n丌\n",
+     Match::kExact,
+     ""},
+    {"OptionBeatsEnvironment",
+     Root::kFull,
+     Root::kPartial,
+     {"list", "1000"},
+     0,
+     "一\n丌\n",
+     Match::kExact,
+     ""},
     // Folders spelt with other capitals; the simplified dictionary the store
     // starts on is missing there, which must not disturb a cht lookup.
-    {"OtherCapitalsAndNoStartDictionary", Root::kPartial, Root::kNone, {"list", "1000"}, 0,
-     "一\n", Match::kExact, ""},
-    {"Help", Root::kNone, Root::kNone, {"--help"}, 0, "usage: tunavo-cli", Match::kContains, ""},
-    {"ListHelp", Root::kNone, Root::kNone, {"list", "--help"}, 0, "--values", Match::kContains,
+    {"OtherCapitalsAndNoStartDictionary",
+     Root::kPartial,
+     Root::kNone,
+     {"list", "1000"},
+     0,
+     "一\n",
+     Match::kExact,
      ""},
+    {"Help", Root::kNone, Root::kNone, {"--help"}, 0, "usage: tunavo-cli", Match::kContains, ""},
+    {"ListHelp", Root::kNone, Root::kNone, {"list", "--help"}, 0, "--values", Match::kContains, ""},
 
     // Usage errors: status 2, nothing on stdout.
-    {"NoProgramFilesNamesTheOption", Root::kNone, Root::kNone, {"list", "1000"}, 2, "",
-     Match::kExact, "--program-files"},
-    {"CodeWithLetter", Root::kFull, Root::kNone, {"list", "12a4"}, 2, "", Match::kExact,
+    {"NoProgramFilesNamesTheOption",
+     Root::kNone,
+     Root::kNone,
+     {"list", "1000"},
+     2,
+     "",
+     Match::kExact,
+     "--program-files"},
+    {"CodeWithLetter",
+     Root::kFull,
+     Root::kNone,
+     {"list", "12a4"},
+     2,
+     "",
+     Match::kExact,
      "invalid code '12a4'"},
-    {"CodeOfSevenDigits", Root::kFull, Root::kNone, {"list", "1234567"}, 2, "", Match::kExact,
+    {"CodeOfSevenDigits",
+     Root::kFull,
+     Root::kNone,
+     {"list", "1234567"},
+     2,
+     "",
+     Match::kExact,
      "invalid code"},
     {"EmptyCode", Root::kFull, Root::kNone, {"list", ""}, 2, "", Match::kExact, "invalid code"},
-    {"CodeWithFullWidthDigit", Root::kFull, Root::kNone, {"list", "１２"}, 2, "", Match::kExact,
+    {"CodeWithFullWidthDigit",
+     Root::kFull,
+     Root::kNone,
+     {"list", "１２"},
+     2,
+     "",
+     Match::kExact,
      "invalid code"},
-    {"BadCodeCheckedBeforeProgramFiles", Root::kNone, Root::kNone, {"list", "x"}, 2, "",
-     Match::kExact, "invalid code"},
+    {"BadCodeCheckedBeforeProgramFiles",
+     Root::kNone,
+     Root::kNone,
+     {"list", "x"},
+     2,
+     "",
+     Match::kExact,
+     "invalid code"},
     {"NoCode", Root::kFull, Root::kNone, {"list"}, 2, "", Match::kExact, "no CODE"},
-    {"TwoCodes", Root::kFull, Root::kNone, {"list", "1000", "1001"}, 2, "", Match::kExact,
+    {"TwoCodes",
+     Root::kFull,
+     Root::kNone,
+     {"list", "1000", "1001"},
+     2,
+     "",
+     Match::kExact,
      "unexpected argument '1001'"},
-    {"BadCharset", Root::kFull, Root::kNone, {"--charset", "big5", "list", "1000"}, 2, "",
-     Match::kExact, "--charset must be chs or cht"},
-    {"BadEdition", Root::kFull, Root::kNone, {"--edition", "2003", "list", "1000"}, 2, "",
-     Match::kExact, "--edition must be standard or 2002"},
-    {"OptionWithoutValue", Root::kNone, Root::kNone, {"--charset"}, 2, "", Match::kExact,
+    {"BadCharset",
+     Root::kFull,
+     Root::kNone,
+     {"--charset", "big5", "list", "1000"},
+     2,
+     "",
+     Match::kExact,
+     "--charset must be chs or cht"},
+    {"BadEdition",
+     Root::kFull,
+     Root::kNone,
+     {"--edition", "2003", "list", "1000"},
+     2,
+     "",
+     Match::kExact,
+     "--edition must be standard or 2002"},
+    {"OptionWithoutValue",
+     Root::kNone,
+     Root::kNone,
+     {"--charset"},
+     2,
+     "",
+     Match::kExact,
      "'--charset' needs a value"},
-    {"UnknownListOption", Root::kFull, Root::kNone, {"list", "--frobnicate", "1000"}, 2, "",
-     Match::kExact, "unknown option '--frobnicate'"},
-    {"GlobalOptionAfterCommand", Root::kFull, Root::kNone, {"list", "--charset", "chs", "1000"},
-     2, "", Match::kExact, "unknown option '--charset'"},
-    {"FlagWithValue", Root::kFull, Root::kNone, {"list", "--values=yes", "1000"}, 2, "",
-     Match::kExact, "takes no value"},
-    {"UnknownCommand", Root::kFull, Root::kNone, {"frob"}, 2, "", Match::kExact,
+    {"UnknownListOption",
+     Root::kFull,
+     Root::kNone,
+     {"list", "--frobnicate", "1000"},
+     2,
+     "",
+     Match::kExact,
+     "unknown option '--frobnicate'"},
+    {"GlobalOptionAfterCommand",
+     Root::kFull,
+     Root::kNone,
+     {"list", "--charset", "chs", "1000"},
+     2,
+     "",
+     Match::kExact,
+     "unknown option '--charset'"},
+    {"FlagWithValue",
+     Root::kFull,
+     Root::kNone,
+     {"list", "--values=yes", "1000"},
+     2,
+     "",
+     Match::kExact,
+     "takes no value"},
+    {"UnknownCommand",
+     Root::kFull,
+     Root::kNone,
+     {"frob"},
+     2,
+     "",
+     Match::kExact,
      "unknown command 'frob'"},
     {"NoCommand", Root::kFull, Root::kNone, {}, 2, "", Match::kExact, "no command"},
 
     // Unreadable dictionaries: status 1 with the store's own message.
-    {"MissingIndexOfChosenDictionary", Root::kFull, Root::kNone,
-     {"--charset", "chs", "--edition", "2002", "list", "1000"}, 1, "", Match::kExact,
+    {"MissingIndexOfChosenDictionary",
+     Root::kFull,
+     Root::kNone,
+     {"--charset", "chs", "--edition", "2002", "list", "1000"},
+     1,
+     "",
+     Match::kExact,
      U8(kTableLoadFailedMessage)},
-    {"MissingIndexOfStartDictionary", Root::kPartial, Root::kNone,
-     {"--charset", "chs", "list", "1000"}, 1, "", Match::kExact, U8(kIndexLoadFailedMessage)},
-    {"MissingTable", Root::kPartial, Root::kNone, {"list", "--phrases", "10001"}, 1, "",
-     Match::kExact, "lurmsmc.mb"},
-    {"ProgramFilesWithoutInstallation", Root::kNone, Root::kNone,
-     {"--program-files", "/nonexistent/Program Files", "list", "1000"}, 1, "", Match::kExact,
+    {"MissingIndexOfStartDictionary",
+     Root::kPartial,
+     Root::kNone,
+     {"--charset", "chs", "list", "1000"},
+     1,
+     "",
+     Match::kExact,
+     U8(kIndexLoadFailedMessage)},
+    {"MissingTable",
+     Root::kPartial,
+     Root::kNone,
+     {"list", "--phrases", "10001"},
+     1,
+     "",
+     Match::kExact,
+     "lurmsmc.mb"},
+    {"ProgramFilesWithoutInstallation",
+     Root::kNone,
+     Root::kNone,
+     {"--program-files", "/nonexistent/Program Files", "list", "1000"},
+     1,
+     "",
+     Match::kExact,
      U8(kTableLoadFailedMessage)},
 };
 
@@ -250,7 +375,7 @@ TEST_F(TunavoCliTest, Cases) {
     std::optional<std::string> env;
     if (c.env != Root::kNone) env = c.env == Root::kFull ? Full() : Partial();
 
-    const RunResult r = RunCli(scratch_, args, env);
+    const ProgramRun r = RunCli(args, env);
     EXPECT_EQ(r.status, c.status) << r.err;
     if (c.outMatch == Match::kExact) {
       EXPECT_EQ(r.out, c.out);
@@ -266,14 +391,13 @@ TEST_F(TunavoCliTest, Cases) {
 }
 
 TEST_F(TunavoCliTest, OptionWithEqualsSign) {
-  const RunResult r = RunCli(scratch_, {"--program-files=" + Full(), "--charset=chs", "list",
-                                        "1000"});
+  const ProgramRun r = RunCli({"--program-files=" + Full(), "--charset=chs", "list", "1000"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "壹\n");
 }
 
 TEST_F(TunavoCliTest, ListsAtMost300AndSaysSo) {
-  const RunResult r = RunCli(scratch_, {"--program-files", Full(), "list", "9999"});
+  const ProgramRun r = RunCli({"--program-files", Full(), "list", "9999"});
   EXPECT_EQ(r.status, 0) << r.err;
   std::string expected;
   for (int i = 0; i < 300; ++i) {
@@ -285,8 +409,8 @@ TEST_F(TunavoCliTest, ListsAtMost300AndSaysSo) {
 
 TEST_F(TunavoCliTest, FailedOutputIsAFailure) {
   if (!test::FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  const RunResult r = RunCli(scratch_, {"--program-files", Full(), "list", "1000"}, std::nullopt,
-                             "/dev/full");
+  const ProgramRun r =
+      RunCli({"--program-files", Full(), "list", "1000"}, std::nullopt, "/dev/full");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
 }

@@ -61,8 +61,7 @@ TEST_F(QevoConfigCliTest, ShowOnAFreshMachineCreatesTheDefaultsAndPrintsTheDialo
     std::filesystem::remove_all(appData_ + "/ZIRIZIR");
     const ProgramRun r = Run(With({"--codepage", c.codePage, "show"}));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, std::string("SHOWMODE=2\t豎排\nASSIO=0\t禁用\nSPEAK=0\t禁用\n") +
-                         c.charsetLine +
+    EXPECT_EQ(r.out, std::string("SHOWMODE=2\t豎排\nASSIO=0\t禁用\nSPEAK=0\t禁用\n") + c.charsetLine +
                          "ORDERMODE=0\t與第四版字詞排序兼容\nZDY=0\t禁用\nZYCK=0\t禁用\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(Read(PerUser()).size(), 77u);

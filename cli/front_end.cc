@@ -5,7 +5,14 @@
 #include "platform/console.h"
 
 namespace taliq::cli {
-namespace {}  // namespace
+namespace {
+
+// The version of the project, as CMake's project() gives it.
+constexpr std::string_view kVersion = TALIQ_VERSION;
+
+constexpr OptionDecl kVersionOption = {"--version", false};
+
+}  // namespace
 
 void Note(const Streams& io, std::string_view message) {
   io.err << io.program.name << ": " << message << '\n';
@@ -43,12 +50,18 @@ bool AsksForHelp(const ParsedArgs& parsed) { return parsed.Has("--help") || pars
 std::optional<int> ParseGlobalOptions(const Streams& io, const std::vector<std::string>& args,
                                       std::span<const OptionDecl> decls, ParsedArgs* parsed,
                                       std::size_t* command) {
+  std::vector<OptionDecl> all = WithHelp(decls);
+  all.push_back(kVersionOption);
   std::string error;
-  if (!ParseArgs(args, 0, WithHelp(decls), ParseMode::kUntilCommand, parsed, command, &error)) {
+  if (!ParseArgs(args, 0, all, ParseMode::kUntilCommand, parsed, command, &error)) {
     return UsageError(io, error);
   }
   if (AsksForHelp(*parsed)) {
     io.program.writeUsage(io.out);
+    return kExitOk;
+  }
+  if (parsed->Has(kVersionOption.name)) {
+    io.out << io.program.name << ' ' << kVersion << '\n';
     return kExitOk;
   }
   return std::nullopt;

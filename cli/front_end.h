@@ -1,7 +1,7 @@
 // What both command-line tools share around their commands: the streams
 // they write to under their name, the exit statuses, the reports of a usage
 // error, a failure or a refusal, and the start of every run (the options
-// before the command and --help).
+// before the command, --help and --version).
 #ifndef TALIQ_CLI_FRONT_END_H_
 #define TALIQ_CLI_FRONT_END_H_
 
@@ -57,9 +57,9 @@ std::vector<OptionDecl> WithHelp(std::span<const OptionDecl> decls);
 bool AsksForHelp(const ParsedArgs& parsed);
 
 // The start of every run: parses the options before the command, the
-// program's own `decls` and the shared --help and -h. Returns the exit
-// status when the run ends here (a usage error reported or the usage
-// written), or nothing with `*parsed` filled and `*command` the
+// program's own `decls` and the shared --help, -h and --version. Returns the
+// exit status when the run ends here (a usage error reported, the usage or
+// the version written), or nothing with `*parsed` filled and `*command` the
 // index of the command's name (args.size() when there is none).
 std::optional<int> ParseGlobalOptions(const Streams& io, const std::vector<std::string>& args,
                                       std::span<const OptionDecl> decls, ParsedArgs* parsed,

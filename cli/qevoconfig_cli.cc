@@ -42,7 +42,8 @@ constexpr std::string_view kUsage =
     "  --program-files DIR  the Program Files folder (default: $PROGRAMFILES)\n"
     "  --codepage N         the ANSI code page; under 936 the character set defaults\n"
     "                       to simplified (default: the system's; elsewhere than\n"
-    "                       Windows from LC_ALL, LC_CTYPE or LANG)\n";
+    "                       Windows from LC_ALL, LC_CTYPE or LANG)\n"
+    "  --version            show the program's version\n";
 
 void WriteUsage(std::ostream& out) { out << kUsage; }
 

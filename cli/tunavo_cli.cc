@@ -57,7 +57,8 @@ void WriteUsage(std::ostream& out) {
       << "  --charset chs|cht     simplified or traditional dictionary (default cht)\n"
       << "  --edition standard|2002\n"
       << "                        dictionary edition (default standard)\n"
-      << "  -h, --help            show this help (COMMAND --help: that command's)\n\n"
+      << "  -h, --help            show this help (COMMAND --help: that command's)\n"
+      << "  --version             show the program's version\n\n"
       << "Commands:\n";
   for (const Command* c : kCommands) {
     out << "  " << c->name << ' ' << c->synopsis << '\n';

@@ -122,6 +122,31 @@ TEST_F(QevoConfigCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
   }
 }
 
+TEST_F(QevoConfigCliTest, HelpAndVersionGoToStandardOutputAndTouchNothing) {
+  const struct {
+    std::vector<std::string> args;
+    std::string out;     // exactly, when not empty
+    std::string outHas;  // else standard output holds this
+  } cases[] = {
+      {{"--help"}, "", "\n  --version "},
+      {{"-h", "set", "ZDY=1"}, "", "usage: qevoconfig-cli "},
+      {{"--version"}, "qevoconfig-cli " TALIQ_VERSION "\n", ""},
+      {{"--version", "set", "ZDY=1"}, "qevoconfig-cli " TALIQ_VERSION "\n", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const ProgramRun r = Run(With(c.args));
+    EXPECT_EQ(r.status, 0) << r.err;
+    if (c.out.empty()) {
+      EXPECT_NE(r.out.find(c.outHas), std::string::npos) << r.out;
+    } else {
+      EXPECT_EQ(r.out, c.out);
+    }
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(std::filesystem::exists(appData_ + "/ZIRIZIR"));
+  }
+}
+
 TEST_F(QevoConfigCliTest, FailedSaveSaysWhichCopyAndWhy) {
   std::filesystem::remove_all(dir_.Join("Program Files/lurm"));
   ProgramRun r = Run(With({"set", "SPEAK=1"}));

@@ -144,6 +144,10 @@ const Case kCases[] = {
     {"Help", Root::kNone, Root::kNone, {"--help"}, 0, "usage: tunavo-cli", Match::kContains, ""},
     {"ListHelp", Root::kNone, Root::kNone, {"list", "--help"}, 0, "--values", Match::kContains,
      ""},
+    {"HelpNamesVersion", Root::kNone, Root::kNone, {"-h"}, 0, "\n  --version ", Match::kContains,
+     ""},
+    {"Version", Root::kNone, Root::kNone, {"--version"}, 0, "tunavo-cli " TALIQ_VERSION "\n",
+     Match::kExact, ""},
 
     // Usage errors: status 2, nothing on stdout.
     {"NoProgramFilesNamesTheOption", Root::kNone, Root::kNone, {"list", "1000"}, 2, "",
@@ -175,6 +179,10 @@ const Case kCases[] = {
     {"UnknownCommand", Root::kFull, Root::kNone, {"frob"}, 2, "", Match::kExact,
      "unknown command 'frob'"},
     {"NoCommand", Root::kFull, Root::kNone, {}, 2, "", Match::kExact, "no command"},
+    {"VersionIsAGlobalOption", Root::kFull, Root::kNone, {"list", "--version", "1000"}, 2, "",
+     Match::kExact, "unknown option '--version'"},
+    {"VersionTakesNoValue", Root::kNone, Root::kNone, {"--version=1"}, 2, "", Match::kExact,
+     "option '--version' takes no value"},
 
     // Unreadable dictionaries: status 1 with the store's own message.
     {"MissingIndexOfChosenDictionary", Root::kFull, Root::kNone,

@@ -60,13 +60,15 @@ class Session {
   void WriteStoreMessages();
   // The chosen dictionary's folder in the first installed copy.
   std::string Folder();
-  // The failures below, each with the reason a later store will give.
+  // An index that cannot be loaded; a file that cannot be opened for
+  // reading (kExitOk when it can); a save the store refused.
   int IndexFailure();
   int UnlessReadable(const std::string& path);
   int SaveFailure(SaveStatus status);
-  // Every failure to read or write a dictionary file ends here: `what`
-  // names the file and what it was not, `reason` why, `outcome` what was
-  // saved all the same ("; nothing was saved").
+  // Every failure to read or write a dictionary file is reported here:
+  // `what` names the file and what became of it, `reason` says why (the
+  // likely cause, as long as the store does not return one), `outcome` what
+  // was saved all the same ("; nothing was saved").
   int FileFailure(std::string_view what, std::string_view reason, std::string_view outcome);
 
   const Streams io_;

@@ -1,12 +1,14 @@
 #include "cli/cli_platform.h"
 
+#include <utility>
+
 #include "platform/console.h"
 #include "platform/text.h"
 
 namespace taliq::cli {
 
-CliPlatform::CliPlatform(Platform* base, std::optional<std::string> programFiles)
-    : PlatformWrapper(base), programFiles_(std::move(programFiles)) {}
+CliPlatform::CliPlatform(Platform* base, PlatformOptions options)
+    : PlatformWrapper(base), options_(std::move(options)) {}
 
 void CliPlatform::WriteMessages(std::ostream& err) {
   for (const std::u16string& m : messages_) err << Utf16ToUtf8(m) << '\n';
@@ -14,15 +16,25 @@ void CliPlatform::WriteMessages(std::ostream& err) {
 }
 
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
-  if (!programFiles_) return base()->ProgramFilesFolderA(path);
-  *path = NarrowPathFromUtf8(*programFiles_);
+  if (!options_.programFiles) return base()->ProgramFilesFolderA(path);
+  *path = NarrowPathFromUtf8(*options_.programFiles);
   return true;
 }
 
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
-  if (!programFiles_) return base()->ProgramFilesFolderW(path);
-  *path = Utf8ToUtf16(*programFiles_);
+  if (!options_.programFiles) return base()->ProgramFilesFolderW(path);
+  *path = Utf8ToUtf16(*options_.programFiles);
   return true;
+}
+
+bool CliPlatform::AppDataFolderW(std::u16string* path) {
+  if (!options_.appData) return base()->AppDataFolderW(path);
+  *path = Utf8ToUtf16(*options_.appData);
+  return true;
+}
+
+unsigned CliPlatform::AnsiCodePage() {
+  return options_.codePage ? *options_.codePage : base()->AnsiCodePage();
 }
 
 int CliPlatform::MessageBox(std::u16string_view text, std::u16string_view /*caption*/,

@@ -1,7 +1,7 @@
 // The platform as the command-line front ends see it: the build's own
-// platform, except that the Program Files folder may come from an option and
-// message boxes become lines on the error stream, at a time the command
-// chooses. Works over the Win32 and the portable platform alike.
+// platform, except that the folders and the code page may come from
+// options, and message boxes become lines on the error stream, at a time
+// the command chooses. Works over the Win32 and the portable platform alike.
 #ifndef TALIQ_CLI_CLI_PLATFORM_H_
 #define TALIQ_CLI_CLI_PLATFORM_H_
 
@@ -14,25 +14,31 @@
 
 namespace taliq::cli {
 
+// Answers given on the command line; each replaces the platform's own.
+struct PlatformOptions {
+  std::optional<std::string> programFiles;  // UTF-8, as the arguments arrive
+  std::optional<std::string> appData;       // UTF-8
+  std::optional<unsigned> codePage;
+};
+
 class CliPlatform : public PlatformWrapper {
  public:
-  // `programFiles`, when given, replaces the platform's answer (narrow text
-  // as the command line delivers it).
-  CliPlatform(Platform* base, std::optional<std::string> programFiles);
+  CliPlatform(Platform* base, PlatformOptions options);
 
-  // Message boxes shown so far and not yet written or dropped.
-  const std::vector<std::u16string>& messages() const { return messages_; }
-  // Writes them, one per line in UTF-8, and forgets them.
+  // Writes the message boxes shown so far, one per line in UTF-8, and
+  // forgets them.
   void WriteMessages(std::ostream& err);
+  // Forgets them unwritten.
   void DropMessages() { messages_.clear(); }
 
   bool ProgramFilesFolderA(std::string* path) override;
   bool ProgramFilesFolderW(std::u16string* path) override;
-  int MessageBox(std::u16string_view text, std::u16string_view caption,
-                 unsigned flags) override;
+  bool AppDataFolderW(std::u16string* path) override;
+  unsigned AnsiCodePage() override;
+  int MessageBox(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
 
  private:
-  const std::optional<std::string> programFiles_;
+  const PlatformOptions options_;
   std::vector<std::u16string> messages_;
 };
 

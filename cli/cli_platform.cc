@@ -33,6 +33,12 @@ bool CliPlatform::AppDataFolderW(std::u16string* path) {
   return true;
 }
 
+bool CliPlatform::UserDataFolder(std::string* path) {
+  if (!options_.dataDir) return base()->UserDataFolder(path);
+  *path = NarrowPathFromUtf8(*options_.dataDir);
+  return true;
+}
+
 unsigned CliPlatform::AnsiCodePage() {
   return options_.codePage ? *options_.codePage : base()->AnsiCodePage();
 }

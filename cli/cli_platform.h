@@ -19,6 +19,7 @@ struct PlatformOptions {
   std::optional<std::string> programFiles;  // UTF-8, as the arguments arrive
   std::optional<std::string> appData;       // UTF-8
   std::optional<unsigned> codePage;
+  std::optional<std::string> dataDir;  // UTF-8: the tools' own per-user data folder
 };
 
 class CliPlatform : public PlatformWrapper {
@@ -35,6 +36,7 @@ class CliPlatform : public PlatformWrapper {
   bool ProgramFilesFolderW(std::u16string* path) override;
   bool AppDataFolderW(std::u16string* path) override;
   unsigned AnsiCodePage() override;
+  bool UserDataFolder(std::string* path) override;
   int MessageBox(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
 
  private:

@@ -29,6 +29,7 @@ const Command* const kCommands[] = {
 
 constexpr OptionDecl kGlobalOptions[] = {
     {"--program-files", true},
+    {"--data-dir", true},
     {"--charset", true},
     {"--edition", true},
 };
@@ -44,8 +45,8 @@ constexpr Names<Edition> kEditionNames = {{"standard", Edition::kStandard},
 
 void WriteUsage(std::ostream& out) {
   out << "usage: tunavo-cli"
-      << " [--program-files DIR] [--charset chs|cht] [--edition standard|2002]\n"
-      << "                  COMMAND [ARGS...]\n\n"
+      << " [--program-files DIR] [--data-dir DIR] [--charset chs|cht]\n"
+      << "                  [--edition standard|2002] COMMAND [ARGS...]\n\n"
       << "Lists the candidates of the input method's dictionaries and saves new orders.\n\n"
       << "Global options (before the command):\n"
       << "  --program-files DIR   the Program Files folder the input method is installed\n"
@@ -53,6 +54,12 @@ void WriteUsage(std::ostream& out) {
       << "                        below (default: the system's)\n"
 #else
       << "                        below (default: the PROGRAMFILES environment variable)\n"
+#endif
+      << "  --data-dir DIR        the tools' own per-user data folder (history, kept\n"
+#ifdef _WIN32
+      << "                        orders; default: %LOCALAPPDATA%\\Taliq\\Tunavo)\n"
+#else
+      << "                        orders; default: $XDG_DATA_HOME/taliq/tunavo)\n"
 #endif
       << "  --charset chs|cht     simplified or traditional dictionary (default cht)\n"
       << "  --edition standard|2002\n"
@@ -95,6 +102,10 @@ int Main(const std::vector<std::string>& args, const Streams& io) {
   if (std::optional<std::string> v = parsed.Value("--program-files")) {
     if (v->empty()) return UsageError(io, "--program-files needs a folder");
     options.programFiles = *v;
+  }
+  if (std::optional<std::string> v = parsed.Value("--data-dir")) {
+    if (v->empty()) return UsageError(io, "--data-dir needs a folder");
+    options.dataDir = *v;
   }
   DictionaryId& id = options.dictionary;
   if (int status = ParseChoice(io, parsed, "--charset", kCharsetNames, &id.charset);

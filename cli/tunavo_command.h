@@ -18,6 +18,7 @@ namespace taliq::cli {
 // Options that come before the command.
 struct GlobalOptions {
   std::optional<std::string> programFiles;  // --program-files
+  std::optional<std::string> dataDir;       // --data-dir
   // --charset and --edition; the dialog starts on the traditional standard one.
   DictionaryId dictionary = {Charset::kTraditional, Edition::kStandard};
 };

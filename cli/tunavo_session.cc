@@ -17,7 +17,7 @@ Session::Session(const GlobalOptions& options, const Streams& io)
       charsetDigit_(CharsetDigit(options.dictionary.charset)),
       editionDigit_(EditionDigit(options.dictionary.edition)),
       otherThanStart_(options.dictionary != kStoreStart),
-      platform_(Platform::Default(), PlatformOptions{options.programFiles, {}, {}}),
+      platform_(Platform::Default(), PlatformOptions{options.programFiles, {}, {}, options.dataDir}),
       view_(io) {}
 
 int Session::OpenStore() {

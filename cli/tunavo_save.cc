@@ -44,7 +44,7 @@ class DialogSession {
       return UsageError(io_.err,
                         "no Program Files folder: give --program-files DIR or set PROGRAMFILES");
     }
-    model_ = std::make_unique<TunavoDialogModel>(&view_, &platform_);
+    model_ = std::make_unique<TunavoDialogModel>(&platform_, &view_);
     // The dialog starts on the simplified standard index; a complaint about
     // that one is beside the point when another dictionary was asked for.
     if (options_.charset != 0 || options_.edition != 0) platform_.DropMessages();
@@ -112,7 +112,8 @@ class DialogSession {
 
  private:
   std::string Folder() {
-    return model_->store().ResolveDictionaryFolder(options_.charset, options_.edition, false);
+    return model_->store().ResolveDictionaryFolder(
+        {CharsetFromDigit(options_.charset), EditionFromDigit(options_.edition)}, false);
   }
   bool CanRead(const std::string& path) {
     if (path.empty()) return false;

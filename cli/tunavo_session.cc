@@ -1,8 +1,17 @@
 #include <cstdio>
 
 #include "cli/tunavo_commands.h"
+#include "freqtool/tunavo_dialog_model.h"
 
 namespace taliq::cli {
+namespace {
+
+// The dictionary the options choose.
+DictionaryId IdOf(const GlobalOptions& options) {
+  return {CharsetFromDigit(options.charset), EditionFromDigit(options.edition)};
+}
+
+}  // namespace
 
 int UsageError(std::ostream& err, std::string_view message) {
   err << kProgramName << ": " << message << "\nTry '" << kProgramName << " --help'.\n";
@@ -41,8 +50,9 @@ int DictionarySession::Open(std::ostream& err) {
   // does. Its complaint about that one is beside the point when another was
   // asked for; the one asked for is loaded (and reported) next.
   store_ = std::make_unique<DictionaryStore>(&platform_);
+  ReportIndexLoad(&platform_, store_->indexStatus(), kIndexLoadFailedMessage);
   if (options_.charset != 0 || options_.edition != 0) platform_.DropMessages();
-  store_->SelectCharset(options_.charset, options_.edition);
+  ReportIndexLoad(&platform_, store_->SelectCharset(IdOf(options_)), kTableLoadFailedMessage);
   if (!store_->HasIndex()) {
     platform_.WriteMessages(err);
     return Failure(err, "cannot read the index " + Folder() + kIndexFileName);
@@ -52,7 +62,7 @@ int DictionarySession::Open(std::ostream& err) {
 }
 
 std::string DictionarySession::Folder() {
-  return store_->ResolveDictionaryFolder(options_.charset, options_.edition, false);
+  return store_->ResolveDictionaryFolder(IdOf(options_), false);
 }
 
 bool DictionarySession::CanRead(std::string_view fileName) {

@@ -30,7 +30,7 @@ const win32::ModalDialog::CommandEntry<CTunavoDlg> CTunavoDlg::kCommandMap[] = {
 CTunavoDlg::CTunavoDlg()
     : ModalDialog(IDD_TUNAVO_DIALOG),
       icon_(::LoadIconW(::GetModuleHandleW(nullptr), win32::ResourceId(IDR_MAINFRAME))),
-      model_(this) {}
+      model_(Platform::Default(), this) {}
 
 CTunavoDlg::~CTunavoDlg() = default;
 

@@ -3,6 +3,7 @@
 #include "dictionary/scan_kernels.h"
 
 #include <atomic>
+#include <initializer_list>
 
 namespace taliq {
 namespace {

@@ -10,11 +10,6 @@ namespace taliq::cli {
 CliPlatform::CliPlatform(Platform* base, PlatformOptions options)
     : PlatformWrapper(base), options_(std::move(options)) {}
 
-void CliPlatform::WriteMessages(std::ostream& err) {
-  for (const std::u16string& m : messages_) err << Utf16ToUtf8(m) << '\n';
-  messages_.clear();
-}
-
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
   if (!options_.programFiles) return base()->ProgramFilesFolderA(path);
   *path = NarrowPathFromUtf8(*options_.programFiles);
@@ -43,9 +38,10 @@ unsigned CliPlatform::AnsiCodePage() {
   return options_.codePage ? *options_.codePage : base()->AnsiCodePage();
 }
 
-int CliPlatform::MessageBox(std::u16string_view text, std::u16string_view /*caption*/,
+int CliPlatform::MessageBox(std::u16string_view /*text*/, std::u16string_view /*caption*/,
                             unsigned /*flags*/) {
-  messages_.emplace_back(text);
+  // The front ends report the results the boxes stand for, with their
+  // reasons, on the error stream.
   return kIdOk;
 }
 

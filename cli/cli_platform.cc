@@ -10,28 +10,36 @@ namespace taliq::cli {
 CliPlatform::CliPlatform(Platform* base, PlatformOptions options)
     : PlatformWrapper(base), options_(std::move(options)) {}
 
+namespace {
+
+// Sets `*path` from the option, in the form the query answers with; false
+// when the option was not given.
+bool Given(const std::optional<std::string>& option, std::string* path) {
+  if (option) *path = NarrowPathFromUtf8(*option);
+  return option.has_value();
+}
+
+bool Given(const std::optional<std::string>& option, std::u16string* path) {
+  if (option) *path = Utf8ToUtf16(*option);
+  return option.has_value();
+}
+
+}  // namespace
+
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
-  if (!options_.programFiles) return base()->ProgramFilesFolderA(path);
-  *path = NarrowPathFromUtf8(*options_.programFiles);
-  return true;
+  return Given(options_.programFiles, path) || base()->ProgramFilesFolderA(path);
 }
 
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
-  if (!options_.programFiles) return base()->ProgramFilesFolderW(path);
-  *path = Utf8ToUtf16(*options_.programFiles);
-  return true;
+  return Given(options_.programFiles, path) || base()->ProgramFilesFolderW(path);
 }
 
 bool CliPlatform::AppDataFolderW(std::u16string* path) {
-  if (!options_.appData) return base()->AppDataFolderW(path);
-  *path = Utf8ToUtf16(*options_.appData);
-  return true;
+  return Given(options_.appData, path) || base()->AppDataFolderW(path);
 }
 
 bool CliPlatform::UserDataFolder(std::string* path) {
-  if (!options_.dataDir) return base()->UserDataFolder(path);
-  *path = NarrowPathFromUtf8(*options_.dataDir);
-  return true;
+  return Given(options_.dataDir, path) || base()->UserDataFolder(path);
 }
 
 unsigned CliPlatform::AnsiCodePage() {

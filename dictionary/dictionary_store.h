@@ -105,6 +105,8 @@ class DictionaryStore {
   // The lookup both tables share: the records filled, or -1 without an index.
   int Lookup(std::u16string_view code, TableKind table, CandidateList& list);
   const Status& Record(Status status);
+  // Record(Status::Ok()) without building a Status when nothing changes.
+  void RecordOk();
 
   Platform* const platform_;
   DictionaryId id_;

@@ -6,7 +6,12 @@
 
 namespace taliq {
 
-bool AllDigits(std::u16string_view text) { return std::all_of(text.begin(), text.end(), IsDigit); }
+bool AllDigits(std::u16string_view text) {
+  for (char16_t c : text) {
+    if (!IsDigit(c)) return false;
+  }
+  return true;
+}
 
 int BucketOf(std::u16string_view code) {
   if (code.empty() || code.size() > 6 || !AllDigits(code)) return -1;
@@ -38,14 +43,13 @@ int UnpackDigits(const std::uint8_t packed[3], char16_t* out) {
   return i + 1;
 }
 
-PackedMatcher::PackedMatcher(std::u16string_view code) {
-  const std::size_t n = code.size();
-  for (std::size_t i = 0; i < 6 && i <= n; ++i) {
-    const std::uint32_t nibble = i < n ? static_cast<std::uint32_t>(code[i] - u'0') : 0xF;
-    const int shift = 20 - 4 * static_cast<int>(i);
-    value |= nibble << shift;
-    mask |= 0xFu << shift;
-  }
+std::u16string PackedMatcher::Code() const {
+  const std::uint8_t packed[3] = {static_cast<std::uint8_t>(value >> 16),
+                                  static_cast<std::uint8_t>(value >> 8),
+                                  static_cast<std::uint8_t>(value)};
+  char16_t text[7];
+  UnpackDigits(packed, text);
+  return text;
 }
 
 void AppendCharacterEntry(char16_t character, std::uint16_t value0, std::uint16_t value1,

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -81,7 +82,18 @@ struct PackedMatcher {
   std::uint32_t value = 0;
   std::uint32_t mask = 0;
 
-  explicit PackedMatcher(std::u16string_view code);
+  explicit PackedMatcher(std::u16string_view code) {
+    const std::size_t n = code.size();
+    for (std::size_t i = 0; i < 6 && i <= n; ++i) {
+      const std::uint32_t nibble = i < n ? static_cast<std::uint32_t>(code[i] - u'0') : 0xF;
+      const int shift = 20 - 4 * static_cast<int>(i);
+      value |= nibble << shift;
+      mask |= 0xFu << shift;
+    }
+  }
+
+  // The code matched, as text.
+  std::u16string Code() const;
 
   bool Matches(const std::uint8_t* p) const {
     const std::uint32_t packed =

@@ -12,7 +12,7 @@ namespace taliq {
 namespace {
 
 std::string GroupName(const GroupMatch& match) {
-  return "the group of code " + Utf16ToUtf8(match.code) + " at offset " +
+  return "the group of code " + Utf16ToUtf8(match.code.Code()) + " at offset " +
          std::to_string(match.entryOffset);
 }
 
@@ -70,7 +70,7 @@ Status WriteGroup(Platform* platform, const std::string& path, const GroupMatch&
   const bool same =
       platform->Seek(f.get(), codeOffset) &&
       std::fread(current.data(), 1, current.size(), f.get()) == current.size() &&
-      PackedMatcher(match.code).Matches(current.data()) &&
+      match.code.Matches(current.data()) &&
       SplitEntries(current.data() + kPackedCodeSize, bytes.size(), count, match.table, &present) &&
       SameEntries(wanted, present);
   if (!same) return Mismatch(path, match, secondCopy);

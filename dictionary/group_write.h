@@ -17,7 +17,7 @@ namespace taliq {
 struct GroupMatch {
   TableKind table = TableKind::Characters;
   DictionaryId dictionary;
-  std::u16string code;
+  PackedMatcher code{u""};
   // File offset of the group's first entry.
   std::int32_t entryOffset = 0;
   // Phrases: a text too long to list lies between listed entries.

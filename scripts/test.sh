@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native suite with warnings as errors, the
 # same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# Windows programs' end-to-end tests under Wine.
+# Windows programs' end-to-end tests under Wine on both release zips (the
+# 64-bit one under wine64, the 32-bit one under 32-bit Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,8 +20,9 @@ cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j"$jobs"
 ctest --preset sanitize -j"$jobs"
 
-echo "== Windows programs: both MinGW-w64 targets"
-scripts/win-build.sh --jobs "$jobs"
+echo "== Windows programs: both MinGW-w64 targets and both release zips"
+scripts/win-build.sh --package --jobs "$jobs"
 
-echo "== Windows programs in real windows (wine64, Xvfb)"
-tests/e2e/run.sh --build-dir build/mingw-x64 --release-dir build/mingw-i686
+echo "== the release zips' programs in real windows (wine64 and 32-bit Wine, Xvfb)"
+tests/e2e/run.sh --zip build/mingw-x64/taliq-tools-*-win64.zip \
+  --zip build/mingw-i686/taliq-tools-*-win32.zip

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "launcher/launcher.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/win32_api.h"
 
 namespace taliq {
@@ -42,6 +43,7 @@ class Win32LauncherSystem : public LauncherSystem {
 }  // namespace taliq
 
 int main(int /*argc*/, char* /*argv*/[], char* /*envp*/[]) {
+  taliq::win32::RestrictDllSearchToSystem32();
   taliq::Win32LauncherSystem system;
   return taliq::RunLauncher(&system);
 }

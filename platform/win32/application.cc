@@ -1,5 +1,7 @@
 #include "platform/win32/application.h"
 
+#include "platform/win32/dll_search.h"
+
 namespace taliq::win32 {
 
 Application* Application::current_ = nullptr;
@@ -30,6 +32,7 @@ std::u16string LoadStringResource(UINT id) {
 
 // The entry point of every dialog program.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  taliq::win32::RestrictDllSearchToSystem32();
   taliq::win32::Application* app = taliq::win32::Application::Current();
   return app != nullptr ? app->Run(instance) : 1;
 }

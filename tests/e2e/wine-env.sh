@@ -2,9 +2,14 @@
 # and an X server of its own, torn down on every exit path.
 #
 #   source tests/e2e/wine-env.sh
+#   wine_use_arch win32       # optional: a 32-bit Windows (default win64)
 #   wine_env_start            # sets WINEPREFIX, DISPLAY, E2E_TMP; traps EXIT
 #   wine_run 60 prog.exe args # a Windows program, killed after 60 s
 #   wine_env_stop             # also run by the trap
+#
+# win64 is Debian's wine64; win32 is a 32-bit-only prefix run by Debian's
+# 32-bit Wine (wine32:i386), which this x86_64 kernel runs through qemu-user
+# (scripts/install-deps.sh registers qemu-i386 for i386 programs).
 #
 # wine_exports and wine_prefix_init also serve a lasting prefix on a desktop
 # (scripts/win-open-demo.sh).
@@ -12,7 +17,11 @@
 # Every wait is bounded: a stuck program or server fails the run instead of
 # hanging it.
 
-WINE_LOADER=${WINE_LOADER:-/usr/lib/wine/wine64}
+WINE_LOADER_WIN64=${WINE_LOADER_WIN64:-/usr/lib/wine/wine64}
+WINE_LOADER_WIN32=${WINE_LOADER_WIN32:-/usr/lib/wine/wine}
+E2E_WINEARCH=${E2E_WINEARCH:-win64}
+WINE_LOADER=${WINE_LOADER:-$WINE_LOADER_WIN64}
+# The 64-bit server serves 32-bit prefixes too, natively.
 WINESERVER_BIN=${WINESERVER_BIN:-/usr/lib/wine/wineserver}
 # The font the Chinese captions are drawn with (fonts-noto-cjk).
 E2E_CJK_FACE=${E2E_CJK_FACE:-Noto Sans CJK TC}
@@ -73,9 +82,27 @@ wine_run() {
   timeout -k 5 "$limit" "$WINE_LOADER" "$@"
 }
 
+# The kind of Windows the next prefix is: win64 or win32.
+wine_use_arch() {
+  case "$1" in
+    win64) E2E_WINEARCH=win64; WINE_LOADER=$WINE_LOADER_WIN64 ;;
+    win32) E2E_WINEARCH=win32; WINE_LOADER=$WINE_LOADER_WIN32 ;;
+    *) _wine_env_log "unknown Windows kind $1"; return 1 ;;
+  esac
+}
+
 # The environment every Wine call of these scripts runs with.
 wine_exports() {
-  export WINEARCH=win64
+  export WINEARCH=$E2E_WINEARCH
+  # Which Windows the driver runs on, for what depends on it
+  # (archsetup_scenarios.cc), and whether it runs under qemu-user, where no
+  # process can read another's memory (dll_search_scenarios.cc).
+  export E2E_WINDOWS=$E2E_WINEARCH
+  E2E_EMULATED=""
+  if [ "$E2E_WINEARCH" = win32 ] && grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386; then
+    E2E_EMULATED=1
+  fi
+  export E2E_EMULATED
   export WINEDEBUG=${WINEDEBUG:--all}
   # No Mono or Gecko installer dialogs, no desktop menu entries.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -109,19 +136,27 @@ wine_env_start() {
 
   # One server for the whole run, so that every program starts fast.
   "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
-  wine_prefix_init headless
+  wine_prefix_init headless || return 1
+  # No crash debugger from here on: under emulation winedbg takes long to
+  # start, and it holds the crashed program's output open. A crash still
+  # fails its scenario.
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
 }
 
 # Creates (wineboot) and sets up the prefix named by WINEPREFIX: CJK fonts,
-# and with "headless" the settings for Xvfb.
+# and with "headless" the settings for Xvfb. The boot's output goes to a
+# file, never a pipe: a helper it starts (a crash debugger under emulation)
+# may hold its output open long after.
 wine_prefix_init() {
   local log="$WINEPREFIX.wineboot.log"
   mkdir -p "$WINEPREFIX"
-  if ! wine_run 300 wineboot -i >"$log" 2>&1; then
+  if ! wine_run 300 wineboot -i >"$log" 2>&1 </dev/null; then
     _wine_env_log "wineboot failed:"; tail -n 20 "$log" >&2; return 1
   fi
+  if ! _wine_env_registry "${1:-}" >>"$log" 2>&1 </dev/null; then
+    _wine_env_log "registry setup failed:"; tail -n 20 "$log" >&2; return 1
+  fi
   rm -f "$log"
-  _wine_env_registry "${1:-}" || { _wine_env_log "registry setup failed"; return 1; }
   # The caption buttons are drawn with Marlett; Debian keeps Wine's copy
   # where this Wine does not look.
   if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then

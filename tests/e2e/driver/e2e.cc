@@ -29,6 +29,28 @@ LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
   return static_cast<LRESULT>(result);
 }
 
+// How long a window may take to answer a poll while the driver waits for
+// it to show up.
+constexpr DWORD kPollAnswerMs = 1000;
+
+// The window's text, unless it did not answer within the time.
+bool TryText(HWND window, std::u16string* text, DWORD timeoutMs) {
+  DWORD_PTR length = 0;
+  if (::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                            timeoutMs, &length) == 0) {
+    return false;
+  }
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(),
+                            reinterpret_cast<LPARAM>(buffer.data()),
+                            SMTO_NORMAL | SMTO_ABORTIFHUNG, timeoutMs, &got) == 0) {
+    return false;
+  }
+  *text = win32::U16(buffer.c_str(), static_cast<size_t>(got));
+  return true;
+}
+
 std::wstring ClassName(HWND window) {
   wchar_t name[64] = {};
   ::GetClassNameW(window, name, 64);
@@ -180,7 +202,10 @@ HWND WaitForDialog(DWORD pid, std::u16string_view caption, DWORD timeoutMs) {
   WaitUntil(
       [&] {
         for (HWND window : DialogWindows(pid)) {
-          if (Text(window) == caption) {
+          // A window still busy with its start (loading fonts, say) has not
+          // shown up yet: the start's time limit bounds the wait.
+          std::u16string text;
+          if (TryText(window, &text, kPollAnswerMs) && text == caption) {
             found = window;
             return true;
           }
@@ -430,6 +455,19 @@ std::wstring AppDataFolder() {
   wchar_t path[MAX_PATH] = {};
   ::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
   return path;
+}
+
+HiddenSystemInstaller::HiddenSystemInstaller() {
+  for (const wchar_t* folder : {L"C:\\windows\\system32", L"C:\\windows\\syswow64"}) {
+    const std::wstring path = std::wstring(folder) + L"\\msiexec.exe";
+    if (FileExists(path) && ::MoveFileW(path.c_str(), (path + L".hidden").c_str()) != 0) {
+      moved_.push_back(path);
+    }
+  }
+}
+
+HiddenSystemInstaller::~HiddenSystemInstaller() {
+  for (const std::wstring& path : moved_) ::MoveFileW((path + L".hidden").c_str(), path.c_str());
 }
 
 std::vector<ScenarioEntry>& Scenarios() {

@@ -1,9 +1,8 @@
 // What the programs declare, read from their files the way Windows reads
 // it: the dialog templates (ids, classes, captions, positions, styles,
 // fonts, order), string resources, icon groups, version blocks, resource
-// language and manifests. Every copy below the driver's folder is checked:
-// the x86_64 programs beside it and, when present, the i686 release in
-// "i686\".
+// language and manifests, of the programs beside the driver (run.sh runs
+// it once beside each release zip's programs, 32- and 64-bit).
 #include <cstring>
 
 #include "tests/e2e/driver/e2e.h"
@@ -394,9 +393,8 @@ void CheckFolder(const std::wstring& folder, const std::string& label) {
 }
 
 void Resources() {
-  CheckFolder(DriverFolder(), "the test build");
-  const std::wstring release = DriverFolder() + L"\\i686";
-  if (FileExists(release + L"\\Tunavo.exe")) CheckFolder(release, "the i686 release build");
+  CheckFolder(DriverFolder(), sizeof(void*) == 4 ? "the driver's folder (32-bit)"
+                                                 : "the driver's folder (64-bit)");
 }
 
 const RegisterScenario kRegistered[] = {{"resources", &Resources}};

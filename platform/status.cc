@@ -15,10 +15,18 @@ std::string Join(std::string_view path, std::string_view what) {
 
 }  // namespace
 
-Status Status::NotFound(std::string_view path) { return Status(Code::kNotFound, Join(path, "missing")); }
+Status Status::NotFound(std::string_view path) {
+  return Status(Code::kNotFound, Join(path, "missing"));
+}
 
 Status Status::CannotOpen(std::string_view path, std::string_view reason) {
   return Status(Code::kCannotOpen, Join(path, "cannot open: " + std::string(reason)));
+}
+
+Status Status::CannotOpen(std::string_view path, int error) {
+  return Status(Code::kCannotOpen,
+                Join(path, "cannot open: " + (error != 0 ? ErrnoText(error) : "cause unknown")),
+                error);
 }
 
 Status Status::IoError(std::string_view path, std::string_view what) {
@@ -26,8 +34,8 @@ Status Status::IoError(std::string_view path, std::string_view what) {
 }
 
 Status Status::Corruption(std::string_view path, std::int64_t offset, std::string_view what) {
-  return Status(Code::kCorruption,
-                Join(path, "damaged at offset " + std::to_string(offset) + ": " + std::string(what)));
+  return Status(Code::kCorruption, Join(path, "damaged at offset " + std::to_string(offset) + ": " +
+                                                  std::string(what)));
 }
 
 Status Status::Corruption(std::string_view path, std::string_view what) {
@@ -40,6 +48,10 @@ Status Status::Changed(std::string_view path, std::string_view what) {
 
 Status Status::NoMemory(std::string_view what) {
   return Status(Code::kNoMemory, "out of memory: " + std::string(what));
+}
+
+Status Status::Failure(Code code, std::string message, int error) {
+  return Status(code, std::move(message), error);
 }
 
 std::string ErrnoText(int error) {

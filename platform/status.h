@@ -16,12 +16,12 @@ class Status {
  public:
   enum class Code {
     kOk,
-    kNotFound,     // the file or folder does not exist (or cannot be named)
-    kCannotOpen,   // the file cannot be opened or created
-    kIoError,      // read, write, flush, close or rename failed
-    kCorruption,   // the bytes do not have the expected form
-    kChanged,      // the file no longer holds what an earlier read saw
-    kRefused,      // the request cannot be carried out as asked
+    kNotFound,    // the file or folder does not exist (or cannot be named)
+    kCannotOpen,  // the file cannot be opened or created
+    kIoError,     // read, write, flush, close or rename failed
+    kCorruption,  // the bytes do not have the expected form
+    kChanged,     // the file no longer holds what an earlier read saw
+    kRefused,     // the request cannot be carried out as asked
     kNoMemory,
   };
 
@@ -31,6 +31,9 @@ class Status {
   static Status NotFound(std::string_view path);
   // "PATH: cannot open: REASON" (REASON as the OS put it)
   static Status CannotOpen(std::string_view path, std::string_view reason);
+  // The same with REASON the C library's text for errno `error` ("cause
+  // unknown" for 0); error() gives the number back.
+  static Status CannotOpen(std::string_view path, int error);
   // "PATH: WHAT" (e.g. "write failed: No space left on device")
   static Status IoError(std::string_view path, std::string_view what);
   // "PATH: damaged at offset N: WHAT"
@@ -41,18 +44,24 @@ class Status {
   static Status Changed(std::string_view path, std::string_view what);
   static Status Refused(std::string message) { return Status(Code::kRefused, std::move(message)); }
   static Status NoMemory(std::string_view what);
+  // A failure of `code` (not kOk) whose message is already worded in full.
+  static Status Failure(Code code, std::string message, int error = 0);
 
   bool ok() const { return code_ == Code::kOk; }
   Code code() const { return code_; }
   bool Is(Code code) const { return code_ == code; }
   // UTF-8, empty when ok.
   const std::string& message() const { return message_; }
+  // The errno of the failed call, where one was kept; 0 otherwise.
+  int error() const { return error_; }
 
  private:
-  Status(Code code, std::string message) : code_(code), message_(std::move(message)) {}
+  Status(Code code, std::string message, int error = 0)
+      : code_(code), message_(std::move(message)), error_(error) {}
 
   Code code_ = Code::kOk;
   std::string message_;
+  int error_ = 0;
 };
 
 // The C library's text for errno value `error` ("Permission denied").

@@ -1,9 +1,9 @@
 #include "settings/settings_file.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/replace_file.h"
 #include "platform/text.h"
 
 namespace taliq {
@@ -24,7 +24,8 @@ bool IsSeparator(char16_t c) {
 
 // folder + separator + name, without doubling a separator the folder ends in.
 std::u16string Join(std::u16string folder, std::u16string_view name) {
-  if (folder.empty() || !IsSeparator(folder.back())) folder += static_cast<char16_t>(kPathSeparator);
+  if (folder.empty() || !IsSeparator(folder.back()))
+    folder += static_cast<char16_t>(kPathSeparator);
   folder += name;
   return folder;
 }
@@ -54,16 +55,6 @@ std::u16string InstallationCopyPath(const std::u16string& programFiles) {
   return Join(std::move(path), kSettingsFileName);
 }
 
-// Writes all bytes and closes the stream; false when any byte, the flush or
-// the close failed. The stream is closed in every case.
-bool WriteAndClose(std::FILE* f, const std::string& bytes) {
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = !std::ferror(f) && ok;
-  ok = std::fclose(f) == 0 && ok;
-  return ok;
-}
-
 std::string_view CopyName(SettingsCopy copy) {
   switch (copy) {
     case SettingsCopy::kPerUser:
@@ -78,15 +69,56 @@ std::string_view CopyName(SettingsCopy copy) {
   return "settings";
 }
 
+// What DescribeSettingsFailure says of a reason after naming the file; the
+// settings folder's text names the folder and is built apart.
+constexpr struct {
+  SettingsFailureReason reason;
+  std::string_view text;
+} kCauses[] = {
+    {SettingsFailureReason::kAppDataUnknown, "the application-data folder is not known"},
+    {SettingsFailureReason::kProgramFilesUnknown, "the Program Files folder is not known"},
+    {SettingsFailureReason::kUnreadable, "it exists but cannot be read, so it was left untouched"},
+    {SettingsFailureReason::kReadFailed, "reading it failed"},
+    {SettingsFailureReason::kFolderMissing, "its folder does not exist"},
+    {SettingsFailureReason::kOpenFailed, "it cannot be opened for writing"},
+    {SettingsFailureReason::kWriteFailed, "writing it failed"},
+};
+
+std::string_view Cause(SettingsFailureReason reason) {
+  for (const auto& c : kCauses) {
+    if (c.reason == reason) return c.text;
+  }
+  return "";
+}
+
+Status::Code StatusCode(SettingsFailureReason reason) {
+  switch (reason) {
+    case SettingsFailureReason::kNone:
+      return Status::Code::kOk;
+    case SettingsFailureReason::kAppDataUnknown:
+    case SettingsFailureReason::kProgramFilesUnknown:
+    case SettingsFailureReason::kFolderMissing:
+      return Status::Code::kNotFound;
+    case SettingsFailureReason::kSettingsFolder:
+    case SettingsFailureReason::kUnreadable:
+    case SettingsFailureReason::kOpenFailed:
+      return Status::Code::kCannotOpen;
+    case SettingsFailureReason::kReadFailed:
+    case SettingsFailureReason::kWriteFailed:
+      break;
+  }
+  return Status::Code::kIoError;
+}
+
 }  // namespace
 
 std::string DefaultSettingsContents(unsigned ansiCodePage) {
   std::string s;
-  for (std::string_view line : {std::string_view(kSectionHeader), std::string_view("SHOWMODE=2"),
-                                std::string_view("MAMODE=3"), std::string_view("ASSIO=0"),
-                                std::string_view("SPEAK=0"),
-                                std::string_view(ansiCodePage == 936 ? "CHSCHT=0" : "CHSCHT=1"),
-                                std::string_view("ORDERMODE=0")}) {
+  for (std::string_view line :
+       {std::string_view(kSectionHeader), std::string_view("SHOWMODE=2"),
+        std::string_view("MAMODE=3"), std::string_view("ASSIO=0"), std::string_view("SPEAK=0"),
+        std::string_view(ansiCodePage == 936 ? "CHSCHT=0" : "CHSCHT=1"),
+        std::string_view("ORDERMODE=0")}) {
     s += line;
     s += kLineEnd;
   }
@@ -143,37 +175,22 @@ std::u16string NativeProgramFilesFolder(const std::u16string& programFiles) {
 }
 
 std::string DescribeSettingsFailure(const SettingsFailure& failure) {
-  std::string where(CopyName(failure.copy));
-  if (!failure.path.empty()) where += " " + Utf16ToUtf8(failure.path);
-  std::string why;
-  switch (failure.reason) {
-    case SettingsFailureReason::kNone:
-      return "no failure";
-    case SettingsFailureReason::kAppDataUnknown:
-      return where + ": the application-data folder is not known";
-    case SettingsFailureReason::kProgramFilesUnknown:
-      return where + ": the Program Files folder is not known";
-    case SettingsFailureReason::kSettingsFolder:
-      return where + ": the settings folder " + Utf16ToUtf8(failure.path) +
-             " is missing and cannot be created";
-    case SettingsFailureReason::kUnreadable:
-      why = "it exists but cannot be read, so it was left untouched";
-      break;
-    case SettingsFailureReason::kReadFailed:
-      why = "reading it failed";
-      break;
-    case SettingsFailureReason::kFolderMissing:
-      why = "its folder does not exist";
-      break;
-    case SettingsFailureReason::kOpenFailed:
-      why = "it cannot be opened for writing";
-      break;
-    case SettingsFailureReason::kWriteFailed:
-      why = "writing it failed";
-      break;
+  if (failure.reason == SettingsFailureReason::kNone) return "no failure";
+  std::string text(CopyName(failure.copy));
+  if (!failure.path.empty()) text += " " + Utf16ToUtf8(failure.path);
+  text += ": ";
+  if (failure.reason == SettingsFailureReason::kSettingsFolder) {
+    return text + "the settings folder " + Utf16ToUtf8(failure.path) +
+           " is missing and cannot be created";
   }
-  if (failure.error != 0) why += std::string(" (") + std::strerror(failure.error) + ")";
-  return where + ": " + why;
+  text += Cause(failure.reason);
+  // Only what was done to the file itself can have an errno to tell.
+  const bool folderUnknown = failure.reason == SettingsFailureReason::kAppDataUnknown ||
+                             failure.reason == SettingsFailureReason::kProgramFilesUnknown;
+  if (failure.error != 0 && !folderUnknown) {
+    text += std::string(" (") + std::strerror(failure.error) + ")";
+  }
+  return text;
 }
 
 SettingsFile::SettingsFile(Platform* platform)
@@ -182,6 +199,7 @@ SettingsFile::SettingsFile(Platform* platform)
 int SettingsFile::Fail(int status, SettingsCopy copy, SettingsFailureReason reason,
                        std::u16string path, int error) {
   failure_ = SettingsFailure{copy, reason, std::move(path), error};
+  status_ = Status::Failure(StatusCode(reason), DescribeSettingsFailure(failure_), error);
   return status;
 }
 
@@ -212,6 +230,7 @@ bool SettingsFile::LocatePerUserFile(std::u16string* path) {
 
 int SettingsFile::LoadSettings() {
   failure_ = SettingsFailure();
+  status_ = Status::Ok();
   std::u16string path;
   if (!LocatePerUserFile(&path)) return 0;
 
@@ -272,6 +291,7 @@ int SettingsFile::SetSetting(std::string_view key, std::string_view value) {
 
 int SettingsFile::SaveSettings() {
   failure_ = SettingsFailure();
+  status_ = Status::Ok();
   if (entries_.empty()) return -2;
   std::u16string path;
   if (!LocatePerUserFile(&path)) return 0;
@@ -287,8 +307,7 @@ int SettingsFile::SaveSettings() {
   // found; saying so beats reporting a save that skipped them.
   std::u16string programFiles;
   if (!platform_->ProgramFilesFolderW(&programFiles) || programFiles.empty()) {
-    return Fail(-1, SettingsCopy::kInstallation, SettingsFailureReason::kProgramFilesUnknown,
-                u"");
+    return Fail(-1, SettingsCopy::kInstallation, SettingsFailureReason::kProgramFilesUnknown, u"");
   }
   if (WriteWhole(InstallationCopyPath(programFiles), bytes, SettingsCopy::kInstallation) != 1) {
     return -1;
@@ -302,34 +321,18 @@ int SettingsFile::SaveSettings() {
 
 int SettingsFile::WriteWhole(const std::u16string& path, const std::string& bytes,
                              SettingsCopy copy) {
-  const std::u16string temp = path + std::u16string(kTempSuffix);
-  std::FILE* f = platform_->OpenFileW(temp, "wb").release();
-  // Where no file can be made beside it, the file itself may still be
-  // writable: rewrite it in place as the only way left.
-  if (f == nullptr) return WriteInPlace(path, bytes, copy);
-  if (!WriteAndClose(f, bytes)) {
-    platform_->RemoveFileW(temp);
-    return Fail(-1, copy, SettingsFailureReason::kWriteFailed, path);
-  }
-  if (platform_->ReplaceFileW(temp, path)) return 1;
-  const int status = WriteInPlace(path, bytes, copy);
-  platform_->RemoveFileW(temp);
-  return status;
-}
-
-int SettingsFile::WriteInPlace(const std::u16string& path, const std::string& bytes,
-                               SettingsCopy copy) {
-  errno = 0;
-  std::FILE* f = platform_->OpenFileW(path, "wb").release();
-  if (f == nullptr) {
-    const int error = errno;
-    if (!platform_->IsDirectoryW(ParentFolder(path))) {
+  const Status written =
+      ReplaceFileContents(platform_, path, path + std::u16string(kTempSuffix), bytes);
+  switch (written.code()) {
+    case Status::Code::kOk:
+      return 1;
+    case Status::Code::kNotFound:
       return Fail(-1, copy, SettingsFailureReason::kFolderMissing, path);
-    }
-    return Fail(-1, copy, SettingsFailureReason::kOpenFailed, path, error);
+    case Status::Code::kCannotOpen:
+      return Fail(-1, copy, SettingsFailureReason::kOpenFailed, path, written.error());
+    default:
+      return Fail(-1, copy, SettingsFailureReason::kWriteFailed, path);
   }
-  if (!WriteAndClose(f, bytes)) return Fail(-1, copy, SettingsFailureReason::kWriteFailed, path);
-  return 1;
 }
 
 }  // namespace taliq

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/status.h"
 
 namespace taliq {
 
@@ -122,21 +123,26 @@ class SettingsFile {
   // 1; reason kNone after one that did.
   const SettingsFailure& LastFailure() const { return failure_; }
 
+  // The same as a Status: ok, or the kind of failure with
+  // DescribeSettingsFailure(LastFailure()) as its message and, for a file
+  // that cannot be opened, the errno.
+  const Status& LastStatus() const { return status_; }
+
  private:
   // The per-user file's path into `path`, or the status 0 with the failure
   // recorded.
   bool LocatePerUserFile(std::u16string* path);
-  // Replaces the file whole: a temporary file in the same folder renamed
-  // over it, or, where the rename is refused or no temporary file can be
-  // made, the file rewritten in place. 1 or -1 (failure recorded).
+  // Replaces the file whole through "<path>.tmp" (ReplaceFileContents).
+  // 1 or -1 (failure recorded).
   int WriteWhole(const std::u16string& path, const std::string& bytes, SettingsCopy copy);
-  int WriteInPlace(const std::u16string& path, const std::string& bytes, SettingsCopy copy);
-  int Fail(int status, SettingsCopy copy, SettingsFailureReason reason,
-           std::u16string path, int error = 0);
+  // Records the failure (and its Status) and returns `status`.
+  int Fail(int status, SettingsCopy copy, SettingsFailureReason reason, std::u16string path,
+           int error = 0);
 
   Platform* platform_;
   std::vector<SettingsEntry> entries_;
   SettingsFailure failure_;
+  Status status_;
   bool perUserUnread_ = false;  // a load met a per-user file it could not read
 };
 

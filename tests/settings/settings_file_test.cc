@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -360,6 +362,39 @@ TEST_F(SettingsFileTest, RefusedRenameWithAFailingInPlaceWriteIsReported) {
   EXPECT_EQ(file.LastFailure().reason, SettingsFailureReason::kWriteFailed);
   EXPECT_FALSE(FileExists(Copy2()));
   EXPECT_FALSE(AnyTempFileBelow(dir_.path()));
+}
+
+TEST_F(SettingsFileTest, LastStatusCarriesTheFailureWithItsKindAndOpenError) {
+  MakeInstallationFolders();
+  WritePerUser("[BaseConfig]\r\nA=1\r\n");
+  // A folder where the installation copy should be: neither the rename nor
+  // an open for writing can take it.
+  dir_.MakeDirs("Program Files (x86)/lurm/RozeVuv_cht/rozevuv_cht.ini");
+  SettingsFile file(&platform_);
+  ASSERT_EQ(file.LoadSettings(), 1);
+  EXPECT_TRUE(file.LastStatus().ok());
+  EXPECT_EQ(file.SaveSettings(), -1);
+  EXPECT_EQ(file.LastFailure().reason, SettingsFailureReason::kOpenFailed);
+  EXPECT_EQ(file.LastFailure().error, EISDIR);
+  const std::string expected = "installation copy " + Copy2() +
+                               ": it cannot be opened for writing (" + std::strerror(EISDIR) + ")";
+  EXPECT_EQ(DescribeSettingsFailure(file.LastFailure()), expected);
+  EXPECT_EQ(file.LastStatus().code(), Status::Code::kCannotOpen);
+  EXPECT_EQ(file.LastStatus().error(), EISDIR);
+  EXPECT_EQ(file.LastStatus().message(), expected);
+  EXPECT_FALSE(AnyTempFileBelow(dir_.path()));
+
+  std::filesystem::remove(Copy2());
+  std::filesystem::remove_all(dir_.Join("Program Files/lurm"));
+  EXPECT_EQ(file.SaveSettings(), -1);
+  EXPECT_EQ(file.LastStatus().code(), Status::Code::kNotFound);
+  EXPECT_EQ(file.LastStatus().error(), 0);
+  EXPECT_EQ(file.LastStatus().message(), DescribeSettingsFailure(file.LastFailure()));
+
+  MakeInstallationFolders();
+  EXPECT_EQ(file.SaveSettings(), 1);
+  EXPECT_TRUE(file.LastStatus().ok());
+  EXPECT_EQ(file.LastStatus().message(), "");
 }
 
 TEST_F(SettingsFileTest, PathsLongerThan260UnitsWork) {

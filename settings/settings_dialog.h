@@ -109,6 +109,9 @@ class SettingsDialogModel {
 
   int choice(Setting setting) const { return choices_[static_cast<int>(setting)]; }
   int loadStatus() const { return loadStatus_; }
+  // What the load and the saves found of saves an earlier run did not
+  // finish, one line per file; handed over once (SettingsFile).
+  std::string TakeRecoveryNote() { return settings_.TakeRecoveryNote(); }
   const SettingsFile& settings() const { return settings_; }
 
  private:

@@ -15,14 +15,13 @@ void CliPlatform::WriteMessages(std::ostream& err) {
 
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
   if (!programFiles_) return base()->ProgramFilesFolderA(path);
-  *path = NarrowPathFromUtf8(*programFiles_);
-  return true;
+  // The option was checked to be usable as given when it was parsed.
+  return PathArgumentToNarrow(*programFiles_, path);
 }
 
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
   if (!programFiles_) return base()->ProgramFilesFolderW(path);
-  *path = Utf8ToUtf16(*programFiles_);
-  return true;
+  return PathArgumentToUtf16(*programFiles_, path);
 }
 
 int CliPlatform::MessageBox(std::u16string_view text, std::u16string_view /*caption*/,

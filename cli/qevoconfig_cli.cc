@@ -61,12 +61,12 @@ class OptionsPlatform : public PlatformWrapper {
 
   std::optional<std::u16string> appData;
   std::optional<std::u16string> programFiles;
+  std::string programFilesArgument;  // as the option gave it
   std::optional<unsigned> codePage;
 
   bool ProgramFilesFolderA(std::string* path) override {
     if (!programFiles) return base()->ProgramFilesFolderA(path);
-    *path = NarrowPathFromUtf8(Utf16ToUtf8(*programFiles));
-    return true;
+    return PathArgumentToNarrow(programFilesArgument, path);
   }
   bool ProgramFilesFolderW(std::u16string* path) override {
     if (!programFiles) return base()->ProgramFilesFolderW(path);
@@ -129,6 +129,18 @@ std::string_view WrittenBefore(SettingsCopy failed) {
   }
 }
 
+// Says, once, what became of saves an earlier run did not finish.
+void PrintRecoveryNote(SettingsDialogModel* model) {
+  const std::string note = model->TakeRecoveryNote();
+  size_t start = 0;
+  while (start < note.size()) {
+    size_t end = note.find('\n', start);
+    if (end == std::string::npos) end = note.size();
+    Print(stderr, "qevoconfig-cli: " + note.substr(start, end - start) + "\n");
+    start = end + 1;
+  }
+}
+
 bool ParseCodePage(std::string_view text, unsigned* codePage) {
   unsigned value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -158,10 +170,14 @@ int Run(const std::vector<std::string>& args) {
   OptionsPlatform platform(Platform::Default());
   for (const auto& [name, value] : global.options) {
     if (value.empty()) return UsageError(name + " needs a value");
-    if (name == "--appdata") {
-      platform.appData = Utf8ToUtf16(value);
-    } else if (name == "--program-files") {
-      platform.programFiles = Utf8ToUtf16(value);
+    if (name == "--appdata" || name == "--program-files") {
+      // A folder is used as given, or not at all.
+      std::u16string folder;
+      if (!PathArgumentToUtf16(value, &folder)) {
+        return UsageError(name + ": the folder cannot be named as given (it is not valid text)");
+      }
+      (name == "--appdata" ? platform.appData : platform.programFiles) = std::move(folder);
+      if (name == "--program-files") platform.programFilesArgument = value;
     } else {
       unsigned codePage = 0;
       if (!ParseCodePage(value, &codePage)) {
@@ -204,6 +220,7 @@ int Run(const std::vector<std::string>& args) {
   CliView view;
   SettingsDialogModel model(&platform, &view);
   const SettingsFailure loadFailure = model.settings().LastFailure();
+  PrintRecoveryNote(&model);
   model.OnInitDialog();
 
   if (command == "show") {
@@ -230,6 +247,7 @@ int Run(const std::vector<std::string>& args) {
   }
   for (const auto& [setting, choice] : changes) view.SetChoice(setting, choice);
   const int status = model.OnOk();
+  PrintRecoveryNote(&model);
   if (status == 1) return kExitOk;
   const SettingsFailure& failure = model.settings().LastFailure();
   Print(stderr, "qevoconfig-cli: saving failed (status " + std::to_string(status) +

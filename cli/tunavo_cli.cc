@@ -25,6 +25,10 @@ const Command* const kCommands[] = {
     &kOrderCommand,
 };
 
+constexpr char kUnusablePath[] =
+    "--program-files: the folder cannot be named as given (it is not valid text, or holds "
+    "characters the system code page lacks)";
+
 constexpr OptionDecl kGlobalOptions[] = {
     {"--program-files", true},
     {"--charset", true},
@@ -72,6 +76,11 @@ int Main(const std::vector<std::string>& args, Streams io) {
   GlobalOptions options;
   if (std::optional<std::string> v = parsed.Value("--program-files")) {
     if (v->empty()) return UsageError(io.err, "--program-files needs a folder");
+    std::string narrow;
+    std::u16string wide;
+    if (!PathArgumentToNarrow(*v, &narrow) || !PathArgumentToUtf16(*v, &wide)) {
+      return UsageError(io.err, kUnusablePath);
+    }
     options.programFiles = *v;
   }
   if (std::optional<std::string> v = parsed.Value("--charset")) {

@@ -18,7 +18,7 @@ Status Outcome(bool held, int error, const std::string& lockPath, const std::str
 
 template <class Path>
 Recovery RecoverLocked(Platform* platform, const Path& path, const Path& lockPath,
-                       const std::string& what) {
+                       const std::string& what, int wait) {
   // A look first: the journal is there only after an interrupted save.
   errno = 0;
   FileHandle journal = internal::PathOps<Path>::Open(platform, JournalPath(path), "rb");
@@ -26,7 +26,7 @@ Recovery RecoverLocked(Platform* platform, const Path& path, const Path& lockPat
   if (journal != nullptr) platform->Close(journal);
   FileLock lock;
   Recovery r;
-  r.status = lock.Acquire(platform, lockPath, what);
+  r.status = lock.Acquire(platform, lockPath, what, wait);
   if (!r.status.ok()) return r;
   return RecoverInterruptedSave(platform, path);
 }
@@ -34,13 +34,13 @@ Recovery RecoverLocked(Platform* platform, const Path& path, const Path& lockPat
 }  // namespace
 
 Recovery RecoverUnderLock(Platform* platform, const std::string& path, const std::string& lockPath,
-                          const std::string& what) {
-  return RecoverLocked(platform, path, lockPath, what);
+                          const std::string& what, int wait) {
+  return RecoverLocked(platform, path, lockPath, what, wait);
 }
 
 Recovery RecoverUnderLock(Platform* platform, const std::u16string& path,
-                          const std::u16string& lockPath, const std::string& what) {
-  return RecoverLocked(platform, path, lockPath, what);
+                          const std::u16string& lockPath, const std::string& what, int wait) {
+  return RecoverLocked(platform, path, lockPath, what, wait);
 }
 
 std::string LockPathOf(const std::string& path) { return internal::WithSuffix(path, kLockSuffix); }

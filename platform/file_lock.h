@@ -57,9 +57,10 @@ class FileLock {
 // lock's message. Without a journal no lock is taken, so that a reader
 // without the right to write the folder still reads.
 Recovery RecoverUnderLock(Platform* platform, const std::string& path, const std::string& lockPath,
-                          const std::string& what);
+                          const std::string& what, int wait = kLockWaitMilliseconds);
 Recovery RecoverUnderLock(Platform* platform, const std::u16string& path,
-                          const std::u16string& lockPath, const std::string& what);
+                          const std::u16string& lockPath, const std::string& what,
+                          int wait = kLockWaitMilliseconds);
 
 }  // namespace taliq
 

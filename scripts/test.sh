@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native suite with warnings as errors, the
-# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# Windows programs' end-to-end tests under Wine.
+# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, a short
+# run of each fuzz harness, and the Windows programs' end-to-end tests under
+# Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,9 @@ echo "== sanitizers"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j"$jobs"
 ctest --preset sanitize -j"$jobs"
+
+echo "== fuzz harnesses: a short run of each from its seed corpus (scripts/fuzz.sh)"
+scripts/fuzz.sh --runs 2000 --parallel "$jobs"
 
 echo "== Windows programs: both MinGW-w64 targets"
 scripts/win-build.sh --jobs "$jobs"

@@ -86,7 +86,7 @@ TEST(FileLockTest, RecoveryTakesTheLockOnlyForAJournal) {
   WriteBytes(JournalPath(path), Bytes(EncodeJournal({0, 4, 4, "abcd", "dcba"})));
   FileLock other;
   ASSERT_TRUE(other.Acquire(&base, LockPathOf(path), "table", 0).ok());
-  const Recovery busy = RecoverUnderLock(&platform, path, LockPathOf(path), "table");
+  const Recovery busy = RecoverUnderLock(&platform, path, LockPathOf(path), "table", 0);
   EXPECT_EQ(busy.status.code(), Status::Code::kBusy);
   EXPECT_TRUE(FileExists(JournalPath(path)));
   other.Release();

@@ -15,11 +15,6 @@
 
 namespace taliq::cli {
 
-// Exit statuses of the front ends.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;  // the files could not be read or written
-inline constexpr int kExitUsage = 2;    // bad arguments; nothing was done
-
 struct OptionDecl {
   std::string_view name;  // as typed: "--charset", "-h"
   bool takesValue = false;

@@ -1,27 +1,57 @@
 #include "cli/cli_platform.h"
 
+#include <utility>
+
 #include "platform/console.h"
 #include "platform/text.h"
 
 namespace taliq::cli {
 
-CliPlatform::CliPlatform(Platform* base, std::optional<std::string> programFiles)
-    : PlatformWrapper(base), programFiles_(std::move(programFiles)) {}
+CliPlatform::CliPlatform(Platform* base, PlatformOptions options)
+    : PlatformWrapper(base), options_(std::move(options)) {}
 
 void CliPlatform::WriteMessages(std::ostream& err) {
   for (const std::u16string& m : messages_) err << Utf16ToUtf8(m) << '\n';
   messages_.clear();
 }
 
+bool FolderUsableAsGiven(const std::string& folder, bool narrowToo) {
+  std::u16string wide;
+  std::string narrow;
+  return PathArgumentToUtf16(folder, &wide) &&
+         (!narrowToo || PathArgumentToNarrow(folder, &narrow));
+}
+
+std::string FolderNotUsable(std::string_view option) {
+  return std::string(option) +
+         ": the folder cannot be named as given (it is not valid text, or holds characters "
+         "the system code page lacks); nothing was done";
+}
+
+// The folders are used exactly as given; the front ends refuse those that
+// cannot be (FolderUsableAsGiven) before anything is read.
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
-  if (!programFiles_) return base()->ProgramFilesFolderA(path);
-  // The option was checked to be usable as given when it was parsed.
-  return PathArgumentToNarrow(*programFiles_, path);
+  if (!options_.programFiles) return base()->ProgramFilesFolderA(path);
+  return PathArgumentToNarrow(*options_.programFiles, path);
 }
 
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
-  if (!programFiles_) return base()->ProgramFilesFolderW(path);
-  return PathArgumentToUtf16(*programFiles_, path);
+  if (!options_.programFiles) return base()->ProgramFilesFolderW(path);
+  return PathArgumentToUtf16(*options_.programFiles, path);
+}
+
+bool CliPlatform::AppDataFolderW(std::u16string* path) {
+  if (!options_.appData) return base()->AppDataFolderW(path);
+  return PathArgumentToUtf16(*options_.appData, path);
+}
+
+bool CliPlatform::UserDataFolder(std::string* path) {
+  if (!options_.dataDir) return base()->UserDataFolder(path);
+  return PathArgumentToNarrow(*options_.dataDir, path);
+}
+
+unsigned CliPlatform::AnsiCodePage() {
+  return options_.codePage ? *options_.codePage : base()->AnsiCodePage();
 }
 
 int CliPlatform::MessageBox(std::u16string_view text, std::u16string_view /*caption*/,

@@ -8,26 +8,24 @@
 // The dialog's own model decides everything; this file only parses
 // arguments and prints.
 #include <charconv>
-#include <cstdio>
 #include <map>
 #include <optional>
+#include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/args.h"
-#include "platform/console.h"
-#include "platform/platform_wrapper.h"
+#include "cli/cli_platform.h"
+#include "cli/front_end.h"
 #include "platform/text.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_file.h"
 
-namespace taliq {
+namespace taliq::cli {
 namespace {
-
-using cli::kExitFailure;
-using cli::kExitOk;
-using cli::kExitUsage;
 
 constexpr std::string_view kUsage =
     "usage: qevoconfig-cli [--appdata DIR] [--program-files DIR] [--codepage N] show\n"
@@ -44,46 +42,16 @@ constexpr std::string_view kUsage =
     "  --program-files DIR  the Program Files folder (default: $PROGRAMFILES)\n"
     "  --codepage N         the ANSI code page; under 936 the character set defaults\n"
     "                       to simplified (default: the system's; elsewhere than\n"
-    "                       Windows from LC_ALL, LC_CTYPE or LANG)\n";
+    "                       Windows from LC_ALL, LC_CTYPE or LANG)\n"
+    "  --version            show the program's version\n";
 
-void Print(std::FILE* out, std::string_view text) { std::fwrite(text.data(), 1, text.size(), out); }
+void WriteUsage(std::ostream& out) { out << kUsage; }
 
-int UsageError(std::string_view problem) {
-  Print(stderr, "qevoconfig-cli: " + std::string(problem) + "\n");
-  Print(stderr, kUsage);
-  return kExitUsage;
-}
-
-// The build's platform with the folders and the code page the options name.
-class OptionsPlatform : public PlatformWrapper {
- public:
-  explicit OptionsPlatform(Platform* base) : PlatformWrapper(base) {}
-
-  std::optional<std::u16string> appData;
-  std::optional<std::u16string> programFiles;
-  std::string programFilesArgument;  // as the option gave it
-  std::optional<unsigned> codePage;
-
-  bool ProgramFilesFolderA(std::string* path) override {
-    if (!programFiles) return base()->ProgramFilesFolderA(path);
-    return PathArgumentToNarrow(programFilesArgument, path);
-  }
-  bool ProgramFilesFolderW(std::u16string* path) override {
-    if (!programFiles) return base()->ProgramFilesFolderW(path);
-    *path = *programFiles;
-    return true;
-  }
-  bool AppDataFolderW(std::u16string* path) override {
-    if (!appData) return base()->AppDataFolderW(path);
-    *path = *appData;
-    return true;
-  }
-  unsigned AnsiCodePage() override { return codePage ? *codePage : base()->AnsiCodePage(); }
-};
+constexpr Program kQevoConfigCli = {"qevoconfig-cli", WriteUsage, Program::AfterUsageError::kUsage};
 
 // The dialog's controls as plain values: the choices and the captions the
 // model sets, starting from the template's captions.
-class CliView : public SettingsDialogView {
+class SettingsControls : public SettingsDialogView {
  public:
   int GetChoice(Setting setting) override { return choices_[setting]; }
   void SetChoice(Setting setting, int choice) override { choices_[setting] = choice; }
@@ -129,18 +97,6 @@ std::string_view WrittenBefore(SettingsCopy failed) {
   }
 }
 
-// Says, once, what became of saves an earlier run did not finish.
-void PrintRecoveryNote(SettingsDialogModel* model) {
-  const std::string note = model->TakeRecoveryNote();
-  size_t start = 0;
-  while (start < note.size()) {
-    size_t end = note.find('\n', start);
-    if (end == std::string::npos) end = note.size();
-    Print(stderr, "qevoconfig-cli: " + note.substr(start, end - start) + "\n");
-    start = end + 1;
-  }
-}
-
 bool ParseCodePage(std::string_view text, unsigned* codePage) {
   unsigned value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -151,115 +107,154 @@ bool ParseCodePage(std::string_view text, unsigned* codePage) {
   return true;
 }
 
-int Run(const std::vector<std::string>& args) {
-  static constexpr cli::OptionDecl kGlobalOptions[] = {
-      {"--appdata", true}, {"--program-files", true}, {"--codepage", true},
-      {"--help", false},   {"-h", false},
-  };
-  cli::ParsedArgs global;
-  size_t i = 0;
-  std::string error;
-  if (!cli::ParseArgs(args, 0, kGlobalOptions, cli::ParseMode::kUntilCommand, &global, &i,
-                      &error)) {
-    return UsageError(error);
-  }
-  if (global.Has("--help") || global.Has("-h")) {
-    Print(stdout, kUsage);
-    return kExitOk;
-  }
-  OptionsPlatform platform(Platform::Default());
+// The folders and the code page the global options name. Returns kExitOk,
+// or kExitUsage after reporting a usage error.
+int ReadPlatformOptions(const Streams& io, const ParsedArgs& global, PlatformOptions* options) {
   for (const auto& [name, value] : global.options) {
-    if (value.empty()) return UsageError(name + " needs a value");
+    if (value.empty()) return UsageError(io, name + " needs a value");
     if (name == "--appdata" || name == "--program-files") {
-      // A folder is used as given, or not at all.
-      std::u16string folder;
-      if (!PathArgumentToUtf16(value, &folder)) {
-        return UsageError(name + ": the folder cannot be named as given (it is not valid text)");
-      }
-      (name == "--appdata" ? platform.appData : platform.programFiles) = std::move(folder);
-      if (name == "--program-files") platform.programFilesArgument = value;
+      // The settings files are named in UTF-16 only.
+      if (!FolderUsableAsGiven(value, false)) return Refused(io, FolderNotUsable(name));
+      (name == "--appdata" ? options->appData : options->programFiles) = value;
     } else {
       unsigned codePage = 0;
       if (!ParseCodePage(value, &codePage)) {
-        return UsageError("--codepage wants a code page number, not " + value);
+        return UsageError(io, "--codepage wants a code page number, not " + value);
       }
-      platform.codePage = codePage;
+      options->codePage = codePage;
     }
   }
-  if (i >= args.size()) return UsageError("no command given");
-  const std::string_view command = args[i++];
-  if (command != "show" && command != "set") {
-    return UsageError("unknown command " + std::string(command));
-  }
+  return kExitOk;
+}
 
-  // Every change is checked before anything is read or written.
-  std::map<Setting, int> changes;
-  if (command == "show" && i < args.size()) return UsageError("show takes no arguments");
-  if (command == "set" && i >= args.size()) return UsageError("set needs at least one KEY=VALUE");
-  for (; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
+// The changes `set` names as KEY=VALUE. Returns kExitOk, or kExitUsage
+// after reporting the first that is not one.
+int ParseChanges(const Streams& io, std::span<const std::string> assignments,
+                 std::map<Setting, int>* changes) {
+  for (const std::string_view arg : assignments) {
     const size_t eq = arg.find('=');
-    if (eq == std::string_view::npos) return UsageError("expected KEY=VALUE, got " + std::string(arg));
+    if (eq == std::string_view::npos) {
+      return UsageError(io, "expected KEY=VALUE, got " + std::string(arg));
+    }
     const std::string_view key = arg.substr(0, eq);
     const std::string_view value = arg.substr(eq + 1);
     const std::optional<Setting> setting = SettingForKey(key);
-    if (!setting) return UsageError("unknown key " + std::string(key));
+    if (!setting) return UsageError(io, "unknown key " + std::string(key));
     int choice = -1;
     for (int c : {0, 1}) {
       if (ChoiceValue(*setting, c) == value) choice = c;
     }
     if (choice < 0) {
-      return UsageError(std::string(key) + " takes " + std::string(ChoiceValue(*setting, 0)) +
-                        " or " + std::string(ChoiceValue(*setting, 1)) + ", not \"" +
-                        std::string(value) + "\"");
+      return UsageError(io, std::string(key) + " takes " + std::string(ChoiceValue(*setting, 0)) +
+                                " or " + std::string(ChoiceValue(*setting, 1)) + ", not \"" +
+                                std::string(value) + "\"");
     }
-    if (changes.count(*setting) != 0) return UsageError(std::string(key) + " is given twice");
-    changes[*setting] = choice;
+    if (changes->count(*setting) != 0) {
+      return UsageError(io, std::string(key) + " is given twice");
+    }
+    (*changes)[*setting] = choice;
   }
+  return kExitOk;
+}
 
-  CliView view;
-  SettingsDialogModel model(&platform, &view);
-  const SettingsFailure loadFailure = model.settings().LastFailure();
-  PrintRecoveryNote(&model);
-  model.OnInitDialog();
-
-  if (command == "show") {
-    for (Setting s : kAllSettings) {
-      const int choice = view.GetChoice(s);
-      Print(stdout, std::string(SettingKey(s)) + "=" + std::string(ChoiceValue(s, choice)) + "\t" +
-                        Utf16ToUtf8(view.Caption(ChoiceControl(s, choice))) + "\n");
-    }
-    if (model.loadStatus() != 1) {
-      Print(stderr, "qevoconfig-cli: the settings could not be read: " +
-                        DescribeSettingsFailure(loadFailure) + Hint(loadFailure) +
-                        "; shown as the dialog shows missing settings\n");
-      return kExitFailure;
-    }
-    return kExitOk;
+// Says, once, what became of saves an earlier run did not finish.
+void TellRecoveries(const Streams& io, SettingsDialogModel* model) {
+  const std::string note = model->TakeRecoveryNote();
+  std::size_t start = 0;
+  while (start < note.size()) {
+    std::size_t end = note.find('\n', start);
+    if (end == std::string::npos) end = note.size();
+    Note(io, note.substr(start, end - start));
+    start = end + 1;
   }
+}
 
+// The settings dialog as it opens on the folders the options name, and why
+// the settings could not be read, if they could not.
+struct OpenedDialog {
+  OpenedDialog(const Streams& io, PlatformOptions options)
+      : platform(Platform::Default(), std::move(options)),
+        model(&platform, &view),
+        loadFailure(model.settings().LastFailure()) {
+    TellRecoveries(io, &model);
+    model.OnInitDialog();
+  }
+  bool loaded() const { return model.loadStatus() == 1; }
+
+  CliPlatform platform;
+  SettingsControls view;
+  SettingsDialogModel model;
+  const SettingsFailure loadFailure;
+};
+
+std::string CouldNotRead(const SettingsFailure& failure, std::string_view outcome) {
+  return "the settings could not be read: " + DescribeSettingsFailure(failure) + Hint(failure) +
+         std::string(outcome);
+}
+
+// The dialog as it opens, with the model's captions, and what OK would
+// write; the status is a failure when the settings could not be read.
+int Show(const Streams& io, PlatformOptions options) {
+  OpenedDialog dialog(io, std::move(options));
+  for (Setting s : kAllSettings) {
+    const int choice = dialog.view.GetChoice(s);
+    io.out << SettingKey(s) << '=' << ChoiceValue(s, choice) << '\t'
+           << Utf16ToUtf8(dialog.view.Caption(ChoiceControl(s, choice))) << '\n';
+  }
+  if (!dialog.loaded()) {
+    return Failure(
+        io, CouldNotRead(dialog.loadFailure, "; shown as the dialog shows missing settings"));
+  }
+  return kExitOk;
+}
+
+// The dialog opened, the choices changed, OK pressed.
+int Set(const Streams& io, PlatformOptions options, const std::map<Setting, int>& changes) {
+  OpenedDialog dialog(io, std::move(options));
   // Saving over a file that could not be read would lose what it holds.
-  if (model.loadStatus() != 1) {
-    Print(stderr, "qevoconfig-cli: the settings could not be read: " +
-                      DescribeSettingsFailure(loadFailure) + Hint(loadFailure) +
-                      "; nothing was saved\n");
-    return kExitFailure;
-  }
-  for (const auto& [setting, choice] : changes) view.SetChoice(setting, choice);
-  const int status = model.OnOk();
-  PrintRecoveryNote(&model);
+  if (!dialog.loaded()) return Failure(io, CouldNotRead(dialog.loadFailure, "; nothing was saved"));
+  for (const auto& [setting, choice] : changes) dialog.view.SetChoice(setting, choice);
+  const int status = dialog.model.OnOk();
+  TellRecoveries(io, &dialog.model);
   if (status == 1) return kExitOk;
-  const SettingsFailure& failure = model.settings().LastFailure();
-  Print(stderr, "qevoconfig-cli: saving failed (status " + std::to_string(status) +
-                    "): " + DescribeSettingsFailure(failure) + Hint(failure) +
-                    std::string(WrittenBefore(failure.copy)) + "\n");
-  return kExitFailure;
+  const SettingsFailure& failure = dialog.model.settings().LastFailure();
+  return Failure(io, "saving failed (status " + std::to_string(status) +
+                         "): " + DescribeSettingsFailure(failure) + Hint(failure) +
+                         std::string(WrittenBefore(failure.copy)));
+}
+
+int Run(const std::vector<std::string>& args, const Streams& io) {
+  static constexpr OptionDecl kGlobalOptions[] = {
+      {"--appdata", true},
+      {"--program-files", true},
+      {"--codepage", true},
+  };
+  ParsedArgs global;
+  size_t next = 0;
+  if (auto status = ParseGlobalOptions(io, args, kGlobalOptions, &global, &next)) return *status;
+  PlatformOptions options;
+  if (int status = ReadPlatformOptions(io, global, &options); status != kExitOk) return status;
+  if (next >= args.size()) return UsageError(io, "no command given");
+  const std::string_view command = args[next];
+  const std::span<const std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
+                                          args.end());
+  if (command == "show") {
+    if (!rest.empty()) return UsageError(io, "show takes no arguments");
+    return Show(io, std::move(options));
+  }
+  if (command == "set") {
+    if (rest.empty()) return UsageError(io, "set needs at least one KEY=VALUE");
+    // Every change is checked before anything is read or written.
+    std::map<Setting, int> changes;
+    if (int status = ParseChanges(io, rest, &changes); status != kExitOk) return status;
+    return Set(io, std::move(options), changes);
+  }
+  return UsageError(io, "unknown command " + std::string(command));
 }
 
 }  // namespace
-}  // namespace taliq
+}  // namespace taliq::cli
 
 int main(int argc, char** argv) {
-  taliq::UseUtf8Console();
-  return taliq::Run(taliq::Utf8Arguments(argc, argv));
+  return taliq::cli::RunMain(taliq::cli::kQevoConfigCli, argc, argv, taliq::cli::Run);
 }

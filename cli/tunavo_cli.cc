@@ -6,41 +6,48 @@
 // Global options come before the command; each command parses the rest.
 // Exit status: 0 done, 1 the dictionary could not be read or written,
 // 2 bad arguments (nothing was done).
-#include <iostream>
+#include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/args.h"
-#include "cli/tunavo_commands.h"
-#include "cli/tunavo_save_commands.h"
-#include "platform/console.h"
+#include "cli/cli_platform.h"
+#include "cli/front_end.h"
+#include "cli/tunavo_command.h"
 
 namespace taliq::cli {
 namespace {
 
 // Every command, in the order the usage text lists them.
 const Command* const kCommands[] = {
-    &kListWithPunctuationCommand,
+    &kListCommand,
     &kMoveCommand,
     &kOrderCommand,
 };
 
-constexpr char kUnusablePath[] =
-    "--program-files: the folder cannot be named as given (it is not valid text, or holds "
-    "characters the system code page lacks)";
-
 constexpr OptionDecl kGlobalOptions[] = {
     {"--program-files", true},
+    {"--data-dir", true},
     {"--charset", true},
     {"--edition", true},
-    {"--help", false},
-    {"-h", false},
 };
 
+// The values --charset and --edition take, in the order the messages name
+// them.
+template <typename T>
+using Names = std::pair<std::string_view, T>[2];
+constexpr Names<Charset> kCharsetNames = {{"chs", Charset::kSimplified},
+                                          {"cht", Charset::kTraditional}};
+constexpr Names<Edition> kEditionNames = {{"standard", Edition::kStandard},
+                                          {"2002", Edition::k2002}};
+
 void WriteUsage(std::ostream& out) {
-  out << "usage: " << kProgramName
-      << " [--program-files DIR] [--charset chs|cht] [--edition standard|2002]\n"
-      << "                  COMMAND [ARGS...]\n\n"
+  out << "usage: tunavo-cli"
+      << " [--program-files DIR] [--data-dir DIR] [--charset chs|cht]\n"
+      << "                  [--edition standard|2002] COMMAND [ARGS...]\n\n"
       << "Lists the candidates of the input method's dictionaries and saves new orders.\n\n"
       << "Global options (before the command):\n"
       << "  --program-files DIR   the Program Files folder the input method is installed\n"
@@ -49,10 +56,17 @@ void WriteUsage(std::ostream& out) {
 #else
       << "                        below (default: the PROGRAMFILES environment variable)\n"
 #endif
+      << "  --data-dir DIR        the tools' own per-user data folder (history, kept\n"
+#ifdef _WIN32
+      << "                        orders; default: %LOCALAPPDATA%\\Taliq\\Tunavo)\n"
+#else
+      << "                        orders; default: $XDG_DATA_HOME/taliq/tunavo)\n"
+#endif
       << "  --charset chs|cht     simplified or traditional dictionary (default cht)\n"
       << "  --edition standard|2002\n"
       << "                        dictionary edition (default standard)\n"
-      << "  -h, --help            show this help (COMMAND --help: that command's)\n\n"
+      << "  -h, --help            show this help (COMMAND --help: that command's)\n"
+      << "  --version             show the program's version\n\n"
       << "Commands:\n";
   for (const Command* c : kCommands) {
     out << "  " << c->name << ' ' << c->synopsis << '\n';
@@ -61,48 +75,52 @@ void WriteUsage(std::ostream& out) {
       << "2 bad arguments (nothing was done).\n";
 }
 
-int Main(const std::vector<std::string>& args, Streams io) {
+constexpr Program kTunavoCli = {"tunavo-cli", WriteUsage, Program::AfterUsageError::kPointToHelp};
+
+// Sets `*value` from the option's last occurrence, if given. Returns
+// kExitOk, or kExitUsage after naming the values it takes.
+template <typename T>
+int ParseChoice(const Streams& io, const ParsedArgs& parsed, std::string_view option,
+                const Names<T>& names, T* value) {
+  const std::optional<std::string> given = parsed.Value(option);
+  if (!given) return kExitOk;
+  for (const auto& [name, choice] : names) {
+    if (*given == name) {
+      *value = choice;
+      return kExitOk;
+    }
+  }
+  return UsageError(io, std::string(option) + " must be " + std::string(names[0].first) + " or " +
+                            std::string(names[1].first) + ", not '" + *given + "'");
+}
+
+int Main(const std::vector<std::string>& args, const Streams& io) {
   ParsedArgs parsed;
   std::size_t next = 0;
-  std::string error;
-  if (!ParseArgs(args, 0, kGlobalOptions, ParseMode::kUntilCommand, &parsed, &next, &error)) {
-    return UsageError(io.err, error);
-  }
-  if (parsed.Has("--help") || parsed.Has("-h")) {
-    WriteUsage(io.out);
-    return kExitOk;
-  }
+  if (auto status = ParseGlobalOptions(io, args, kGlobalOptions, &parsed, &next)) return *status;
 
   GlobalOptions options;
   if (std::optional<std::string> v = parsed.Value("--program-files")) {
-    if (v->empty()) return UsageError(io.err, "--program-files needs a folder");
-    std::string narrow;
-    std::u16string wide;
-    if (!PathArgumentToNarrow(*v, &narrow) || !PathArgumentToUtf16(*v, &wide)) {
-      return UsageError(io.err, kUnusablePath);
-    }
+    if (v->empty()) return UsageError(io, "--program-files needs a folder");
+    if (!FolderUsableAsGiven(*v, true)) return Refused(io, FolderNotUsable("--program-files"));
     options.programFiles = *v;
   }
-  if (std::optional<std::string> v = parsed.Value("--charset")) {
-    if (*v == "chs") {
-      options.charset = 0;
-    } else if (*v == "cht") {
-      options.charset = 1;
-    } else {
-      return UsageError(io.err, "--charset must be chs or cht, not '" + *v + "'");
-    }
+  if (std::optional<std::string> v = parsed.Value("--data-dir")) {
+    if (v->empty()) return UsageError(io, "--data-dir needs a folder");
+    if (!FolderUsableAsGiven(*v, true)) return Refused(io, FolderNotUsable("--data-dir"));
+    options.dataDir = *v;
   }
-  if (std::optional<std::string> v = parsed.Value("--edition")) {
-    if (*v == "standard") {
-      options.edition = 0;
-    } else if (*v == "2002") {
-      options.edition = 1;
-    } else {
-      return UsageError(io.err, "--edition must be standard or 2002, not '" + *v + "'");
-    }
+  DictionaryId& id = options.dictionary;
+  if (int status = ParseChoice(io, parsed, "--charset", kCharsetNames, &id.charset);
+      status != kExitOk) {
+    return status;
+  }
+  if (int status = ParseChoice(io, parsed, "--edition", kEditionNames, &id.edition);
+      status != kExitOk) {
+    return status;
   }
 
-  if (next >= args.size()) return UsageError(io.err, "no command given");
+  if (next >= args.size()) return UsageError(io, "no command given");
   const std::string& name = args[next];
   for (const Command* c : kCommands) {
     if (c->name == name) {
@@ -111,14 +129,12 @@ int Main(const std::vector<std::string>& args, Streams io) {
       return c->run(options, rest, io);
     }
   }
-  return UsageError(io.err, "unknown command '" + name + "'");
+  return UsageError(io, "unknown command '" + name + "'");
 }
 
 }  // namespace
 }  // namespace taliq::cli
 
 int main(int argc, char** argv) {
-  taliq::UseUtf8Console();
-  const std::vector<std::string> args = taliq::Utf8Arguments(argc, argv);
-  return taliq::cli::Main(args, taliq::cli::Streams{std::cout, std::cerr});
+  return taliq::cli::RunMain(taliq::cli::kTunavoCli, argc, argv, taliq::cli::Main);
 }

@@ -1,6 +1,5 @@
 #include "cli/tunavo_cli_view.h"
 
-#include "cli/tunavo_commands.h"
 #include "freqtool/tunavo_dialog_model.h"
 #include "platform/text.h"
 
@@ -35,9 +34,9 @@ int CliView::ShowMessage(std::u16string_view text, std::u16string_view /*caption
                          unsigned flags) {
   // The information box is the success report; a script reads it on stdout.
   if ((flags & kMbIconMask) == kMbIconInformation) {
-    out_ << Utf16ToUtf8(text) << '\n';
+    io_.out << Utf16ToUtf8(text) << '\n';
   } else {
-    err_ << kProgramName << ": " << Utf16ToUtf8(text) << '\n';
+    Note(io_, Utf16ToUtf8(text));
   }
   return kIdOk;
 }

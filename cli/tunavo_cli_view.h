@@ -4,17 +4,17 @@
 #ifndef TALIQ_CLI_TUNAVO_CLI_VIEW_H_
 #define TALIQ_CLI_TUNAVO_CLI_VIEW_H_
 
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "cli/front_end.h"
 #include "freqtool/tunavo_view.h"
 
 namespace taliq::cli {
 
 class CliView : public TunavoView {
  public:
-  CliView(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+  explicit CliView(const Streams& io) : io_(io) {}
 
   const std::vector<std::u16string>& lines() const { return lines_; }
   // What the user would do with the mouse and the keyboard.
@@ -34,13 +34,11 @@ class CliView : public TunavoView {
   int CheckedCharset() override { return checked_; }
   void CheckCharset(int index) override { checked_ = index; }
   void EnableSave(bool /*enabled*/) override {}
-  int ShowMessage(std::u16string_view text, std::u16string_view caption,
-                  unsigned flags) override;
+  int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
   void ShowAboutBox() override {}
 
  private:
-  std::ostream& out_;
-  std::ostream& err_;
+  const Streams io_;
   std::vector<std::u16string> lines_;
   int selection_ = -1;
   std::u16string field_;

@@ -1,24 +1,23 @@
 // tunavo-cli list: the candidates of a code in the order the input method
-// offers them, routed like the dialog's lookups.
-#include "cli/tunavo_commands.h"
+// offers them, looked up as the dialog looks them up; with --punctuation,
+// the punctuation table as the dialog's 標點 button lists it.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/tunavo_command.h"
+#include "cli/tunavo_session.h"
 #include "dictionary/candidate.h"
 #include "platform/text.h"
 
 namespace taliq::cli {
 namespace {
 
-constexpr OptionDecl kListOptions[] = {
-    {"--phrases", false},
-    {"--values", false},
-    {"--help", false},
-    {"-h", false},
-};
+constexpr OptionDecl kListOptions[] = {{"--phrases", false}, {"--values", false}};
+constexpr OptionDecl kListPunctuationOptions[] = {{"--punctuation", false}};
 
-}  // namespace
-
-const Command kListCommand = {
-    "list",
-    "[--phrases] [--values] CODE",
+constexpr std::string_view kListSynopsis = "[--phrases] [--values] CODE";
+constexpr std::string_view kListDescription =
     "Prints the candidates of CODE (one to six digits), one per line in UTF-8,\n"
     "in the order the input method offers them.\n"
     "  --phrases   look CODE up in the phrase table whatever its length (the\n"
@@ -26,51 +25,52 @@ const Command kListCommand = {
     "              digits lists characters and a longer one phrases\n"
     "  --values    follow each candidate by a tab and its values in decimal,\n"
     "              tab-separated: three for a character, two for a phrase\n"
-    "A lookup lists at most 300 candidates.\n",
-    RunList,
-};
+    "A lookup lists at most 300 candidates.\n";
 
-int RunList(const GlobalOptions& options, const std::vector<std::string>& args, Streams io) {
+void WriteListUsage(const Streams& io) {
+  const std::string_view name = io.program.name;
+  io.out << "usage: " << name << " [GLOBAL OPTIONS] list " << kListSynopsis << "\n       " << name
+         << " [GLOBAL OPTIONS] list --punctuation\n\n"
+         << kListDescription
+         << "With --punctuation, prints the marks of the punctuation table instead, one\n"
+            "per line, in the order the input method offers them.\n";
+}
+
+// Whether the arguments hold the option, before any "--".
+bool HasOption(const std::vector<std::string>& args, std::string_view option) {
+  for (const std::string& a : args) {
+    if (a == "--") return false;
+    if (a == option) return true;
+  }
+  return false;
+}
+
+bool WroteAll(const Streams& io) {
+  io.out.flush();
+  return static_cast<bool>(io.out);
+}
+
+int ListCandidates(const GlobalOptions& options, const std::vector<std::string>& args,
+                   const Streams& io) {
   ParsedArgs parsed;
-  std::size_t next = 0;
-  std::string error;
-  if (!ParseArgs(args, 0, kListOptions, ParseMode::kMixed, &parsed, &next, &error)) {
-    return UsageError(io.err, error);
-  }
-  if (parsed.Has("--help") || parsed.Has("-h")) {
-    WriteCommandUsage(io.out, kListCommand);
-    return kExitOk;
-  }
-  if (parsed.positionals.empty()) return UsageError(io.err, "list: no CODE given");
+  if (!ParseArguments(args, kListOptions, io, &parsed)) return kExitUsage;
+  if (parsed.positionals.empty()) return UsageError(io, "list: no CODE given");
   if (parsed.positionals.size() > 1) {
-    return UsageError(io.err, "list: unexpected argument '" + parsed.positionals[1] + "'");
+    return UsageError(io, "list: unexpected argument '" + parsed.positionals[1] + "'");
   }
   const std::string& code = parsed.positionals[0];
-  if (!IsInputCode(code)) {
-    return UsageError(io.err, "list: invalid code '" + code + "': a code is one to six digits 0-9");
-  }
+  if (int status = CheckInputCode(io, "list", code); status != kExitOk) return status;
   const bool phrases = parsed.Has("--phrases") || code.size() > 4;
   const bool values = parsed.Has("--values");
 
-  DictionarySession session(options);
-  if (int status = session.Open(io.err); status != kExitOk) return status;
-
+  Session session(options, io);
+  if (int status = session.OpenStore(); status != kExitOk) return status;
   CandidateList list;
+  int count = 0;
   const std::u16string code16(code.begin(), code.end());
-  DictionaryStore& store = session.store();
-  const int count =
-      phrases ? store.LookupPhrases(code16, list) : store.LookupCharacters(code16, list);
-  session.platform().WriteMessages(io.err);
-  if (count < 0) {
-    return Failure(io.err, "cannot read the index " + session.Folder() + kIndexFileName);
+  if (int status = session.Lookup(code16, phrases, list, &count); status != kExitOk) {
+    return status;
   }
-  const char* table = phrases ? kPhraseTableFileName : kCharacterTableFileName;
-  // The store gives an empty list for a table it cannot open; say so rather
-  // than pretend the code has no candidates.
-  if (count == 0 && !session.CanRead(table)) {
-    return Failure(io.err, "cannot read " + session.Folder() + table);
-  }
-
   for (int i = 0; i < count; ++i) {
     const CandidateRecord& r = list[static_cast<std::size_t>(i)];
     io.out << Utf16ToUtf8(r.Text());
@@ -80,13 +80,53 @@ int RunList(const GlobalOptions& options, const std::vector<std::string>& args, 
     }
     io.out << '\n';
   }
-  io.out.flush();
-  if (!io.out) return Failure(io.err, "cannot write the list");
+  if (!WroteAll(io)) return Failure(io, "cannot write the list");
   if (count == kCandidateListCapacity) {
-    io.err << kProgramName << ": note: a lookup lists at most " << kCandidateListCapacity
-           << " candidates; code " << code << " may have more\n";
+    Note(io, "note: a lookup lists at most " + std::to_string(kCandidateListCapacity) +
+                 " candidates; code " + code + " may have more");
   }
   return kExitOk;
 }
+
+int ListPunctuation(const GlobalOptions& options, const std::vector<std::string>& args,
+                    const Streams& io) {
+  ParsedArgs parsed;
+  if (!ParseArguments(args, kListPunctuationOptions, io, &parsed,
+                      "list --punctuation takes no other option: ")) {
+    return kExitUsage;
+  }
+  if (!parsed.positionals.empty()) {
+    return UsageError(io,
+                      "list --punctuation: unexpected argument '" + parsed.positionals[0] + "'");
+  }
+  Session session(options, io);
+  if (int status = session.OpenDialog(ListMode::Punctuation, ""); status != kExitOk) {
+    return status;
+  }
+  for (const std::u16string& mark : session.view().lines()) io.out << Utf16ToUtf8(mark) << '\n';
+  if (!WroteAll(io)) return Failure(io, "cannot write the list");
+  return kExitOk;
+}
+
+int RunList(const GlobalOptions& options, const std::vector<std::string>& args, const Streams& io) {
+  // Help wins over everything else given, even after "--".
+  if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+      std::find(args.begin(), args.end(), "-h") != args.end()) {
+    WriteListUsage(io);
+    return kExitOk;
+  }
+  return HasOption(args, "--punctuation") ? ListPunctuation(options, args, io)
+                                          : ListCandidates(options, args, io);
+}
+
+}  // namespace
+
+const Command kListCommand = {
+    "list",
+    "[--phrases] [--values] CODE\n"
+    "  list --punctuation",
+    "",  // list writes its own usage (two forms)
+    RunList,
+};
 
 }  // namespace taliq::cli

@@ -5,6 +5,8 @@
 #ifndef TALIQ_PLATFORM_DIALOG_FRAME_H_
 #define TALIQ_PLATFORM_DIALOG_FRAME_H_
 
+#include <string_view>
+
 namespace taliq {
 
 // WM_SYSCOMMAND ids are compared under this mask: the low four bits belong
@@ -15,6 +17,14 @@ inline constexpr unsigned kSysCommandMask = 0xFFF0u;
 constexpr bool IsSystemMenuItem(unsigned command, unsigned itemId) {
   return (command & kSysCommandMask) == itemId;
 }
+
+// A command of the program's own in the system menu. The commands stand
+// between the system's items and the About item, in the order given; ids
+// are multiples of 16 below 0xF000, as the system requires.
+struct SystemMenuCommand {
+  unsigned id;
+  std::u16string_view text;  // with its access key, e.g. u"查碼(&F)..."
+};
 
 // Where the minimised dialog draws its icon: centred in the client area,
 // rounding as the dialog always has ((width - icon width + 1) / 2).

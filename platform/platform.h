@@ -105,6 +105,22 @@ class Platform {
   // something of that name already exists.
   virtual bool CreateDirectoryW(const std::u16string& path) = 0;
 
+  // The tools' own per-user data folder (the history of saves, snapshots of
+  // the original dictionaries), as narrow text of the system code page
+  // (UTF-8 on the portable layer). On Windows the local application-data
+  // folder (SHGetKnownFolderPath, FOLDERID_LocalAppData) + "\Taliq\Tunavo",
+  // converted to the ANSI code page; false when a character of that path has
+  // no form in the code page. Elsewhere $XDG_DATA_HOME/taliq/tunavo, or
+  // $HOME/.local/share/taliq/tunavo. The folder is not created here. False
+  // when the platform cannot say.
+  virtual bool UserDataFolder(std::string* path) = 0;
+
+  // The narrow twins of IsDirectoryW and CreateDirectoryW, for paths of the
+  // system code page such as the user data folder. A failed create leaves
+  // the cause in errno.
+  virtual bool IsDirectory(const std::string& path) = 0;
+  virtual bool CreateDirectory(const std::string& path) = 0;
+
   // The steps of a save. Every call a save makes to the OS goes through one
   // of these (or OpenFile, ReplaceFile, RemoveFile), so that a test can fail
   // or interrupt any one of them. None of them follows a link at the last

@@ -44,6 +44,9 @@ class PlatformWrapper : public Platform {
   bool CreateDirectoryW(const std::u16string& path) override {
     return base_->CreateDirectoryW(path);
   }
+  bool UserDataFolder(std::string* path) override { return base_->UserDataFolder(path); }
+  bool IsDirectory(const std::string& path) override { return base_->IsDirectory(path); }
+  bool CreateDirectory(const std::string& path) override { return base_->CreateDirectory(path); }
   FileHandle CreateNewFile(const std::string& path) override { return base_->CreateNewFile(path); }
   FileHandle CreateNewFileW(const std::u16string& path) override {
     return base_->CreateNewFileW(path);

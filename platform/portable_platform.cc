@@ -100,6 +100,24 @@ bool PortablePlatform::AppDataFolderW(std::u16string* path) {
   return true;
 }
 
+bool PortablePlatform::UserDataFolder(std::string* path) {
+  if (userData_) {
+    *path = *userData_;
+    return true;
+  }
+  // A relative XDG_DATA_HOME is invalid and ignored, as the XDG base
+  // directory rules ask.
+  if (std::optional<std::string> xdg = Env("XDG_DATA_HOME"); xdg && (*xdg)[0] == '/') {
+    *path = *xdg + "/taliq/tunavo";
+    return true;
+  }
+  if (std::optional<std::string> home = Env("HOME")) {
+    *path = *home + "/.local/share/taliq/tunavo";
+    return true;
+  }
+  return false;
+}
+
 unsigned PortablePlatform::AnsiCodePage() {
   if (codePage_) return *codePage_;
   for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
@@ -189,6 +207,14 @@ bool PortablePlatform::PathExistsW(const std::u16string& path) {
 bool PortablePlatform::CreateDirectoryW(const std::u16string& path) {
   const std::string p = ResolvePathIgnoringCase(Utf16ToPathBytes(path));
   return ::mkdir(p.c_str(), 0777) == 0;
+}
+
+bool PortablePlatform::IsDirectory(const std::string& path) {
+  return IsDirectoryW(Utf8ToUtf16(path));
+}
+
+bool PortablePlatform::CreateDirectory(const std::string& path) {
+  return ::mkdir(ResolvePathIgnoringCase(path).c_str(), 0777) == 0;
 }
 
 #ifndef _WIN32

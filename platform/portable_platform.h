@@ -26,6 +26,9 @@ class PortablePlatform : public Platform {
   void SetProgramFilesFolder(std::string path) { programFiles_ = std::move(path); }
   void SetAppDataFolder(std::string path) { appData_ = std::move(path); }
   void SetCodePage(unsigned codePage) { codePage_ = codePage; }
+  // The user data folder (the command line's --data-dir, tests). When
+  // unset: XDG_DATA_HOME, else HOME, as UserDataFolder says.
+  void SetUserDataFolder(std::string path) { userData_ = std::move(path); }
   // Default: the message is written to stderr.
   void SetMessageSink(MessageSink sink) { sink_ = std::move(sink); }
 
@@ -45,6 +48,9 @@ class PortablePlatform : public Platform {
   bool IsDirectoryW(const std::u16string& path) override;
   bool PathExistsW(const std::u16string& path) override;
   bool CreateDirectoryW(const std::u16string& path) override;
+  bool UserDataFolder(std::string* path) override;
+  bool IsDirectory(const std::string& path) override;
+  bool CreateDirectory(const std::string& path) override;
   // The steps of a save (portable_files.cc).
   FileHandle CreateNewFile(const std::string& path) override;
   FileHandle CreateNewFileW(const std::u16string& path) override;
@@ -66,6 +72,7 @@ class PortablePlatform : public Platform {
  private:
   std::optional<std::string> programFiles_;
   std::optional<std::string> appData_;
+  std::optional<std::string> userData_;
   std::optional<unsigned> codePage_;
   MessageSink sink_;
 };

@@ -6,6 +6,8 @@
 #include "platform/message_box.h"
 #include "platform/win32/win32_api.h"
 
+#include <direct.h>
+#include <io.h>
 #include <share.h>
 #include <shlobj.h>
 
@@ -72,6 +74,27 @@ bool Win32Platform::AppDataFolderW(std::u16string* path) {
   return ShellFolderW(CSIDL_APPDATA, path);
 }
 
+bool Win32Platform::UserDataFolder(std::string* path) {
+  // CSIDL_LOCAL_APPDATA is FOLDERID_LocalAppData; SHGetFolderPathW answers
+  // from the same known folder without the COM allocator.
+  std::u16string wide;
+  if (!ShellFolderW(CSIDL_LOCAL_APPDATA, &wide)) return false;
+  wide += u"\\Taliq\\Tunavo";
+  const int units = static_cast<int>(wide.size());
+  BOOL lossy = FALSE;
+  const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, W(wide), units, nullptr, 0,
+                                          nullptr, &lossy);
+  if (bytes <= 0 || lossy) return false;
+  std::string narrow(static_cast<std::size_t>(bytes), '\0');
+  if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, W(wide), units, narrow.data(), bytes,
+                            nullptr, &lossy) != bytes ||
+      lossy) {
+    return false;
+  }
+  *path = std::move(narrow);
+  return true;
+}
+
 unsigned Win32Platform::AnsiCodePage() { return ::GetACP(); }
 
 int Win32Platform::MessageBox(std::u16string_view text, std::u16string_view caption,
@@ -122,6 +145,16 @@ bool Win32Platform::PathExistsW(const std::u16string& path) {
 
 bool Win32Platform::CreateDirectoryW(const std::u16string& path) {
   return ::CreateDirectoryW(W(path), nullptr) != 0;
+}
+
+bool Win32Platform::IsDirectory(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32Platform::CreateDirectory(const std::string& path) {
+  // The C runtime's call takes code-page text and sets errno.
+  return ::_mkdir(path.c_str()) == 0;
 }
 
 Platform* Platform::Default() {

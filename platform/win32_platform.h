@@ -29,6 +29,9 @@ class Win32Platform : public Platform {
   bool IsDirectoryW(const std::u16string& path) override;
   bool PathExistsW(const std::u16string& path) override;
   bool CreateDirectoryW(const std::u16string& path) override;
+  bool UserDataFolder(std::string* path) override;
+  bool IsDirectory(const std::string& path) override;
+  bool CreateDirectory(const std::string& path) override;
   // The steps of a save (win32_files.cc).
   FileHandle CreateNewFile(const std::string& path) override;
   FileHandle CreateNewFileW(const std::u16string& path) override;

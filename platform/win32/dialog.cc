@@ -71,6 +71,16 @@ void SetCheckState(HWND dialog, int id, int state) {
   ::SendDlgItemMessageW(dialog, id, BM_SETCHECK, static_cast<WPARAM>(state), 0);
 }
 
+void AppendSystemMenuCommands(HWND window, std::span<const SystemMenuCommand> commands) {
+  HMENU menu = ::GetSystemMenu(window, FALSE);
+  if (menu == nullptr || commands.empty()) return;
+  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  for (const SystemMenuCommand& command : commands) {
+    const std::u16string text(command.text);
+    ::AppendMenuW(menu, MF_STRING, command.id, W(text));
+  }
+}
+
 void AppendAboutItem(HWND window, UINT textId, UINT commandId) {
   HMENU menu = ::GetSystemMenu(window, FALSE);
   if (menu == nullptr) return;

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dialog_frame.h"
 #include "platform/win32/win32_api.h"
 
 namespace taliq::win32 {
@@ -32,6 +33,10 @@ void SetRadioGroupIndex(HWND dialog, int firstId, int index);
 // A checkbox: BST_UNCHECKED (0), BST_CHECKED (1) or BST_INDETERMINATE (2).
 int CheckState(HWND dialog, int id);
 void SetCheckState(HWND dialog, int id, int state);
+
+// The program's own system-menu commands: a separator, then one item per
+// command. Nothing is added when there are none or no system menu.
+void AppendSystemMenuCommands(HWND window, std::span<const SystemMenuCommand> commands);
 
 // The system menu's About item: a separator, then the text of string
 // resource `textId` under command `commandId`. Nothing is added when the

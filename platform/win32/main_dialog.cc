@@ -19,6 +19,7 @@ void MainDialog::RunAboutBox() {
 }
 
 bool MainDialog::OnInitDialog() {
+  AppendSystemMenuCommands(hwnd(), SystemMenuCommands());
   AppendAboutItem(hwnd(), ids_.aboutText, ids_.aboutCommand);
   SetWindowIcons(hwnd(), icon_);
   OnInitControls();

@@ -11,6 +11,9 @@
 #ifndef TALIQ_PLATFORM_WIN32_MAIN_DIALOG_H_
 #define TALIQ_PLATFORM_WIN32_MAIN_DIALOG_H_
 
+#include <span>
+
+#include "platform/dialog_frame.h"
 #include "platform/platform.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/win32_api.h"
@@ -47,6 +50,8 @@ class MainDialog : public ModalDialog {
   // the program fill its controls; the focus goes to the first tab stop.
   bool OnInitDialog() final;
   virtual void OnInitControls() {}
+  // The program's own system-menu commands, added above the About item.
+  virtual std::span<const SystemMenuCommand> SystemMenuCommands() { return {}; }
 
   // WM_PAINT of the minimised window: the icon centred in the client area
   // (MinimizedIconPosition); otherwise the default painting.
@@ -73,6 +78,14 @@ class ModelDialog : public MainDialog, public View {
   void ShowAboutBox() override { RunAboutBox(); }
 
  protected:
+  std::span<const SystemMenuCommand> SystemMenuCommands() override {
+    if constexpr (requires(Model& m) { m.SystemMenuCommands(); }) {
+      return model_.SystemMenuCommands();
+    } else {
+      return {};
+    }
+  }
+
   bool OnSysCommand(WPARAM command, LPARAM /*position*/) override {
     return model_.OnSysCommand(static_cast<unsigned>(command));
   }

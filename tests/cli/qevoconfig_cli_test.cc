@@ -1,22 +1,15 @@
 // qevoconfig-cli as a user runs it: the real program on a folder tree.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 namespace taliq::test {
 namespace {
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
 
 class QevoConfigCliTest : public ::testing::Test {
  protected:
@@ -27,30 +20,14 @@ class QevoConfigCliTest : public ::testing::Test {
     dir_.MakeDirs("Program Files/lurm/RozeVuv_cht");
   }
 
-  struct Result {
-    int exit = -1;
-    std::string out;
-    std::string err;
-  };
-
-  // Runs the program with a clean environment plus `env` (NAME=value ...).
-  Result Run(const std::vector<std::string>& args, const std::string& env = "") {
-    const std::string errFile = dir_.Join("stderr.txt");
-    std::string cmd = "env -u APPDATA -u PROGRAMFILES -u LC_ALL -u LC_CTYPE -u LANG " + env + " " +
-                      Quote(QEVOCONFIG_CLI);
-    for (const std::string& a : args) cmd += " " + Quote(a);
-    cmd += " 2>" + Quote(errFile);
-    Result r;
-    std::FILE* p = ::popen(cmd.c_str(), "r");
-    if (p == nullptr) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const std::vector<std::uint8_t> err = ReadBytes(errFile);
-    r.err.assign(err.begin(), err.end());
-    return r;
+  // Runs the program without the folder and locale variables of the
+  // test's environment, plus `env` (NAME=value each).
+  static ProgramRun Run(const std::vector<std::string>& args,
+                        const std::vector<std::string>& env = {}) {
+    RunOptions options;
+    options.unsetEnv = {"APPDATA", "PROGRAMFILES", "LC_ALL", "LC_CTYPE", "LANG"};
+    options.setEnv = env;
+    return RunProgram(QEVOCONFIG_CLI_PATH, args, options);
   }
 
   std::vector<std::string> Folders() const {
@@ -82,8 +59,8 @@ TEST_F(QevoConfigCliTest, ShowOnAFreshMachineCreatesTheDefaultsAndPrintsTheDialo
   for (const auto& c : cases) {
     SCOPED_TRACE(c.codePage);
     std::filesystem::remove_all(appData_ + "/ZIRIZIR");
-    const Result r = Run(With({"--codepage", c.codePage, "show"}));
-    EXPECT_EQ(r.exit, 0) << r.err;
+    const ProgramRun r = Run(With({"--codepage", c.codePage, "show"}));
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, std::string("SHOWMODE=2\t豎排\nASSIO=0\t禁用\nSPEAK=0\t禁用\n") + c.charsetLine +
                          "ORDERMODE=0\t與第四版字詞排序兼容\nZDY=0\t禁用\nZYCK=0\t禁用\n");
     EXPECT_EQ(r.err, "");
@@ -93,8 +70,8 @@ TEST_F(QevoConfigCliTest, ShowOnAFreshMachineCreatesTheDefaultsAndPrintsTheDialo
 }
 
 TEST_F(QevoConfigCliTest, SetDoesWhatOkDoesToAllThreeFiles) {
-  const Result r = Run(With({"--codepage=950", "set", "SHOWMODE=1", "ZDY=1", "ORDERMODE=1"}));
-  EXPECT_EQ(r.exit, 0) << r.err;
+  const ProgramRun r = Run(With({"--codepage=950", "set", "SHOWMODE=1", "ZDY=1", "ORDERMODE=1"}));
+  EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
   const std::string expected =
       "[BaseConfig]\r\nSHOWMODE=1\r\nMAMODE=3\r\nASSIO=0\r\nSPEAK=0\r\nCHSCHT=1\r\n"
@@ -103,17 +80,17 @@ TEST_F(QevoConfigCliTest, SetDoesWhatOkDoesToAllThreeFiles) {
   EXPECT_EQ(Read(Copy2()), expected);
   EXPECT_EQ(Read(Copy3()), expected);
 
-  const Result shown = Run(With({"show"}), "LANG=zh_TW.UTF-8");
-  EXPECT_EQ(shown.exit, 0);
+  const ProgramRun shown = Run(With({"show"}), {"LANG=zh_TW.UTF-8"});
+  EXPECT_EQ(shown.status, 0);
   EXPECT_EQ(shown.out,
             "SHOWMODE=1\t橫排\nASSIO=0\t禁用\nSPEAK=0\t禁用\nCHSCHT=1\t繁體\n"
             "ORDERMODE=1\t與第四版字詞排序兼容\nZDY=1\t啟用\nZYCK=0\t禁用\n");
 }
 
 TEST_F(QevoConfigCliTest, FoldersComeFromTheEnvironmentWithoutOptions) {
-  const Result r = Run({"set", "ZYCK=1"},
-                       "APPDATA=" + Quote(appData_) + " PROGRAMFILES=" + Quote(programFiles_));
-  EXPECT_EQ(r.exit, 0) << r.err;
+  const ProgramRun r =
+      Run({"set", "ZYCK=1"}, {"APPDATA=" + appData_, "PROGRAMFILES=" + programFiles_});
+  EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(Read(Copy3()).find("ZYCK=1\r\n"), std::string::npos);
 }
 
@@ -138,17 +115,42 @@ TEST_F(QevoConfigCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
     std::string shown;
     for (const std::string& a : tail) shown += a + " ";
     SCOPED_TRACE(shown);
-    const Result r = Run(With(tail));
-    EXPECT_EQ(r.exit, 2);
+    const ProgramRun r = Run(With(tail));
+    EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("usage: qevoconfig-cli"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(appData_ + "/ZIRIZIR"));
+  }
+}
+
+TEST_F(QevoConfigCliTest, HelpAndVersionGoToStandardOutputAndTouchNothing) {
+  const struct {
+    std::vector<std::string> args;
+    std::string out;     // exactly, when not empty
+    std::string outHas;  // else standard output holds this
+  } cases[] = {
+      {{"--help"}, "", "\n  --version "},
+      {{"-h", "set", "ZDY=1"}, "", "usage: qevoconfig-cli "},
+      {{"--version"}, "qevoconfig-cli " TALIQ_VERSION "\n", ""},
+      {{"--version", "set", "ZDY=1"}, "qevoconfig-cli " TALIQ_VERSION "\n", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const ProgramRun r = Run(With(c.args));
+    EXPECT_EQ(r.status, 0) << r.err;
+    if (c.out.empty()) {
+      EXPECT_NE(r.out.find(c.outHas), std::string::npos) << r.out;
+    } else {
+      EXPECT_EQ(r.out, c.out);
+    }
+    EXPECT_EQ(r.err, "");
     EXPECT_FALSE(std::filesystem::exists(appData_ + "/ZIRIZIR"));
   }
 }
 
 TEST_F(QevoConfigCliTest, FailedSaveSaysWhichCopyAndWhy) {
   std::filesystem::remove_all(dir_.Join("Program Files/lurm"));
-  Result r = Run(With({"set", "SPEAK=1"}));
-  EXPECT_EQ(r.exit, 1);
+  ProgramRun r = Run(With({"set", "SPEAK=1"}));
+  EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("native installation copy " + Copy3() + ": its folder does not exist"),
             std::string::npos)
       << r.err;
@@ -156,13 +158,13 @@ TEST_F(QevoConfigCliTest, FailedSaveSaysWhichCopyAndWhy) {
 
   std::filesystem::remove_all(programFiles_ + "/lurm");
   r = Run(With({"set", "SPEAK=0"}));
-  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("installation copy " + Copy2()), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("the per-user file was saved"), std::string::npos) << r.err;
   EXPECT_NE(Read(PerUser()).find("SPEAK=0\r\n"), std::string::npos);
 
   r = Run({"--appdata", appData_, "set", "SPEAK=1"});
-  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("--program-files"), std::string::npos) << r.err;
 }
 
@@ -171,8 +173,8 @@ TEST_F(QevoConfigCliTest, UnknownApplicationDataFolderIsReportedNotGuessed) {
     SCOPED_TRACE(command);
     std::vector<std::string> args = {"--program-files", programFiles_, command};
     if (std::string(command) == "set") args.push_back("ZDY=1");
-    const Result r = Run(args);
-    EXPECT_EQ(r.exit, 1);
+    const ProgramRun r = Run(args);
+    EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("--appdata"), std::string::npos) << r.err;
     EXPECT_FALSE(FileExists(Copy2()));
   }
@@ -185,8 +187,9 @@ TEST_F(QevoConfigCliTest, FoldersThatAreNotUtf8AreUsedAsGiven) {
   const std::string appData = dir_.MakeDirs("App\xff\xfe" "Data");
   const std::string programFiles = dir_.MakeDirs("Programme \xe9 (x86)");
   dir_.MakeDirs("Programme \xe9 (x86)/lurm/RozeVuv_cht");
-  const Result r = Run({"--appdata", appData, "--program-files", programFiles, "set", "ZDY=1"});
-  EXPECT_EQ(r.exit, 0) << r.err;
+  const ProgramRun r =
+      Run({"--appdata", appData, "--program-files", programFiles, "set", "ZDY=1"});
+  EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(Read(appData + "/ZIRIZIR/rozevuv_cht.ini").find("ZDY=1\r\n"), std::string::npos);
   EXPECT_NE(Read(programFiles + "/lurm/RozeVuv_cht/rozevuv_cht.ini").find("ZDY=1\r\n"),
             std::string::npos);

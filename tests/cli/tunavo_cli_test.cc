@@ -1,11 +1,5 @@
 // Runs the built tunavo-cli on fixture installations and checks its output,
 // its messages and its exit status.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,68 +9,26 @@
 #include "dictionary/dictionary_writer.h"
 #include "gtest/gtest.h"
 #include "platform/text.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace taliq {
 namespace {
 
+using test::ProgramRun;
 using test::TempDir;
-
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = test::ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
 
 // Runs the program with `args`; PROGRAMFILES is removed from the
 // environment, or set to `programFilesEnv`. Standard output goes to
 // `stdoutPath` when given (a file or device), else is captured.
-RunResult RunCli(const TempDir& scratch, const std::vector<std::string>& args,
-                 const std::optional<std::string>& programFilesEnv = std::nullopt,
-                 const char* stdoutPath = nullptr) {
-  const std::string outPath = scratch.Join("stdout.txt");
-  const std::string errPath = scratch.Join("stderr.txt");
-  std::vector<std::string> env;
-  for (char** e = environ; *e != nullptr; ++e) {
-    if (std::strncmp(*e, "PROGRAMFILES=", 13) != 0) env.emplace_back(*e);
-  }
-  if (programFilesEnv) env.push_back("PROGRAMFILES=" + *programFilesEnv);
-
-  std::vector<std::string> argv = {TUNAVO_CLI_PATH};
-  argv.insert(argv.end(), args.begin(), args.end());
-  std::vector<char*> argvp, envp;
-  for (std::string& a : argv) argvp.push_back(a.data());
-  argvp.push_back(nullptr);
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, stdoutPath ? stdoutPath : outPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  pid_t pid = 0;
-  RunResult result;
-  const int rc = posix_spawn(&pid, TUNAVO_CLI_PATH, &actions, nullptr, argvp.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) {
-    ADD_FAILURE() << "cannot start " << TUNAVO_CLI_PATH << ": " << std::strerror(rc);
-    return result;
-  }
-  int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
-  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  if (stdoutPath == nullptr) result.out = ReadText(outPath);
-  result.err = ReadText(errPath);
-  return result;
+ProgramRun RunCli(const std::vector<std::string>& args,
+                  const std::optional<std::string>& programFilesEnv = std::nullopt,
+                  const std::string& stdoutPath = "") {
+  test::RunOptions options;
+  options.unsetEnv = {"PROGRAMFILES"};
+  if (programFilesEnv) options.setEnv.push_back("PROGRAMFILES=" + *programFilesEnv);
+  options.stdoutPath = stdoutPath;
+  return test::RunProgram(TUNAVO_CLI_PATH, args, options);
 }
 
 void WriteDictionary(const std::string& folder, const DictionaryWriter& writer) {
@@ -135,8 +87,6 @@ class TunavoCliTest : public ::testing::Test {
   static std::string Full() { return dir_->Join("full/Program Files (x86)"); }
   static std::string Partial() { return dir_->Join("partial/Program Files (x86)"); }
 
-  // Each test's own scratch folder for the captured streams.
-  TempDir scratch_;
   static TempDir* dir_;
 };
 
@@ -194,6 +144,10 @@ const Case kCases[] = {
     {"Help", Root::kNone, Root::kNone, {"--help"}, 0, "usage: tunavo-cli", Match::kContains, ""},
     {"ListHelp", Root::kNone, Root::kNone, {"list", "--help"}, 0, "--values", Match::kContains,
      ""},
+    {"HelpNamesVersion", Root::kNone, Root::kNone, {"-h"}, 0, "\n  --version ", Match::kContains,
+     ""},
+    {"Version", Root::kNone, Root::kNone, {"--version"}, 0, "tunavo-cli " TALIQ_VERSION "\n",
+     Match::kExact, ""},
 
     // Usage errors: status 2, nothing on stdout.
     {"NoProgramFilesNamesTheOption", Root::kNone, Root::kNone, {"list", "1000"}, 2, "",
@@ -225,6 +179,10 @@ const Case kCases[] = {
     {"UnknownCommand", Root::kFull, Root::kNone, {"frob"}, 2, "", Match::kExact,
      "unknown command 'frob'"},
     {"NoCommand", Root::kFull, Root::kNone, {}, 2, "", Match::kExact, "no command"},
+    {"VersionIsAGlobalOption", Root::kFull, Root::kNone, {"list", "--version", "1000"}, 2, "",
+     Match::kExact, "unknown option '--version'"},
+    {"VersionTakesNoValue", Root::kNone, Root::kNone, {"--version=1"}, 2, "", Match::kExact,
+     "option '--version' takes no value"},
 
     // Unreadable dictionaries: status 1 with the store's own message.
     {"MissingIndexOfChosenDictionary", Root::kFull, Root::kNone,
@@ -250,7 +208,7 @@ TEST_F(TunavoCliTest, Cases) {
     std::optional<std::string> env;
     if (c.env != Root::kNone) env = c.env == Root::kFull ? Full() : Partial();
 
-    const RunResult r = RunCli(scratch_, args, env);
+    const ProgramRun r = RunCli(args, env);
     EXPECT_EQ(r.status, c.status) << r.err;
     if (c.outMatch == Match::kExact) {
       EXPECT_EQ(r.out, c.out);
@@ -266,14 +224,13 @@ TEST_F(TunavoCliTest, Cases) {
 }
 
 TEST_F(TunavoCliTest, OptionWithEqualsSign) {
-  const RunResult r = RunCli(scratch_, {"--program-files=" + Full(), "--charset=chs", "list",
-                                        "1000"});
+  const ProgramRun r = RunCli({"--program-files=" + Full(), "--charset=chs", "list", "1000"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "壹\n");
 }
 
 TEST_F(TunavoCliTest, ListsAtMost300AndSaysSo) {
-  const RunResult r = RunCli(scratch_, {"--program-files", Full(), "list", "9999"});
+  const ProgramRun r = RunCli({"--program-files", Full(), "list", "9999"});
   EXPECT_EQ(r.status, 0) << r.err;
   std::string expected;
   for (int i = 0; i < 300; ++i) {
@@ -286,25 +243,24 @@ TEST_F(TunavoCliTest, ListsAtMost300AndSaysSo) {
 // An installation below a folder whose name is not UTF-8 is read and
 // written there, not below a name made of U+FFFD.
 TEST_F(TunavoCliTest, ProgramFilesThatIsNotUtf8IsUsedAsGiven) {
-  const std::string folder = scratch_.Join("Programme \xe9\xff (x86)");
-  const std::string second = scratch_.Join("Programme \xe9\xff");
+  TempDir scratch;
+  const std::string folder = scratch.Join("Programme \xe9\xff (x86)");
+  const std::string second = scratch.Join("Programme \xe9\xff");
   std::filesystem::copy(Full(), folder, std::filesystem::copy_options::recursive);
   std::filesystem::copy(Full(), second, std::filesystem::copy_options::recursive);
-  RunResult r = RunCli(scratch_, {"--program-files", folder, "move", "1000", "丌", "--top"});
+  ProgramRun r = RunCli({"--program-files", folder, "move", "1000", "丌", "--top"});
   EXPECT_EQ(r.status, 0) << r.err;
   for (const std::string& root : {folder, second}) {
-    r = RunCli(scratch_, {"--program-files", root, "list", "1000"});
+    r = RunCli({"--program-files", root, "list", "1000"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "丌\n一\n");
   }
-  std::filesystem::remove_all(folder);
-  std::filesystem::remove_all(second);
 }
 
 TEST_F(TunavoCliTest, FailedOutputIsAFailure) {
   if (!test::FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  const RunResult r = RunCli(scratch_, {"--program-files", Full(), "list", "1000"}, std::nullopt,
-                             "/dev/full");
+  const ProgramRun r =
+      RunCli({"--program-files", Full(), "list", "1000"}, std::nullopt, "/dev/full");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
 }

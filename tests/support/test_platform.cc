@@ -63,6 +63,7 @@ std::FILE* FailingWrites(std::FILE* real) {
 
 TestPlatform::TestPlatform() {
   SetCodePage(1252);
+  SetUserDataFolder(dataTree_.Join("taliq/tunavo"));
   SetMessageSink([this](std::u16string_view text, std::u16string_view caption, unsigned flags) {
     messages.push_back({std::u16string(text), std::u16string(caption), flags});
     return kIdOk;
@@ -79,6 +80,10 @@ bool TestPlatform::ProgramFilesFolderW(std::u16string* path) {
 
 bool TestPlatform::AppDataFolderW(std::u16string* path) {
   return !failAppData && PortablePlatform::AppDataFolderW(path);
+}
+
+bool TestPlatform::UserDataFolder(std::string* path) {
+  return !failUserData && PortablePlatform::UserDataFolder(path);
 }
 
 FileHandle TestPlatform::Injected(const std::string& path, bool writes,

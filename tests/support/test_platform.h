@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/portable_platform.h"
+#include "tests/support/temp_dir.h"
 
 namespace taliq::test {
 
@@ -26,6 +27,7 @@ class TestPlatform : public PortablePlatform {
   // Makes the folder queries fail.
   bool failProgramFiles = false;
   bool failAppData = false;
+  bool failUserData = false;
   // Opens of a path that ends with one of these fail (any mode), with
   // errno EACCES. In these patterns a "*" stands for any run of characters
   // other than "/" (a temporary file's unique part: "~name.*.tmp").
@@ -50,6 +52,10 @@ class TestPlatform : public PortablePlatform {
   bool ProgramFilesFolderA(std::string* path) override;
   bool ProgramFilesFolderW(std::u16string* path) override;
   bool AppDataFolderW(std::u16string* path) override;
+  // Unless SetUserDataFolder names another, the user data folder is
+  // "taliq/tunavo" below a temporary tree of this platform's own, which is
+  // not created until a test creates it.
+  bool UserDataFolder(std::string* path) override;
   FileHandle OpenFile(const std::string& path, const char* mode) override;
   FileHandle CreateNewFile(const std::string& path) override;
   FileHandle OpenForUpdate(const std::string& path) override;
@@ -58,6 +64,7 @@ class TestPlatform : public PortablePlatform {
   bool SyncFolder(const std::string& path) override;
 
  private:
+  TempDir dataTree_;
   // The injected failures of an open of `path` around the real `open`.
   FileHandle Injected(const std::string& path, bool writes,
                       const std::function<FileHandle()>& open);

@@ -1,9 +1,6 @@
 // tunavo-cli's saving commands, run as users run them: the built program on
 // an installation with two copies, its output, its exit status and the
 // bytes of both copies checked.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -17,15 +14,15 @@
 #include "freqtool/tunavo_dialog_model.h"
 #include "platform/text.h"
 #include "tests/freqtool/installation.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace taliq {
 namespace {
 
 using test::Dictionary;
 using test::Installation;
+using test::ProgramRun;
 using test::ReadBytes;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -33,48 +30,15 @@ constexpr int kCht = 1;
 constexpr int kChs = 0;
 const std::string kSuccessLine = Utf16ToUtf8(kSaveSucceededMessage) + "\n";
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadText(const std::string& path) {
-  const Bytes b = ReadBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
 class TunavoCliSaveTest : public ::testing::Test {
  protected:
   void SetUp() override { install_.InstallAll(); }
 
   // tunavo-cli --program-files <first copy's folder> ARGS...
-  CliRun Cli(const std::vector<std::string>& args) const {
-    std::vector<std::string> argv = {TUNAVO_CLI_PATH, "--program-files", install_.programFiles()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> argvp;
-    for (std::string& a : argv) argvp.push_back(a.data());
-    argvp.push_back(nullptr);
-    const std::string outPath = scratch_.Join("out.txt");
-    const std::string errPath = scratch_.Join("err.txt");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    CliRun run;
-    const int rc = posix_spawn(&pid, TUNAVO_CLI_PATH, &actions, nullptr, argvp.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-      ADD_FAILURE() << "cannot start " << TUNAVO_CLI_PATH << ": " << std::strerror(rc);
-      return run;
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    run.out = ReadText(outPath);
-    run.err = ReadText(errPath);
-    return run;
+  ProgramRun Cli(const std::vector<std::string>& args) const {
+    std::vector<std::string> all = {"--program-files", install_.programFiles()};
+    all.insert(all.end(), args.begin(), args.end());
+    return test::RunProgram(TUNAVO_CLI_PATH, all);
   }
 
   Bytes File(bool second, int charset, int edition, const char* name) const {
@@ -83,7 +47,6 @@ class TunavoCliSaveTest : public ::testing::Test {
   std::map<std::string, Bytes> Snapshot() const { return install_.Snapshot(); }
 
   Installation install_;
-  test::TempDir scratch_;
 };
 
 struct SaveCase {
@@ -108,7 +71,7 @@ class SaveTest : public TunavoCliSaveTest, public ::testing::WithParamInterface<
 TEST_P(SaveTest, SavesBothCopiesAndReportsSuccess) {
   const SaveCase& c = GetParam();
   const std::map<std::string, Bytes> before = Snapshot();
-  const CliRun run = Cli(c.args);
+  const ProgramRun run = Cli(c.args);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, kSuccessLine);
   EXPECT_EQ(run.err, "");
@@ -174,7 +137,7 @@ class RefusedTest : public TunavoCliSaveTest, public ::testing::WithParamInterfa
 TEST_P(RefusedTest, WritesNothingAndClaimsNoSuccess) {
   const RefusedCase& c = GetParam();
   const std::map<std::string, Bytes> before = Snapshot();
-  const CliRun run = Cli(c.args);
+  const ProgramRun run = Cli(c.args);
   EXPECT_EQ(run.status, c.status) << run.err;
   EXPECT_EQ(run.out, "");
   EXPECT_NE(run.err.find(c.errContains), std::string::npos) << run.err;
@@ -210,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RefusedCase>& p) { return p.param.name; });
 
 TEST_F(TunavoCliSaveTest, PunctuationIsListedAndSavedInTheFirstCopyOnly) {
-  CliRun run = Cli({"list", "--punctuation"});
+  ProgramRun run = Cli({"list", "--punctuation"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "，\n。\n！\n？\n");
   run = Cli({"--charset", "chs", "list", "--punctuation"});
@@ -236,7 +199,7 @@ TEST_F(TunavoCliSaveTest, SecondCopyThatDiffersIsNamedAndTheFirstIsKept) {
   other.characters.insert(other.characters.begin(), {u"1239", {test::Ch(u'九', 900)}});
   install_.Install(true, kCht, 0, other);
   const Bytes secondBefore = File(true, kCht, 0, kCharacterTableFileName);
-  const CliRun run = Cli({"move", "123", "丁", "--top"});
+  const ProgramRun run = Cli({"move", "123", "丁", "--top"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   const std::string second = install_.File(true, kCht, 0, kCharacterTableFileName);
@@ -255,7 +218,7 @@ TEST_F(TunavoCliSaveTest, SecondCopyThatDiffersIsNamedAndTheFirstIsKept) {
 
 TEST_F(TunavoCliSaveTest, MissingSecondCopyIsAFailure) {
   std::filesystem::remove_all(install_.Folder(true, kCht, 0));
-  const CliRun run = Cli({"order", "--phrases", "1", "一起", "一個", "一樣"});
+  const ProgramRun run = Cli({"order", "--phrases", "1", "一起", "一個", "一樣"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_NE(run.err.find("the second copy"), std::string::npos) << run.err;
@@ -266,7 +229,7 @@ TEST_F(TunavoCliSaveTest, ReadOnlyFirstCopyWritesNeitherCopy) {
   const std::string first = install_.File(false, kCht, 0, kCharacterTableFileName);
   test::SetReadOnly(first, true);
   const std::map<std::string, Bytes> before = Snapshot();
-  const CliRun run = Cli({"move", "123", "丁", "--top"});
+  const ProgramRun run = Cli({"move", "123", "丁", "--top"});
   test::SetReadOnly(first, false);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
@@ -277,13 +240,13 @@ TEST_F(TunavoCliSaveTest, ReadOnlyFirstCopyWritesNeitherCopy) {
 
 TEST_F(TunavoCliSaveTest, UnreadableTableIsAFailureNotAnEmptyList) {
   std::filesystem::remove(install_.File(false, kCht, 0, kCharacterTableFileName));
-  const CliRun run = Cli({"move", "123", "甲", "--bottom"});
+  const ProgramRun run = Cli({"move", "123", "甲", "--bottom"});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("cannot read"), std::string::npos) << run.err;
 }
 
 TEST_F(TunavoCliSaveTest, HelpNamesTheSavingCommands) {
-  CliRun run = Cli({"--help"});
+  ProgramRun run = Cli({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("move [--phrases] CODE TEXT --top|--up|--down|--bottom"), std::string::npos);
   EXPECT_NE(run.out.find("order [--phrases] CODE TEXT..."), std::string::npos);

@@ -1,0 +1,90 @@
+// Session: one command's access to the installed dictionaries.
+//
+// It owns the platform the options describe and either the bare store (for
+// lookups) or the frequency tool's dialog model over it (for what the
+// dialog does: list, move, save), and it is the one place that checks the
+// folders and files and reports what could not be read or written.
+#ifndef TALIQ_CLI_TUNAVO_SESSION_H_
+#define TALIQ_CLI_TUNAVO_SESSION_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "cli/cli_platform.h"
+#include "cli/front_end.h"
+#include "cli/tunavo_cli_view.h"
+#include "cli/tunavo_command.h"
+#include "dictionary/candidate.h"
+#include "dictionary/dictionary_store.h"
+#include "freqtool/tunavo_dialog_model.h"
+
+namespace taliq::cli {
+
+class Session {
+ public:
+  Session(const GlobalOptions& options, const Streams& io);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Each Open returns kExitOk, or the status after saying why not:
+  // kExitUsage when no Program Files folder is known, kExitFailure when the
+  // dictionary cannot be read (the store's own messages first).
+
+  // Creates the store and loads the chosen dictionary's index.
+  int OpenStore();
+  // Opens the dialog on the chosen dictionary and lists `code` in `mode`
+  // (the code plays no part in the punctuation mode).
+  int OpenDialog(ListMode mode, const std::string& code);
+
+  // After OpenStore: looks `code` up in the character or the phrase table.
+  // Returns kExitOk with the records in `list` and their number in
+  // `*count`, or kExitFailure after saying why the table cannot be read.
+  int Lookup(std::u16string_view code, bool phrases, CandidateList& list, int* count);
+
+  // After OpenDialog.
+  TunavoDialogModel& model() { return *model_; }
+  CliView& view() { return view_; }
+  // The first line showing `text`, or -1.
+  int FindLine(std::u16string_view text) const;
+  // Presses Save. Returns kExitOk when every copy was written (the dialog's
+  // success message is on the output), else kExitFailure after saying
+  // which copy was not written.
+  int Save();
+
+ private:
+  // kExitOk when the platform names a Program Files folder.
+  int CheckProgramFiles();
+  // Right after the store was created on its start dictionary.
+  void ForgetStartMessages();
+  void WriteStoreMessages();
+  // The chosen dictionary's folder in the first installed copy.
+  std::string Folder();
+  // An index that cannot be loaded; a file that cannot be opened for
+  // reading (kExitOk when it can); a save the store refused.
+  int IndexFailure();
+  int UnlessReadable(const std::string& path);
+  int SaveFailure(SaveStatus status);
+  // Every failure to read or write a dictionary file is reported here:
+  // `what` names the file and what became of it, `reason` says why (the
+  // likely cause, as long as the store does not return one), `outcome` what
+  // was saved all the same ("; nothing was saved").
+  int FileFailure(std::string_view what, std::string_view reason, std::string_view outcome);
+
+  const Streams io_;
+  // The chosen dictionary as the store and the dialog's command line take
+  // it today: digits (0 simplified, 1 traditional; 1 the 2002 edition).
+  const int charsetDigit_;
+  const int editionDigit_;
+  // The start dictionary's messages are beside the point for another one.
+  const bool otherThanStart_;
+  CliPlatform platform_;
+  CliView view_;
+  std::unique_ptr<DictionaryStore> ownStore_;
+  std::unique_ptr<TunavoDialogModel> model_;
+  DictionaryStore* store_ = nullptr;  // ownStore_ or the model's
+};
+
+}  // namespace taliq::cli
+
+#endif  // TALIQ_CLI_TUNAVO_SESSION_H_

@@ -1,0 +1,78 @@
+#include "orders/file_copy.h"
+
+#include <cerrno>
+#include <vector>
+
+namespace taliq {
+namespace {
+
+std::string Cause(int error) { return error != 0 ? ErrnoText(error) : "refused by the system"; }
+
+Status OpenForReading(Platform* platform, const std::string& path, FileHandle* file) {
+  errno = 0;
+  *file = platform->OpenFile(path, "rb");
+  if (*file != nullptr) return Status::Ok();
+  const int error = errno;
+  if (error == ENOENT) return Status::NotFound(path);
+  return Status::CannotOpen(path, Cause(error));
+}
+
+}  // namespace
+
+Status DigestFile(Platform* platform, const std::string& path, FileDigest* digest) {
+  FileHandle file;
+  if (Status s = OpenForReading(platform, path, &file); !s.ok()) return s;
+  std::vector<char> buffer(kCopyBufferSize);
+  Sha256 sha;
+  std::int64_t size = 0;
+  std::size_t got;
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) {
+    sha.Update(buffer.data(), got);
+    size += static_cast<std::int64_t>(got);
+  }
+  if (std::ferror(file.get())) return Status::IoError(path, "read failed");
+  digest->size = size;
+  digest->sha256 = sha.Finish();
+  return Status::Ok();
+}
+
+Status CopyFileVerified(Platform* platform, const std::string& from, const std::string& to,
+                        FileDigest* digest) {
+  FileHandle in;
+  if (Status s = OpenForReading(platform, from, &in); !s.ok()) return s;
+  errno = 0;
+  FileHandle out = platform->OpenFile(to, "wb");
+  if (out == nullptr) return Status::CannotOpen(to, Cause(errno));
+  std::vector<char> buffer(kCopyBufferSize);
+  Sha256 sha;
+  FileDigest source;
+  std::size_t got;
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0) {
+    sha.Update(buffer.data(), got);
+    source.size += static_cast<std::int64_t>(got);
+    errno = 0;
+    if (std::fwrite(buffer.data(), 1, got, out.get()) != got) {
+      return Status::IoError(to, "write failed: " + Cause(errno));
+    }
+  }
+  if (std::ferror(in.get())) return Status::IoError(from, "read failed");
+  source.sha256 = sha.Finish();
+  errno = 0;
+  if (!platform->SyncFile(out.get())) {
+    return Status::IoError(to, "writing to the disk failed: " + Cause(errno));
+  }
+  if (!CloseFile(out)) return Status::IoError(to, "close failed: " + Cause(errno));
+
+  FileDigest copy;
+  if (Status s = DigestFile(platform, to, &copy); !s.ok()) return s;
+  if (copy != source) {
+    return Status::Corruption(
+        to, "the copy does not read back as " + from + " did (" + std::to_string(copy.size) +
+                " bytes, SHA-256 " + DigestHex(copy.sha256) + " instead of " +
+                std::to_string(source.size) + " bytes, SHA-256 " + DigestHex(source.sha256) + ")");
+  }
+  *digest = source;
+  return Status::Ok();
+}
+
+}  // namespace taliq

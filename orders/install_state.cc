@@ -1,0 +1,51 @@
+#include "orders/install_state.h"
+
+#include "orders/data_folder.h"
+#include "orders/durable_file.h"
+#include "orders/folder_digests.h"
+
+namespace taliq {
+
+std::string InstallStatePath(const std::string& dataDir, DictionaryId id) {
+  return JoinPath(JoinPath(dataDir, kStateFolderName), std::string(DictionaryName(id)) + ".tsv");
+}
+
+Status RecordInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
+                          const std::string& installedFolder, const Clock& clock) {
+  FolderDigests digests;
+  if (Status s = DigestDictionaryFolder(platform, installedFolder, &digests); !s.ok()) return s;
+  digests.time = FormatLocalTime(clock());
+  if (Status s = EnsureFolder(platform, JoinPath(dataDir, kStateFolderName)); !s.ok()) return s;
+  return WriteFileAtomically(platform, InstallStatePath(dataDir, id),
+                             FormatFolderDigests(kStateHeader, digests));
+}
+
+Status CompareInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
+                           const std::string& installedFolder, InstallComparison* comparison) {
+  *comparison = InstallComparison();
+  const std::string path = InstallStatePath(dataDir, id);
+  std::string text;
+  Status read = ReadSmallFile(platform, path, kMaxFolderDigestsFileSize, &text);
+  if (read.Is(Status::Code::kNotFound)) return Status::Ok();
+  if (!read.ok()) return read;
+  FolderDigests recorded;
+  if (Status s = ParseFolderDigests(kStateHeader, text, path, &recorded); !s.ok()) return s;
+  comparison->recordedTime = recorded.time;
+  for (std::size_t i = 0; i < kDictionaryFileNames.size(); ++i) {
+    const std::string name(kDictionaryFileNames[i]);
+    FileDigest installed;
+    Status s = DigestFile(platform, JoinPath(installedFolder, name), &installed);
+    if (s.Is(Status::Code::kNotFound)) {
+      comparison->changedFiles.push_back(name + " (missing)");
+    } else if (!s.ok()) {
+      return s;
+    } else if (installed != recorded.files[i]) {
+      comparison->changedFiles.push_back(name);
+    }
+  }
+  comparison->result = comparison->changedFiles.empty() ? InstallComparison::Result::kUnchanged
+                                                        : InstallComparison::Result::kReplaced;
+  return Status::Ok();
+}
+
+}  // namespace taliq

@@ -1,0 +1,133 @@
+// Appends that are synced and keep a torn line apart, replaces that leave the
+// old file on every failure.
+#include "orders/durable_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
+
+namespace taliq::test {
+namespace {
+
+// Counts the syncs, and can make them fail as a full disk would.
+class SyncPlatform : public TestPlatform {
+ public:
+  int syncs = 0;
+  bool failSync = false;
+  bool SyncFile(std::FILE* file) override {
+    ++syncs;
+    if (failSync) {
+      errno = ENOSPC;
+      return false;
+    }
+    return TestPlatform::SyncFile(file);
+  }
+};
+
+std::string Read(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = ReadBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+void Write(const std::string& path, std::string_view text) {
+  WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+TEST(AppendDurablyTest, AppendsSyncedAndEndsATornLine) {
+  const struct {
+    const char* name;
+    std::optional<std::string> before;
+    std::string after;
+  } cases[] = {
+      {"missing file", std::nullopt, "new 1\nnew 2\n"},
+      {"empty file", "", "new 1\nnew 2\n"},
+      {"complete lines", "old\n", "old\nnew 1\nnew 2\n"},
+      {"torn last line", "old\ntor", "old\ntor\nnew 1\nnew 2\n"},
+  };
+  for (const auto& c : cases) {
+    TempDir tmp;
+    SyncPlatform platform;
+    const std::string path = tmp.Join("history.tsv");
+    if (c.before) Write(path, *c.before);
+    ASSERT_TRUE(AppendDurably(&platform, path, "new 1\nnew 2\n").ok()) << c.name;
+    EXPECT_EQ(Read(path), c.after) << c.name;
+    EXPECT_EQ(platform.syncs, 1) << c.name;
+  }
+}
+
+TEST(AppendDurablyTest, FailuresAreReported) {
+  TempDir tmp;
+  SyncPlatform platform;
+  const std::string path = tmp.Join("history.tsv");
+  Write(path, "old\n");
+
+  platform.failSync = true;
+  Status s = AppendDurably(&platform, path, "new\n");
+  EXPECT_TRUE(s.Is(Status::Code::kIoError));
+  EXPECT_EQ(s.message(), path + ": writing to the disk failed: No space left on device");
+
+  platform.failSync = false;
+  platform.failOpenForWrite = {"history.tsv"};
+  s = AppendDurably(&platform, path, "new\n");
+  EXPECT_TRUE(s.Is(Status::Code::kCannotOpen)) << s.message();
+
+  platform.failOpenForWrite.clear();
+  s = AppendDurably(&platform, tmp.Join("no/such/folder/history.tsv"), "new\n");
+  EXPECT_TRUE(s.Is(Status::Code::kNotFound)) << s.message();
+}
+
+TEST(WriteFileAtomicallyTest, ReplacesTheWholeFile) {
+  TempDir tmp;
+  SyncPlatform platform;
+  const std::string path = tmp.Join("manifest.tsv");
+  Write(path, "a much longer old content\n");
+  ASSERT_TRUE(WriteFileAtomically(&platform, path, "new\n").ok());
+  EXPECT_EQ(Read(path), "new\n");
+  EXPECT_FALSE(FileExists(path + ".tmp"));
+  EXPECT_EQ(platform.syncs, 1);
+}
+
+TEST(WriteFileAtomicallyTest, OldFileStaysOnEveryFailure) {
+  const struct {
+    const char* name;
+    void (*setUp)(SyncPlatform&);
+    Status::Code code;
+  } cases[] = {
+      {"temporary file cannot be made",
+       [](SyncPlatform& p) { p.failOpenForWrite = {"manifest.tsv.tmp"}; },
+       Status::Code::kCannotOpen},
+      {"writes fail", [](SyncPlatform& p) { p.failWrites = {"manifest.tsv.tmp"}; },
+       Status::Code::kIoError},
+      {"sync fails", [](SyncPlatform& p) { p.failSync = true; }, Status::Code::kIoError},
+      {"rename refused", [](SyncPlatform& p) { p.refuseReplace = true; }, Status::Code::kIoError},
+  };
+  for (const auto& c : cases) {
+    TempDir tmp;
+    SyncPlatform platform;
+    c.setUp(platform);
+    const std::string path = tmp.Join("manifest.tsv");
+    Write(path, "old\n");
+    const Status s = WriteFileAtomically(&platform, path, "new\n");
+    EXPECT_TRUE(s.Is(c.code)) << c.name << ": " << s.message();
+    EXPECT_EQ(Read(path), "old\n") << c.name;
+    EXPECT_FALSE(FileExists(path + ".tmp")) << c.name;
+  }
+}
+
+TEST(ReadSmallFileTest, SizeLimitAndMissingFile) {
+  TempDir tmp;
+  TestPlatform platform;
+  Write(tmp.Join("f"), std::string(5000, 'x'));
+  std::string bytes;
+  ASSERT_TRUE(ReadSmallFile(&platform, tmp.Join("f"), 5000, &bytes).ok());
+  EXPECT_EQ(bytes.size(), 5000u);
+  EXPECT_TRUE(ReadSmallFile(&platform, tmp.Join("f"), 4999, &bytes).Is(Status::Code::kCorruption));
+  EXPECT_TRUE(ReadSmallFile(&platform, tmp.Join("g"), 10, &bytes).Is(Status::Code::kNotFound));
+}
+
+}  // namespace
+}  // namespace taliq::test

@@ -200,6 +200,29 @@ std::string DescribeSettingsFailure(const SettingsFailure& failure) {
   return text;
 }
 
+std::string DescribeUnwrittenCopy(SettingsCopy copy, const std::u16string& path) {
+  std::string text(CopyName(copy));
+  if (!path.empty()) text += " " + Utf16ToUtf8(path);
+  return text + ": not written, since the save stops at the file it could not write";
+}
+
+std::u16string SettingsFile::PathOf(SettingsCopy copy) const {
+  std::u16string folder;
+  switch (copy) {
+    case SettingsCopy::kPerUser:
+      if (!platform_->AppDataFolderW(&folder) || folder.empty()) return {};
+      return Join(Join(std::move(folder), kSettingsFolderName), kSettingsFileName);
+    case SettingsCopy::kInstallation:
+    case SettingsCopy::kNativeInstallation:
+      if (!platform_->ProgramFilesFolderW(&folder) || folder.empty()) return {};
+      return InstallationCopyPath(
+          copy == SettingsCopy::kInstallation ? folder : NativeProgramFilesFolder(folder));
+    case SettingsCopy::kNone:
+      break;
+  }
+  return {};
+}
+
 SettingsFile::SettingsFile(Platform* platform)
     : platform_(platform != nullptr ? platform : Platform::Default()) {}
 

@@ -57,6 +57,8 @@ struct SettingsFailure {
 
 // One line of English for a person: which file and why.
 std::string DescribeSettingsFailure(const SettingsFailure& failure);
+// The same for a file a save did not come to because an earlier one failed.
+std::string DescribeUnwrittenCopy(SettingsCopy copy, const std::u16string& path);
 
 // Number of bytes of the default contents (both code-page variants).
 inline constexpr size_t kDefaultSettingsSize = 77;
@@ -119,6 +121,11 @@ class SettingsFile {
   // but could not read it, since saving would replace what it holds.
   // 1: all three written.
   int SaveSettings();
+
+  // The file a save writes as `copy`, without creating anything; empty
+  // when its folder cannot be named (no application-data or Program Files
+  // folder).
+  std::u16string PathOf(SettingsCopy copy) const;
 
   // Turns `path`, the application-data folder, into the per-user file's
   // path, creating the settings folder "ZIRIZIR" below it when missing.

@@ -10,36 +10,39 @@ namespace taliq::cli {
 CliPlatform::CliPlatform(Platform* base, PlatformOptions options)
     : PlatformWrapper(base), options_(std::move(options)) {}
 
-namespace {
-
-// Sets `*path` from the option, in the form the query answers with; false
-// when the option was not given.
-bool Given(const std::optional<std::string>& option, std::string* path) {
-  if (option) *path = NarrowPathFromUtf8(*option);
-  return option.has_value();
+bool FolderUsableAsGiven(const std::string& folder, bool narrowToo) {
+  std::u16string wide;
+  std::string narrow;
+  return PathArgumentToUtf16(folder, &wide) &&
+         (!narrowToo || PathArgumentToNarrow(folder, &narrow));
 }
 
-bool Given(const std::optional<std::string>& option, std::u16string* path) {
-  if (option) *path = Utf8ToUtf16(*option);
-  return option.has_value();
+std::string FolderNotUsable(std::string_view option) {
+  return std::string(option) +
+         ": the folder cannot be named as given (it is not valid text, or holds characters "
+         "the system code page lacks); nothing was done";
 }
 
-}  // namespace
-
+// The folders are used exactly as given; the front ends refuse those that
+// cannot be (FolderUsableAsGiven) before anything is read.
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
-  return Given(options_.programFiles, path) || base()->ProgramFilesFolderA(path);
+  if (!options_.programFiles) return base()->ProgramFilesFolderA(path);
+  return PathArgumentToNarrow(*options_.programFiles, path);
 }
 
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
-  return Given(options_.programFiles, path) || base()->ProgramFilesFolderW(path);
+  if (!options_.programFiles) return base()->ProgramFilesFolderW(path);
+  return PathArgumentToUtf16(*options_.programFiles, path);
 }
 
 bool CliPlatform::AppDataFolderW(std::u16string* path) {
-  return Given(options_.appData, path) || base()->AppDataFolderW(path);
+  if (!options_.appData) return base()->AppDataFolderW(path);
+  return PathArgumentToUtf16(*options_.appData, path);
 }
 
 bool CliPlatform::UserDataFolder(std::string* path) {
-  return Given(options_.dataDir, path) || base()->UserDataFolder(path);
+  if (!options_.dataDir) return base()->UserDataFolder(path);
+  return PathArgumentToNarrow(*options_.dataDir, path);
 }
 
 unsigned CliPlatform::AnsiCodePage() {

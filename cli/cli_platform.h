@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform_wrapper.h"
@@ -21,6 +22,13 @@ struct PlatformOptions {
   std::optional<unsigned> codePage;
   std::optional<std::string> dataDir;  // UTF-8: the tools' own per-user data folder
 };
+
+// Whether a folder option can be used exactly as given: elsewhere than
+// Windows always (a name is bytes); on Windows when it is valid text and,
+// with `narrowToo`, has a form in the ANSI code page (platform/console.h).
+bool FolderUsableAsGiven(const std::string& folder, bool narrowToo);
+// What a front end says when it refuses such an option (exit status 2).
+std::string FolderNotUsable(std::string_view option);
 
 class CliPlatform : public PlatformWrapper {
  public:

@@ -60,6 +60,8 @@ class SettingsControls : public SettingsDialogView {
   }
   void SetWindowCaption(std::u16string_view) override {}
   void ShowAboutBox() override {}
+  // The tool says itself what a failed save did not write.
+  int ShowMessage(std::u16string_view, std::u16string_view, unsigned) override { return kIdOk; }
 
   std::u16string Caption(int controlId) const {
     auto it = captions_.find(controlId);
@@ -112,10 +114,10 @@ bool ParseCodePage(std::string_view text, unsigned* codePage) {
 int ReadPlatformOptions(const Streams& io, const ParsedArgs& global, PlatformOptions* options) {
   for (const auto& [name, value] : global.options) {
     if (value.empty()) return UsageError(io, name + " needs a value");
-    if (name == "--appdata") {
-      options->appData = value;
-    } else if (name == "--program-files") {
-      options->programFiles = value;
+    if (name == "--appdata" || name == "--program-files") {
+      // The settings files are named in UTF-16 only.
+      if (!FolderUsableAsGiven(value, false)) return Refused(io, FolderNotUsable(name));
+      (name == "--appdata" ? options->appData : options->programFiles) = value;
     } else {
       unsigned codePage = 0;
       if (!ParseCodePage(value, &codePage)) {
@@ -157,13 +159,26 @@ int ParseChanges(const Streams& io, std::span<const std::string> assignments,
   return kExitOk;
 }
 
+// Says, once, what became of saves an earlier run did not finish.
+void TellRecoveries(const Streams& io, SettingsDialogModel* model) {
+  const std::string note = model->TakeRecoveryNote();
+  std::size_t start = 0;
+  while (start < note.size()) {
+    std::size_t end = note.find('\n', start);
+    if (end == std::string::npos) end = note.size();
+    Note(io, note.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
 // The settings dialog as it opens on the folders the options name, and why
 // the settings could not be read, if they could not.
 struct OpenedDialog {
-  explicit OpenedDialog(PlatformOptions options)
+  OpenedDialog(const Streams& io, PlatformOptions options)
       : platform(Platform::Default(), std::move(options)),
         model(&platform, &view),
         loadFailure(model.settings().LastFailure()) {
+    TellRecoveries(io, &model);
     model.OnInitDialog();
   }
   bool loaded() const { return model.loadStatus() == 1; }
@@ -182,7 +197,7 @@ std::string CouldNotRead(const SettingsFailure& failure, std::string_view outcom
 // The dialog as it opens, with the model's captions, and what OK would
 // write; the status is a failure when the settings could not be read.
 int Show(const Streams& io, PlatformOptions options) {
-  OpenedDialog dialog(std::move(options));
+  OpenedDialog dialog(io, std::move(options));
   for (Setting s : kAllSettings) {
     const int choice = dialog.view.GetChoice(s);
     io.out << SettingKey(s) << '=' << ChoiceValue(s, choice) << '\t'
@@ -197,11 +212,12 @@ int Show(const Streams& io, PlatformOptions options) {
 
 // The dialog opened, the choices changed, OK pressed.
 int Set(const Streams& io, PlatformOptions options, const std::map<Setting, int>& changes) {
-  OpenedDialog dialog(std::move(options));
+  OpenedDialog dialog(io, std::move(options));
   // Saving over a file that could not be read would lose what it holds.
   if (!dialog.loaded()) return Failure(io, CouldNotRead(dialog.loadFailure, "; nothing was saved"));
   for (const auto& [setting, choice] : changes) dialog.view.SetChoice(setting, choice);
   const int status = dialog.model.OnOk();
+  TellRecoveries(io, &dialog.model);
   if (status == 1) return kExitOk;
   const SettingsFailure& failure = dialog.model.settings().LastFailure();
   return Failure(io, "saving failed (status " + std::to_string(status) +

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/args.h"
+#include "cli/cli_platform.h"
 #include "cli/front_end.h"
 #include "cli/tunavo_command.h"
 
@@ -101,10 +102,12 @@ int Main(const std::vector<std::string>& args, const Streams& io) {
   GlobalOptions options;
   if (std::optional<std::string> v = parsed.Value("--program-files")) {
     if (v->empty()) return UsageError(io, "--program-files needs a folder");
+    if (!FolderUsableAsGiven(*v, true)) return Refused(io, FolderNotUsable("--program-files"));
     options.programFiles = *v;
   }
   if (std::optional<std::string> v = parsed.Value("--data-dir")) {
     if (v->empty()) return UsageError(io, "--data-dir needs a folder");
+    if (!FolderUsableAsGiven(*v, true)) return Refused(io, FolderNotUsable("--data-dir"));
     options.dataDir = *v;
   }
   DictionaryId& id = options.dictionary;

@@ -12,3 +12,9 @@ if(TALIQ_SANITIZE)
                       -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# The fuzz harnesses: every library instrumented for libFuzzer's coverage;
+# the harnesses link the fuzzer's main (tests/fuzz).
+if(TALIQ_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

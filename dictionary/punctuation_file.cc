@@ -55,7 +55,7 @@ Status WritePunctuationFile(Platform* platform, const std::string& folder,
     }
   }
   const std::string_view contents(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  return ReplaceFileContents(platform, path, folder + kPunctuationTempFileName, contents);
+  return ReplaceFileContents(platform, path, contents);
 }
 
 }  // namespace taliq

@@ -65,8 +65,7 @@ class Platform {
 
   // Shows a message box with no owner window. An empty caption means the
   // platform's default caption. Returns the button pressed (kIdOk).
-  virtual int MessageBox(std::u16string_view text, std::u16string_view caption,
-                         unsigned flags) = 0;
+  virtual int MessageBox(std::u16string_view text, std::u16string_view caption, unsigned flags) = 0;
 
   // Opens a file as a C stream (modes as fopen). Narrow paths are text of
   // the system code page. Files are opened shared with other readers and
@@ -80,8 +79,12 @@ class Platform {
   // Leaves the position at the end.
   virtual std::int64_t FileSize(std::FILE* file) = 0;
 
-  // Replaces `to` by `from` in one step (rename over an existing file).
-  // False when the platform refuses; `from` is then left in place.
+  // Replaces `to` by `from` in one step. The new `to` keeps what the old
+  // file carried: on Windows ReplaceFileW keeps its security descriptor,
+  // attributes and creation time (MoveFileExW when there is no old file);
+  // elsewhere `from` first gets the old file's permission bits, and its
+  // owner when running as root, then is renamed over it. False when the
+  // platform refuses; both files are then as they were.
   virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
   virtual bool ReplaceFileW(const std::u16string& from, const std::u16string& to) = 0;
 
@@ -118,10 +121,57 @@ class Platform {
   virtual bool IsDirectory(const std::string& path) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
 
+  // The steps of a save. Every call a save makes to the OS goes through one
+  // of these (or OpenFile, ReplaceFile, RemoveFile), so that a test can fail
+  // or interrupt any one of them. None of them follows a link at the last
+  // component of a path.
+
+  // Creates a new, empty file and opens it for writing ("wb"). Fails, with
+  // errno EEXIST, when anything of that name exists, a link included: it
+  // never opens an existing file.
+  virtual FileHandle CreateNewFile(const std::string& path) = 0;
+  virtual FileHandle CreateNewFileW(const std::u16string& path) = 0;
+
+  // Opens an existing plain file for reading and writing ("rb+"), without
+  // creating or truncating it. Refuses a link, a folder or device, and a
+  // file with more than one name (a hard link), so that an in-place write
+  // never lands in a file planted under the name.
+  virtual FileHandle OpenForUpdate(const std::string& path) = 0;
+  virtual FileHandle OpenForUpdateW(const std::u16string& path) = 0;
+
+  // Reads up to `size` bytes; `*got` tells how many. False on a read error;
+  // a true result with fewer bytes than asked is the end of the file.
+  virtual bool Read(std::FILE* file, void* data, std::size_t size, std::size_t* got) = 0;
+  // Writes all `size` bytes; false when any of them was not taken.
+  virtual bool Write(std::FILE* file, const void* data, std::size_t size) = 0;
+  // Hands the stream's buffer to the OS.
+  virtual bool Flush(std::FILE* file) = 0;
   // Flushes the stream and asks the OS to put the file's data on the disk
-  // (fsync; _commit on Windows, which is FlushFileBuffers) before returning.
-  // False when either step failed; errno tells why.
+  // (fsync; _commit, which is FlushFileBuffers, on Windows) before
+  // returning. False when either step failed; errno tells why.
   virtual bool SyncFile(std::FILE* file) = 0;
+  // Flushes the stream and sets the file's size to `size` bytes.
+  virtual bool Truncate(std::FILE* file, std::int64_t size) = 0;
+  // Closes the stream; false when the close (and with it the last flush)
+  // failed. The handle is empty afterwards in every case.
+  virtual bool Close(FileHandle& file) = 0;
+
+  // Makes the entries of the folder that holds `path` (a file created,
+  // renamed or removed there) durable: fsync of the folder. Windows file
+  // systems log their entries; there it does nothing.
+  virtual bool SyncFolder(const std::string& path) = 0;
+  virtual bool SyncFolderW(const std::u16string& path) = 0;
+
+  // Takes the exclusive lock that the file `path` stands for, creating the
+  // file (never through a link). When another holder has it, waits for it
+  // up to `waitMilliseconds`. Returns the held lock, or an empty handle:
+  // errno EWOULDBLOCK when the wait ran out, else why the file could not
+  // be had. Locks are between processes and between handles of one.
+  virtual FileHandle AcquireFileLock(const std::string& path, int waitMilliseconds) = 0;
+  virtual FileHandle AcquireFileLockW(const std::u16string& path, int waitMilliseconds) = 0;
+  // Gives the lock up and removes its file. The handle is empty afterwards.
+  virtual bool ReleaseFileLock(const std::string& path, FileHandle& lock) = 0;
+  virtual bool ReleaseFileLockW(const std::u16string& path, FileHandle& lock) = 0;
 };
 
 }  // namespace taliq

@@ -20,8 +20,7 @@ class PlatformWrapper : public Platform {
   }
   bool AppDataFolderW(std::u16string* path) override { return base_->AppDataFolderW(path); }
   unsigned AnsiCodePage() override { return base_->AnsiCodePage(); }
-  int MessageBox(std::u16string_view text, std::u16string_view caption,
-                 unsigned flags) override {
+  int MessageBox(std::u16string_view text, std::u16string_view caption, unsigned flags) override {
     return base_->MessageBox(text, caption, flags);
   }
   FileHandle OpenFile(const std::string& path, const char* mode) override {
@@ -48,7 +47,38 @@ class PlatformWrapper : public Platform {
   bool UserDataFolder(std::string* path) override { return base_->UserDataFolder(path); }
   bool IsDirectory(const std::string& path) override { return base_->IsDirectory(path); }
   bool CreateDirectory(const std::string& path) override { return base_->CreateDirectory(path); }
+  FileHandle CreateNewFile(const std::string& path) override { return base_->CreateNewFile(path); }
+  FileHandle CreateNewFileW(const std::u16string& path) override {
+    return base_->CreateNewFileW(path);
+  }
+  FileHandle OpenForUpdate(const std::string& path) override { return base_->OpenForUpdate(path); }
+  FileHandle OpenForUpdateW(const std::u16string& path) override {
+    return base_->OpenForUpdateW(path);
+  }
+  bool Read(std::FILE* file, void* data, std::size_t size, std::size_t* got) override {
+    return base_->Read(file, data, size, got);
+  }
+  bool Write(std::FILE* file, const void* data, std::size_t size) override {
+    return base_->Write(file, data, size);
+  }
+  bool Flush(std::FILE* file) override { return base_->Flush(file); }
   bool SyncFile(std::FILE* file) override { return base_->SyncFile(file); }
+  bool Truncate(std::FILE* file, std::int64_t size) override { return base_->Truncate(file, size); }
+  bool Close(FileHandle& file) override { return base_->Close(file); }
+  bool SyncFolder(const std::string& path) override { return base_->SyncFolder(path); }
+  bool SyncFolderW(const std::u16string& path) override { return base_->SyncFolderW(path); }
+  FileHandle AcquireFileLock(const std::string& path, int waitMilliseconds) override {
+    return base_->AcquireFileLock(path, waitMilliseconds);
+  }
+  FileHandle AcquireFileLockW(const std::u16string& path, int waitMilliseconds) override {
+    return base_->AcquireFileLockW(path, waitMilliseconds);
+  }
+  bool ReleaseFileLock(const std::string& path, FileHandle& lock) override {
+    return base_->ReleaseFileLock(path, lock);
+  }
+  bool ReleaseFileLockW(const std::u16string& path, FileHandle& lock) override {
+    return base_->ReleaseFileLockW(path, lock);
+  }
 
  private:
   Platform* const base_;

@@ -1,5 +1,7 @@
 #include "platform/console.h"
 
+#include "platform/text.h"
+
 namespace taliq {
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
@@ -9,6 +11,16 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 }
 
 std::string NarrowPathFromUtf8(const std::string& utf8) { return utf8; }
+
+bool PathArgumentToUtf16(const std::string& argument, std::u16string* path) {
+  *path = PathBytesToUtf16(argument);
+  return true;
+}
+
+bool PathArgumentToNarrow(const std::string& argument, std::string* path) {
+  *path = argument;
+  return true;
+}
 
 void UseUtf8Console() {}
 

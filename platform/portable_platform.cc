@@ -1,6 +1,7 @@
 #include "platform/portable_platform.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,14 +89,14 @@ bool PortablePlatform::ProgramFilesFolderA(std::string* path) {
 bool PortablePlatform::ProgramFilesFolderW(std::u16string* path) {
   std::string narrow;
   if (!ProgramFilesFolderA(&narrow)) return false;
-  *path = Utf8ToUtf16(narrow);
+  *path = PathBytesToUtf16(narrow);
   return true;
 }
 
 bool PortablePlatform::AppDataFolderW(std::u16string* path) {
   std::optional<std::string> v = appData_ ? appData_ : Env("APPDATA");
   if (!v) return false;
-  *path = Utf8ToUtf16(*v);
+  *path = PathBytesToUtf16(*v);
   return true;
 }
 
@@ -144,7 +145,7 @@ FileHandle PortablePlatform::OpenFile(const std::string& path, const char* mode)
 }
 
 FileHandle PortablePlatform::OpenFileW(const std::u16string& path, const char* mode) {
-  return OpenFile(Utf16ToUtf8(path), mode);
+  return OpenFile(Utf16ToPathBytes(path), mode);
 }
 
 bool PortablePlatform::Seek(std::FILE* file, std::int64_t offset) {
@@ -157,12 +158,29 @@ std::int64_t PortablePlatform::FileSize(std::FILE* file) {
 }
 
 bool PortablePlatform::ReplaceFile(const std::string& from, const std::string& to) {
-  return std::rename(ResolvePathIgnoringCase(from).c_str(),
-                     ResolvePathIgnoringCase(to).c_str()) == 0;
+  const std::string source = ResolvePathIgnoringCase(from);
+  const std::string target = ResolvePathIgnoringCase(to);
+  // The new file takes the old one's permissions, and its owner when we
+  // may give it; never the set-user or set-group bits, and nothing from
+  // what a link at the name points to.
+  // Changed through a descriptor of the plain file itself, so that a link
+  // put in the new file's place cannot pass the change on to its target.
+  struct stat old;
+  if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    const int fd = ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+              ::fchmod(fd, old.st_mode & 0777) == 0 &&
+              (::geteuid() != 0 || ::fchown(fd, old.st_uid, old.st_gid) == 0);
+    ::close(fd);
+    if (!ok) return false;
+  }
+  return std::rename(source.c_str(), target.c_str()) == 0;
 }
 
 bool PortablePlatform::ReplaceFileW(const std::u16string& from, const std::u16string& to) {
-  return ReplaceFile(Utf16ToUtf8(from), Utf16ToUtf8(to));
+  return ReplaceFile(Utf16ToPathBytes(from), Utf16ToPathBytes(to));
 }
 
 bool PortablePlatform::RemoveFile(const std::string& path) {
@@ -170,24 +188,24 @@ bool PortablePlatform::RemoveFile(const std::string& path) {
 }
 
 bool PortablePlatform::RemoveFileW(const std::u16string& path) {
-  return RemoveFile(Utf16ToUtf8(path));
+  return RemoveFile(Utf16ToPathBytes(path));
 }
 
 bool PortablePlatform::IsDirectoryW(const std::u16string& path) {
   struct stat st;
-  const std::string p = ResolvePathIgnoringCase(Utf16ToUtf8(path));
+  const std::string p = ResolvePathIgnoringCase(Utf16ToPathBytes(path));
   return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool PortablePlatform::PathExistsW(const std::u16string& path) {
   struct stat st;
-  const std::string p = ResolvePathIgnoringCase(Utf16ToUtf8(path));
+  const std::string p = ResolvePathIgnoringCase(Utf16ToPathBytes(path));
   if (::stat(p.c_str(), &st) == 0) return true;
   return errno != ENOENT && errno != ENOTDIR;
 }
 
 bool PortablePlatform::CreateDirectoryW(const std::u16string& path) {
-  const std::string p = ResolvePathIgnoringCase(Utf16ToUtf8(path));
+  const std::string p = ResolvePathIgnoringCase(Utf16ToPathBytes(path));
   return ::mkdir(p.c_str(), 0777) == 0;
 }
 
@@ -197,10 +215,6 @@ bool PortablePlatform::IsDirectory(const std::string& path) {
 
 bool PortablePlatform::CreateDirectory(const std::string& path) {
   return ::mkdir(ResolvePathIgnoringCase(path).c_str(), 0777) == 0;
-}
-
-bool PortablePlatform::SyncFile(std::FILE* file) {
-  return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
 }
 
 #ifndef _WIN32

@@ -1,6 +1,8 @@
 // The platform layer for everything that is not Windows: folders come from
 // options or the environment, messages go to a sink chosen by the front end,
 // and file names are matched without regard to ASCII case, as Windows does.
+// File names are bytes: a wide path comes back to the same bytes it was
+// made from (PathBytesToUtf16, platform/text.h).
 #ifndef TALIQ_PLATFORM_PORTABLE_PLATFORM_H_
 #define TALIQ_PLATFORM_PORTABLE_PLATFORM_H_
 
@@ -15,8 +17,7 @@ namespace taliq {
 class PortablePlatform : public Platform {
  public:
   // Receives every message box: text, caption, flags. Returns the button.
-  using MessageSink =
-      std::function<int(std::u16string_view, std::u16string_view, unsigned)>;
+  using MessageSink = std::function<int(std::u16string_view, std::u16string_view, unsigned)>;
 
   PortablePlatform();
 
@@ -35,8 +36,7 @@ class PortablePlatform : public Platform {
   bool ProgramFilesFolderW(std::u16string* path) override;
   bool AppDataFolderW(std::u16string* path) override;
   unsigned AnsiCodePage() override;
-  int MessageBox(std::u16string_view text, std::u16string_view caption,
-                 unsigned flags) override;
+  int MessageBox(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
   FileHandle OpenFile(const std::string& path, const char* mode) override;
   FileHandle OpenFileW(const std::u16string& path, const char* mode) override;
   bool Seek(std::FILE* file, std::int64_t offset) override;
@@ -51,7 +51,23 @@ class PortablePlatform : public Platform {
   bool UserDataFolder(std::string* path) override;
   bool IsDirectory(const std::string& path) override;
   bool CreateDirectory(const std::string& path) override;
+  // The steps of a save (portable_files.cc).
+  FileHandle CreateNewFile(const std::string& path) override;
+  FileHandle CreateNewFileW(const std::u16string& path) override;
+  FileHandle OpenForUpdate(const std::string& path) override;
+  FileHandle OpenForUpdateW(const std::u16string& path) override;
+  bool Read(std::FILE* file, void* data, std::size_t size, std::size_t* got) override;
+  bool Write(std::FILE* file, const void* data, std::size_t size) override;
+  bool Flush(std::FILE* file) override;
   bool SyncFile(std::FILE* file) override;
+  bool Truncate(std::FILE* file, std::int64_t size) override;
+  bool Close(FileHandle& file) override;
+  bool SyncFolder(const std::string& path) override;
+  bool SyncFolderW(const std::u16string& path) override;
+  FileHandle AcquireFileLock(const std::string& path, int waitMilliseconds) override;
+  FileHandle AcquireFileLockW(const std::u16string& path, int waitMilliseconds) override;
+  bool ReleaseFileLock(const std::string& path, FileHandle& lock) override;
+  bool ReleaseFileLockW(const std::u16string& path, FileHandle& lock) override;
 
  private:
   std::optional<std::string> programFiles_;

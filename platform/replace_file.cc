@@ -1,84 +1,76 @@
 #include "platform/replace_file.h"
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 
-#include "platform/text.h"
+#include "platform/journal.h"
+#include "platform/path_ops.h"
 
 namespace taliq {
-
 namespace {
 
-bool IsSeparator(char16_t c) {
-  // Windows takes both; elsewhere "\" is an ordinary character of a name.
-  return c == kPathSeparator || (kPathSeparator == '\\' && c == '/');
+using internal::PathOps;
+
+// Names tried before giving up on a temporary file: each collides only
+// with a file of the same 32 random-looking bits.
+constexpr int kTempNameAttempts = 8;
+
+// Eight hexadecimal digits that differ from call to call and from process
+// to process (time, a counter and the stack's address mixed).
+std::string UniqueHex() {
+  static std::uint64_t counter = 0;
+  int local = 0;
+  std::uint64_t x =
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (++counter * 0x9E3779B97F4A7C15ull) ^
+      static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local));
+  // splitmix64's finaliser spreads every input bit over the output.
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  x ^= x >> 31;
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex(8, '0');
+  for (int i = 0; i < 8; ++i) hex[static_cast<std::size_t>(i)] = kDigits[(x >> (4 * i)) & 0xF];
+  return hex;
 }
 
-// The folder a file path names its file in: "." for a bare name, the root
-// for a file in the root.
-std::u16string FolderOf(const std::u16string& path) {
-  size_t end = path.size();
-  while (end > 0 && !IsSeparator(path[end - 1])) --end;
-  if (end == 0) return u".";
-  while (end > 1 && IsSeparator(path[end - 2])) --end;
-  return path.substr(0, end == 1 ? 1 : end - 1);
-}
+template <class Path>
+Status Replace(Platform* p, const Path& path, std::string_view bytes, std::string* note) {
+  using Ops = PathOps<Path>;
+  const Recovery recovery = RecoverInterruptedSave(p, path);
+  AppendRecoveryNote(recovery, note);
+  if (!recovery.status.ok()) return recovery.status;
 
-// Narrow and wide paths meet the platform through the same calls.
-struct NarrowPaths {
-  Platform* p;
-  FileHandle Open(const std::string& path, const char* mode) { return p->OpenFile(path, mode); }
-  bool Replace(const std::string& from, const std::string& to) { return p->ReplaceFile(from, to); }
-  void Remove(const std::string& path) { p->RemoveFile(path); }
-  // A narrow path is text of the system code page, which the folder query
-  // does not take; a create that fails for a missing part of the path says
-  // so itself.
-  bool FolderExists(const std::string&, int openError) {
-    return openError != ENOENT && openError != ENOTDIR;
+  const InPlaceEdit inPlace{0, bytes, true};
+  Path temp;
+  FileHandle f;
+  for (int attempt = 0; attempt < kTempNameAttempts && f == nullptr; ++attempt) {
+    temp = internal::Sibling(path, "~", "." + UniqueHex() + ".tmp");
+    errno = 0;
+    f = Ops::CreateNew(p, temp);
+    if (f == nullptr && errno != EEXIST) break;
   }
-  static std::string Describe(const std::string& path) { return path; }
-};
-
-struct WidePaths {
-  Platform* p;
-  FileHandle Open(const std::u16string& path, const char* mode) { return p->OpenFileW(path, mode); }
-  bool Replace(const std::u16string& from, const std::u16string& to) {
-    return p->ReplaceFileW(from, to);
-  }
-  void Remove(const std::u16string& path) { p->RemoveFileW(path); }
-  bool FolderExists(const std::u16string& path, int) { return p->IsDirectoryW(FolderOf(path)); }
-  static std::string Describe(const std::u16string& path) { return Utf16ToUtf8(path); }
-};
-
-template <class Paths, class Path>
-Status WriteInPlace(Paths paths, const Path& path, std::string_view bytes) {
-  errno = 0;
-  FileHandle f = paths.Open(path, "wb");
-  if (f == nullptr) {
-    const int error = errno;
-    if (!paths.FolderExists(path, error)) return Status::NotFound(Paths::Describe(path));
-    return Status::CannotOpen(Paths::Describe(path), error);
-  }
-  if (!WriteAllAndClose(std::move(f), bytes)) {
-    return Status::IoError(Paths::Describe(path), "write failed");
-  }
-  return Status::Ok();
-}
-
-template <class Paths, class Path>
-Status Replace(Paths paths, const Path& path, const Path& temp, std::string_view bytes) {
-  FileHandle f = paths.Open(temp, "wb");
   // Where no file can be made beside it, the file itself may still be
   // writable.
-  if (f == nullptr) return WriteInPlace(paths, path, bytes);
-  if (!WriteAllAndClose(std::move(f), bytes)) {
-    // The old file is still whole; rewriting it in place now would risk it.
-    paths.Remove(temp);
-    return Status::IoError(Paths::Describe(path),
-                           "write failed (temporary file " + Paths::Describe(temp) + ")");
+  if (f == nullptr) return internal::RewriteInPlaceResolved(p, path, inPlace, {});
+
+  bool ok = p->Write(f.get(), bytes.data(), bytes.size()) && p->SyncFile(f.get());
+  ok = p->Close(f) && ok;
+  if (!ok) {
+    // The old file is still whole.
+    Ops::Remove(p, temp);
+    return Status::IoError(Ops::Describe(path),
+                           "write failed (temporary file " + Ops::Describe(temp) + ")");
   }
-  if (paths.Replace(temp, path)) return Status::Ok();
-  paths.Remove(temp);
-  return WriteInPlace(paths, path, bytes);
+  if (Ops::Replace(p, temp, path)) {
+    // The new file is in place whether or not its folder entry reached the
+    // disk yet.
+    Ops::SyncFolder(p, path);
+    return Status::Ok();
+  }
+  Ops::Remove(p, temp);
+  return internal::RewriteInPlaceResolved(p, path, inPlace, {});
 }
 
 }  // namespace
@@ -91,14 +83,14 @@ bool WriteAllAndClose(FileHandle file, std::string_view bytes) {
   return CloseFile(file) && ok;
 }
 
-Status ReplaceFileContents(Platform* platform, const std::string& path, const std::string& tempPath,
-                           std::string_view bytes) {
-  return Replace(NarrowPaths{platform}, path, tempPath, bytes);
+Status ReplaceFileContents(Platform* platform, const std::string& path, std::string_view bytes,
+                           std::string* note) {
+  return Replace(platform, path, bytes, note);
 }
 
-Status ReplaceFileContents(Platform* platform, const std::u16string& path,
-                           const std::u16string& tempPath, std::string_view bytes) {
-  return Replace(WidePaths{platform}, path, tempPath, bytes);
+Status ReplaceFileContents(Platform* platform, const std::u16string& path, std::string_view bytes,
+                           std::string* note) {
+  return Replace(platform, path, bytes, note);
 }
 
 }  // namespace taliq

@@ -1,5 +1,5 @@
-// Replacing a file's whole contents without ever leaving it empty or half
-// written where the platform lets us avoid it.
+// Replacing a file's whole contents so that it holds either all of the old
+// bytes or all of the new ones, whatever stops the process on the way.
 #ifndef TALIQ_PLATFORM_REPLACE_FILE_H_
 #define TALIQ_PLATFORM_REPLACE_FILE_H_
 
@@ -11,23 +11,29 @@
 
 namespace taliq {
 
-// Writes `bytes` to `tempPath` (a file in the same folder), flushes and
-// closes it, and replaces `path` by it in one step. Where no temporary file
-// can be made, or the platform refuses the replace (another process holds
-// the file), the file is rewritten in place as the only way left; a write
-// that fails there can leave it short. A failed write of the temporary file
-// leaves `path` as it was. No temporary file is left behind in any case
-// where the platform lets it be removed.
+// Replaces the contents of `path` by `bytes`, after resolving a journal an
+// interrupted in-place save left (journal.h; its note is appended to
+// `*note` when given). The caller holds the file's lock (file_lock.h).
 //
-// Fails with kNotFound when the folder is missing, kCannotOpen when neither
-// file can be opened for writing (error() and the message give the errno of
-// the in-place open), or kIoError when a write, flush or close failed. The
-// messages name `path`. Narrow paths are text of the system code page; a
-// missing folder is told from the open's ENOENT or ENOTDIR there.
-Status ReplaceFileContents(Platform* platform, const std::string& path, const std::string& tempPath,
-                           std::string_view bytes);
-Status ReplaceFileContents(Platform* platform, const std::u16string& path,
-                           const std::u16string& tempPath, std::string_view bytes);
+// The bytes go to a temporary file beside `path` under a fresh unique name
+// ("~NAME.XXXXXXXX.tmp"), created exclusively (never an existing file,
+// never through a link), written, flushed to the disk and closed, and then
+// swapped in with Platform::ReplaceFile, which keeps what the old file
+// carried (permissions, owner; on Windows its security descriptor). Where
+// no temporary file can be made, or the swap is refused (another process
+// holds the file), the file is rewritten in place under a rollback journal
+// (RewriteInPlace), never by a truncating open.
+//
+// Ok: `path` holds `bytes`. Otherwise it holds what it held before (or is
+// still absent): kNotFound when the folder is missing, kCannotOpen when
+// nothing can be opened for writing (error() and the message give the
+// errno of the open of `path`), kIoError when a write, flush or close
+// failed, and the failures of a recovery. The messages name `path`. No
+// temporary file is left behind where the platform lets it be removed.
+Status ReplaceFileContents(Platform* platform, const std::string& path, std::string_view bytes,
+                           std::string* note = nullptr);
+Status ReplaceFileContents(Platform* platform, const std::u16string& path, std::string_view bytes,
+                           std::string* note = nullptr);
 
 // Writes all bytes, flushes and closes; false when any of it failed. The
 // handle is closed in every case.

@@ -50,6 +50,10 @@ Status Status::NoMemory(std::string_view what) {
   return Status(Code::kNoMemory, "out of memory: " + std::string(what));
 }
 
+Status Status::Busy(std::string_view path) {
+  return Status(Code::kBusy, Join(path, "another program is saving it; nothing was written"));
+}
+
 Status Status::Failure(Code code, std::string message, int error) {
   return Status(code, std::move(message), error);
 }

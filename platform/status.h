@@ -23,6 +23,7 @@ class Status {
     kChanged,     // the file no longer holds what an earlier read saw
     kRefused,     // the request cannot be carried out as asked
     kNoMemory,
+    kBusy,  // another program holds the lock of the file
   };
 
   Status() = default;
@@ -44,6 +45,8 @@ class Status {
   static Status Changed(std::string_view path, std::string_view what);
   static Status Refused(std::string message) { return Status(Code::kRefused, std::move(message)); }
   static Status NoMemory(std::string_view what);
+  // "PATH: another program is saving it; nothing was written"
+  static Status Busy(std::string_view path);
   // A failure of `code` (not kOk) whose message is already worded in full.
   static Status Failure(Code code, std::string message, int error = 0);
 

@@ -122,23 +122,12 @@ std::int64_t Win32Platform::FileSize(std::FILE* file) {
   return ::_ftelli64(file);
 }
 
-bool Win32Platform::ReplaceFile(const std::string& from, const std::string& to) {
-  if (!NarrowPathFits(from) || !NarrowPathFits(to)) return false;
-  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
-bool Win32Platform::ReplaceFileW(const std::u16string& from, const std::u16string& to) {
-  return ::MoveFileExW(W(from), W(to), MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
 bool Win32Platform::RemoveFile(const std::string& path) {
   if (!NarrowPathFits(path)) return false;
   return ::DeleteFileA(path.c_str()) != 0;
 }
 
-bool Win32Platform::RemoveFileW(const std::u16string& path) {
-  return ::DeleteFileW(W(path)) != 0;
-}
+bool Win32Platform::RemoveFileW(const std::u16string& path) { return ::DeleteFileW(W(path)) != 0; }
 
 bool Win32Platform::IsDirectoryW(const std::u16string& path) {
   WIN32_FIND_DATAW data;
@@ -166,10 +155,6 @@ bool Win32Platform::IsDirectory(const std::string& path) {
 bool Win32Platform::CreateDirectory(const std::string& path) {
   // The C runtime's call takes code-page text and sets errno.
   return ::_mkdir(path.c_str()) == 0;
-}
-
-bool Win32Platform::SyncFile(std::FILE* file) {
-  return std::fflush(file) == 0 && ::_commit(::_fileno(file)) == 0;
 }
 
 Platform* Platform::Default() {

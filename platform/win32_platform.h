@@ -17,8 +17,7 @@ class Win32Platform : public Platform {
   bool ProgramFilesFolderW(std::u16string* path) override;
   bool AppDataFolderW(std::u16string* path) override;
   unsigned AnsiCodePage() override;
-  int MessageBox(std::u16string_view text, std::u16string_view caption,
-                 unsigned flags) override;
+  int MessageBox(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
   FileHandle OpenFile(const std::string& path, const char* mode) override;
   FileHandle OpenFileW(const std::u16string& path, const char* mode) override;
   bool Seek(std::FILE* file, std::int64_t offset) override;
@@ -33,7 +32,23 @@ class Win32Platform : public Platform {
   bool UserDataFolder(std::string* path) override;
   bool IsDirectory(const std::string& path) override;
   bool CreateDirectory(const std::string& path) override;
+  // The steps of a save (win32_files.cc).
+  FileHandle CreateNewFile(const std::string& path) override;
+  FileHandle CreateNewFileW(const std::u16string& path) override;
+  FileHandle OpenForUpdate(const std::string& path) override;
+  FileHandle OpenForUpdateW(const std::u16string& path) override;
+  bool Read(std::FILE* file, void* data, std::size_t size, std::size_t* got) override;
+  bool Write(std::FILE* file, const void* data, std::size_t size) override;
+  bool Flush(std::FILE* file) override;
   bool SyncFile(std::FILE* file) override;
+  bool Truncate(std::FILE* file, std::int64_t size) override;
+  bool Close(FileHandle& file) override;
+  bool SyncFolder(const std::string& path) override;
+  bool SyncFolderW(const std::u16string& path) override;
+  FileHandle AcquireFileLock(const std::string& path, int waitMilliseconds) override;
+  FileHandle AcquireFileLockW(const std::u16string& path, int waitMilliseconds) override;
+  bool ReleaseFileLock(const std::string& path, FileHandle& lock) override;
+  bool ReleaseFileLockW(const std::u16string& path, FileHandle& lock) override;
 };
 
 }  // namespace taliq

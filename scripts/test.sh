@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native suite with warnings as errors, the
-# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# Windows programs' end-to-end tests under Wine on both release zips (the
-# 64-bit one under wine64, the 32-bit one under 32-bit Wine).
+# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, a short
+# run of each fuzz harness, and the Windows programs' end-to-end tests under
+# Wine on both release zips (the 64-bit one under wine64, the 32-bit one under
+# 32-bit Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +20,9 @@ echo "== sanitizers"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j"$jobs"
 ctest --preset sanitize -j"$jobs"
+
+echo "== fuzz harnesses: a short run of each from its seed corpus (scripts/fuzz.sh)"
+scripts/fuzz.sh --runs 2000 --parallel "$jobs"
 
 echo "== Windows programs: both MinGW-w64 targets and both release zips"
 scripts/win-build.sh --package --jobs "$jobs"

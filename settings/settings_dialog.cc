@@ -1,5 +1,8 @@
 #include "settings/settings_dialog.h"
 
+#include "platform/message_box.h"
+#include "platform/text.h"
+
 namespace taliq {
 namespace {
 
@@ -23,6 +26,9 @@ constexpr SettingInfo kSettings[kSettingCount] = {
 };
 
 const SettingInfo& Info(Setting setting) { return kSettings[static_cast<int>(setting)]; }
+
+// The first line of the warning a failed save shows.
+constexpr char16_t kSaveWarningHeading[] = u"設定未能全部保存，窗口保持開啟。未寫入的文件：";
 
 struct Caption {
   int id;
@@ -165,10 +171,36 @@ void SettingsDialogModel::OnInitDialog() {
   for (int id : kReplacementOrder) view_->SetControlCaption(id, ControlCaption(id, codePage));
 }
 
+std::u16string SaveWarningText(const SettingsFile& settings) {
+  const SettingsFailure& failure = settings.LastFailure();
+  std::u16string text = kSaveWarningHeading;
+  text += u"\n\n";
+  text += Utf8ToUtf16(DescribeSettingsFailure(failure));
+  // The save goes through the files in order and stops at the first one it
+  // cannot write.
+  constexpr SettingsCopy kOrder[] = {SettingsCopy::kPerUser, SettingsCopy::kInstallation,
+                                     SettingsCopy::kNativeInstallation};
+  bool after = false;
+  for (SettingsCopy copy : kOrder) {
+    if (after) {
+      text += u"\n\n";
+      text += Utf8ToUtf16(DescribeUnwrittenCopy(copy, settings.PathOf(copy)));
+    }
+    after = after || copy == failure.copy;
+  }
+  return text;
+}
+
 int SettingsDialogModel::OnOk() {
   for (Setting s : kAllSettings) choices_[static_cast<int>(s)] = view_->GetChoice(s);
   for (Setting s : kAllSettings) settings_.SetSetting(SettingKey(s), ChoiceValue(s, choice(s)));
-  return settings_.SaveSettings();
+  const int status = settings_.SaveSettings();
+  okClosesDialog_ = status == 1;
+  if (!okClosesDialog_) {
+    view_->ShowMessage(SaveWarningText(settings_), WindowCaption(platform_->AnsiCodePage()),
+                       kMbOk | kMbIconWarning);
+  }
+  return status;
 }
 
 bool SettingsDialogModel::OnSysCommand(unsigned command) {

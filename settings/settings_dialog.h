@@ -83,6 +83,11 @@ std::string_view ChoiceValue(Setting setting, int choice);
 std::u16string_view ControlCaption(int controlId, unsigned ansiCodePage);
 std::u16string_view WindowCaption(unsigned ansiCodePage);
 
+// The warning OK shows when a save did not write every file: a line of its
+// own, then each file not written (the one that failed, with why, and those
+// the save did not come to), as `settings` names them after its save.
+std::u16string SaveWarningText(const SettingsFile& settings);
+
 class SettingsDialogModel {
  public:
   // Loads the settings file once (`platform` null: Platform::Default()).
@@ -97,8 +102,14 @@ class SettingsDialogModel {
   void OnInitDialog();
 
   // OK: takes the choices from the view, sets all seven keys in order and
-  // saves. Returns SaveSettings' status (the dialog ignores it).
+  // saves. Returns SaveSettings' status. When not every file was written
+  // (the per-user file unreadable at the start, a file that could not be
+  // written), a warning names each file not written and why (the view's
+  // message box: the window caption, OK, the warning icon), and the dialog
+  // stays open, so that nothing the user chose is lost: okClosesDialog().
   int OnOk();
+  // Whether the dialog ends after the last OnOk (the save wrote all files).
+  bool okClosesDialog() const { return okClosesDialog_; }
 
   // Cancel writes nothing; the window just closes.
   void OnCancel() {}
@@ -109,6 +120,9 @@ class SettingsDialogModel {
 
   int choice(Setting setting) const { return choices_[static_cast<int>(setting)]; }
   int loadStatus() const { return loadStatus_; }
+  // What the load and the saves found of saves an earlier run did not
+  // finish, one line per file; handed over once (SettingsFile).
+  std::string TakeRecoveryNote() { return settings_.TakeRecoveryNote(); }
   const SettingsFile& settings() const { return settings_; }
 
  private:
@@ -117,6 +131,7 @@ class SettingsDialogModel {
   SettingsFile settings_;
   std::array<int, kSettingCount> choices_{};
   int loadStatus_ = 0;
+  bool okClosesDialog_ = false;
 };
 
 // Whether a system-menu command is the About item (the low four bits are

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file_lock.h"
+#include "platform/journal.h"
 #include "platform/replace_file.h"
 #include "platform/text.h"
 
@@ -13,7 +15,6 @@ constexpr std::u16string_view kSettingsFolderName = u"ZIRIZIR";
 constexpr std::u16string_view kSettingsFileName = u"rozevuv_cht.ini";
 constexpr std::u16string_view kInstallationFolder[] = {u"lurm", u"RozeVuv_cht"};
 constexpr std::u16string_view kNativeProgramFilesName = u"Program Files";
-constexpr std::u16string_view kTempSuffix = u".tmp";
 constexpr std::string_view kSectionHeader = "[BaseConfig]";
 constexpr std::string_view kLineEnd = "\r\n";
 
@@ -82,6 +83,9 @@ constexpr struct {
     {SettingsFailureReason::kFolderMissing, "its folder does not exist"},
     {SettingsFailureReason::kOpenFailed, "it cannot be opened for writing"},
     {SettingsFailureReason::kWriteFailed, "writing it failed"},
+    {SettingsFailureReason::kBusy, "another program is saving it; try again in a moment"},
+    {SettingsFailureReason::kInterrupted,
+     "an interrupted save of it could not be completed or undone, so it was left untouched"},
 };
 
 std::string_view Cause(SettingsFailureReason reason) {
@@ -103,8 +107,11 @@ Status::Code StatusCode(SettingsFailureReason reason) {
     case SettingsFailureReason::kUnreadable:
     case SettingsFailureReason::kOpenFailed:
       return Status::Code::kCannotOpen;
+    case SettingsFailureReason::kBusy:
+      return Status::Code::kBusy;
     case SettingsFailureReason::kReadFailed:
     case SettingsFailureReason::kWriteFailed:
+    case SettingsFailureReason::kInterrupted:
       break;
   }
   return Status::Code::kIoError;
@@ -193,6 +200,29 @@ std::string DescribeSettingsFailure(const SettingsFailure& failure) {
   return text;
 }
 
+std::string DescribeUnwrittenCopy(SettingsCopy copy, const std::u16string& path) {
+  std::string text(CopyName(copy));
+  if (!path.empty()) text += " " + Utf16ToUtf8(path);
+  return text + ": not written, since the save stops at the file it could not write";
+}
+
+std::u16string SettingsFile::PathOf(SettingsCopy copy) const {
+  std::u16string folder;
+  switch (copy) {
+    case SettingsCopy::kPerUser:
+      if (!platform_->AppDataFolderW(&folder) || folder.empty()) return {};
+      return Join(Join(std::move(folder), kSettingsFolderName), kSettingsFileName);
+    case SettingsCopy::kInstallation:
+    case SettingsCopy::kNativeInstallation:
+      if (!platform_->ProgramFilesFolderW(&folder) || folder.empty()) return {};
+      return InstallationCopyPath(
+          copy == SettingsCopy::kInstallation ? folder : NativeProgramFilesFolder(folder));
+    case SettingsCopy::kNone:
+      break;
+  }
+  return {};
+}
+
 SettingsFile::SettingsFile(Platform* platform)
     : platform_(platform != nullptr ? platform : Platform::Default()) {}
 
@@ -233,6 +263,28 @@ int SettingsFile::LoadSettings() {
   status_ = Status::Ok();
   std::u16string path;
   if (!LocatePerUserFile(&path)) return 0;
+
+  // What an interrupted save left is resolved before the file is read, and
+  // in the copies the input method reads; a copy that cannot be resolved
+  // now fails its next save, which tries again.
+  const Recovery recovery = RecoverUnderLock(platform_, path, LockPathOf(path), Utf16ToUtf8(path));
+  AppendRecoveryNote(recovery, &recoveryNote_);
+  std::u16string programFiles;
+  if (platform_->ProgramFilesFolderW(&programFiles) && !programFiles.empty()) {
+    for (const std::u16string& copy :
+         {InstallationCopyPath(programFiles),
+          InstallationCopyPath(NativeProgramFilesFolder(programFiles))}) {
+      AppendRecoveryNote(RecoverUnderLock(platform_, copy, LockPathOf(copy), Utf16ToUtf8(copy)),
+                         &recoveryNote_);
+    }
+  }
+  if (!recovery.status.ok()) {
+    perUserUnread_ = true;
+    return Fail(-1, SettingsCopy::kPerUser,
+                recovery.status.Is(Status::Code::kBusy) ? SettingsFailureReason::kBusy
+                                                        : SettingsFailureReason::kInterrupted,
+                path);
+  }
 
   FileHandle f = platform_->OpenFileW(path, "rb");
   if (f == nullptr) {
@@ -321,8 +373,9 @@ int SettingsFile::SaveSettings() {
 
 int SettingsFile::WriteWhole(const std::u16string& path, const std::string& bytes,
                              SettingsCopy copy) {
-  const Status written =
-      ReplaceFileContents(platform_, path, path + std::u16string(kTempSuffix), bytes);
+  FileLock lock;
+  Status written = lock.Acquire(platform_, LockPathOf(path), Utf16ToUtf8(path));
+  if (written.ok()) written = ReplaceFileContents(platform_, path, bytes, &recoveryNote_);
   switch (written.code()) {
     case Status::Code::kOk:
       return 1;
@@ -330,6 +383,8 @@ int SettingsFile::WriteWhole(const std::u16string& path, const std::string& byte
       return Fail(-1, copy, SettingsFailureReason::kFolderMissing, path);
     case Status::Code::kCannotOpen:
       return Fail(-1, copy, SettingsFailureReason::kOpenFailed, path, written.error());
+    case Status::Code::kBusy:
+      return Fail(-1, copy, SettingsFailureReason::kBusy, path);
     default:
       return Fail(-1, copy, SettingsFailureReason::kWriteFailed, path);
   }

@@ -12,6 +12,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -43,6 +44,8 @@ enum class SettingsFailureReason {
   kFolderMissing,        // the file's folder does not exist
   kOpenFailed,           // the file cannot be opened for writing
   kWriteFailed,          // writing or closing the file failed
+  kBusy,                 // another program held the file's lock all the while
+  kInterrupted,          // an interrupted save of the file could not be resolved
 };
 
 struct SettingsFailure {
@@ -54,6 +57,8 @@ struct SettingsFailure {
 
 // One line of English for a person: which file and why.
 std::string DescribeSettingsFailure(const SettingsFailure& failure);
+// The same for a file a save did not come to because an earlier one failed.
+std::string DescribeUnwrittenCopy(SettingsCopy copy, const std::u16string& path);
 
 // Number of bytes of the default contents (both code-page variants).
 inline constexpr size_t kDefaultSettingsSize = 77;
@@ -90,7 +95,9 @@ class SettingsFile {
   // entry per "=" line. 1: read to its end. 0: the application-data folder
   // is not obtainable or the settings folder cannot be made. -1: the file
   // could not be created, exists but cannot be read, or reading it failed;
-  // the list is unchanged and an existing file is never touched.
+  // the list is unchanged and an existing file is never touched. Before
+  // anything is read, a save an earlier run left unfinished is completed
+  // or undone (TakeRecoveryNote tells); -1 when that cannot be done.
   int LoadSettings();
 
   // -1: the list is empty. 1: the first entry whose key equals `key` byte
@@ -102,7 +109,10 @@ class SettingsFile {
   int SetSetting(std::string_view key, std::string_view value);
 
   // Writes the list to the per-user file, then to the installation copy and
-  // the native installation copy, each replaced whole. -2: the list is
+  // the native installation copy, each replaced whole (ReplaceFileContents:
+  // old or new contents, never a mix) while holding that file's lock
+  // ("<file>.lock"; another instance saving it makes this one wait a
+  // moment, then fail with kBusy). -2: the list is
   // empty; nothing written. 0: the application-data folder is not
   // obtainable or the settings folder cannot be made; nothing written.
   // -1: one file could not be written (LastFailure() says which and why);
@@ -111,6 +121,11 @@ class SettingsFile {
   // but could not read it, since saving would replace what it holds.
   // 1: all three written.
   int SaveSettings();
+
+  // The file a save writes as `copy`, without creating anything; empty
+  // when its folder cannot be named (no application-data or Program Files
+  // folder).
+  std::u16string PathOf(SettingsCopy copy) const;
 
   // Turns `path`, the application-data folder, into the per-user file's
   // path, creating the settings folder "ZIRIZIR" below it when missing.
@@ -128,11 +143,17 @@ class SettingsFile {
   // that cannot be opened, the errno.
   const Status& LastStatus() const { return status_; }
 
+  // What the loads and saves so far found of saves that an earlier run did
+  // not finish (each completed or undone; journal.h), one line per file, to
+  // be shown once: the call hands the text over and forgets it. Empty when
+  // there was nothing.
+  std::string TakeRecoveryNote() { return std::exchange(recoveryNote_, std::string()); }
+
  private:
   // The per-user file's path into `path`, or the status 0 with the failure
   // recorded.
   bool LocatePerUserFile(std::u16string* path);
-  // Replaces the file whole through "<path>.tmp" (ReplaceFileContents).
+  // Replaces the file whole (ReplaceFileContents) holding its lock.
   // 1 or -1 (failure recorded).
   int WriteWhole(const std::u16string& path, const std::string& bytes, SettingsCopy copy);
   // Records the failure (and its Status) and returns `status`.
@@ -144,6 +165,7 @@ class SettingsFile {
   SettingsFailure failure_;
   Status status_;
   bool perUserUnread_ = false;  // a load met a per-user file it could not read
+  std::string recoveryNote_;
 };
 
 }  // namespace taliq

@@ -27,6 +27,9 @@ class SettingsDialogView {
   virtual void SetWindowCaption(std::u16string_view caption) = 0;
   // Runs the About box modally and returns when it is closed (template 100).
   virtual void ShowAboutBox() = 0;
+  // A message box owned by the dialog (MessageBoxW); returns the button.
+  virtual int ShowMessage(std::u16string_view text, std::u16string_view caption,
+                          unsigned flags) = 0;
 };
 
 }  // namespace taliq

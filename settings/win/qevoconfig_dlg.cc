@@ -44,8 +44,10 @@ void CQevoConfigDlg::OnInitControls() {
 }
 
 void CQevoConfigDlg::OnOK() {
+  // After a save that did not write every file the model has warned, and
+  // the dialog stays open.
   model().OnOk();
-  EndDialog(IDOK);
+  if (model().okClosesDialog()) EndDialog(IDOK);
 }
 
 void CQevoConfigDlg::OnCancel() {
@@ -76,6 +78,13 @@ void CQevoConfigDlg::SetControlCaption(int controlId, std::u16string_view captio
 void CQevoConfigDlg::SetWindowCaption(std::u16string_view caption) {
   const std::u16string text(caption);
   ::SetWindowTextW(hwnd(), W(text));
+}
+
+int CQevoConfigDlg::ShowMessage(std::u16string_view text, std::u16string_view caption,
+                                unsigned flags) {
+  const std::u16string t(text);
+  const std::u16string c(caption);
+  return ::MessageBoxW(hwnd(), W(t), W(c), flags);
 }
 
 }  // namespace taliq

@@ -23,6 +23,7 @@ class CQevoConfigDlg : public win32::ModelDialog<SettingsDialogModel, SettingsDi
   void SetChoice(Setting setting, int choice) override;
   void SetControlCaption(int controlId, std::u16string_view caption) override;
   void SetWindowCaption(std::u16string_view caption) override;
+  int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
 
  protected:
   void OnInitControls() override;

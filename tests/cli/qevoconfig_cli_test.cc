@@ -180,5 +180,23 @@ TEST_F(QevoConfigCliTest, UnknownApplicationDataFolderIsReportedNotGuessed) {
   }
 }
 
+// A folder name that is not UTF-8 is a folder name like any other here: the
+// files go below exactly those bytes, and no folder named with U+FFFD
+// appears.
+TEST_F(QevoConfigCliTest, FoldersThatAreNotUtf8AreUsedAsGiven) {
+  const std::string appData = dir_.MakeDirs("App\xff\xfe" "Data");
+  const std::string programFiles = dir_.MakeDirs("Programme \xe9 (x86)");
+  dir_.MakeDirs("Programme \xe9 (x86)/lurm/RozeVuv_cht");
+  const ProgramRun r =
+      Run({"--appdata", appData, "--program-files", programFiles, "set", "ZDY=1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(Read(appData + "/ZIRIZIR/rozevuv_cht.ini").find("ZDY=1\r\n"), std::string::npos);
+  EXPECT_NE(Read(programFiles + "/lurm/RozeVuv_cht/rozevuv_cht.ini").find("ZDY=1\r\n"),
+            std::string::npos);
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir_.path())) {
+    EXPECT_EQ(e.path().string().find("\xef\xbf\xbd"), std::string::npos) << e.path();
+  }
+}
+
 }  // namespace
 }  // namespace taliq::test

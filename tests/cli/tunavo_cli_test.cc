@@ -240,6 +240,23 @@ TEST_F(TunavoCliTest, ListsAtMost300AndSaysSo) {
   EXPECT_NE(r.err.find("at most 300"), std::string::npos) << r.err;
 }
 
+// An installation below a folder whose name is not UTF-8 is read and
+// written there, not below a name made of U+FFFD.
+TEST_F(TunavoCliTest, ProgramFilesThatIsNotUtf8IsUsedAsGiven) {
+  TempDir scratch;
+  const std::string folder = scratch.Join("Programme \xe9\xff (x86)");
+  const std::string second = scratch.Join("Programme \xe9\xff");
+  std::filesystem::copy(Full(), folder, std::filesystem::copy_options::recursive);
+  std::filesystem::copy(Full(), second, std::filesystem::copy_options::recursive);
+  ProgramRun r = RunCli({"--program-files", folder, "move", "1000", "丌", "--top"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const std::string& root : {folder, second}) {
+    r = RunCli({"--program-files", root, "list", "1000"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "丌\n一\n");
+  }
+}
+
 TEST_F(TunavoCliTest, FailedOutputIsAFailure) {
   if (!test::FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const ProgramRun r =

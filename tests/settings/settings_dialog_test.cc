@@ -32,6 +32,11 @@ class RecordingView : public SettingsDialogView {
     calls.push_back("window caption");
   }
   void ShowAboutBox() override { calls.push_back("about"); }
+  int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override {
+    messages.push_back({std::u16string(text), std::u16string(caption), flags});
+    calls.push_back("message");
+    return kIdOk;
+  }
 
   std::vector<int> Choices() {
     std::vector<int> out;
@@ -42,6 +47,7 @@ class RecordingView : public SettingsDialogView {
   std::map<Setting, int> choices;
   std::map<int, std::u16string> captions;
   std::u16string windowCaption;
+  std::vector<RecordedMessage> messages;
   std::vector<std::string> calls;
 };
 
@@ -269,6 +275,64 @@ TEST_F(SettingsDialogTest, UnreadableSettingsOpenWithTheAbsentReadings) {
   model.OnInitDialog();
   EXPECT_EQ(view.Choices(), (std::vector<int>{1, 0, 0, 0, 0, 1, 1}));
   EXPECT_EQ(model.OnOk(), 0);
+}
+
+// OK after a save that did not write every file: a warning names each file
+// not written and why, and the dialog stays open with the user's choices;
+// once the cause is gone, OK saves and closes.
+TEST_F(SettingsDialogTest, OkThatCouldNotSaveEverythingWarnsAndKeepsTheDialogOpen) {
+  const std::string given = "[BaseConfig]\r\nSHOWMODE=1\r\n";
+  const struct {
+    const char* name;
+    bool perUserUnreadable;   // at the start, and while OK is pressed
+    bool nativeFolderMissing;
+    std::vector<std::string> named;  // in the warning, in order
+  } cases[] = {
+      {"native copy's folder missing", false, true,
+       {"native installation copy " + Copy3() + ": its folder does not exist"}},
+      {"per-user file unreadable", true, false,
+       {"per-user settings file " + PerUser() + ": it exists but cannot be read",
+        "installation copy " + Copy2() + ": not written",
+        "native installation copy " + Copy3() + ": not written"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir_.Join("Program Files (x86)/lurm"));
+    std::filesystem::remove_all(dir_.Join("Program Files/lurm"));
+    MakeInstallationFolders();
+    if (c.nativeFolderMissing) std::filesystem::remove_all(dir_.Join("Program Files/lurm"));
+    WritePerUser(given);
+    platform_.failOpen.clear();
+    if (c.perUserUnreadable) platform_.failOpen = {"ZIRIZIR/rozevuv_cht.ini"};
+    RecordingView view;
+    SettingsDialogModel model(&platform_, &view);
+    model.OnInitDialog();
+    view.choices[Setting::kZdy] = 0;  // 啟用: "ZDY=1"
+
+    EXPECT_EQ(model.OnOk(), -1);
+    EXPECT_FALSE(model.okClosesDialog());
+    ASSERT_EQ(view.messages.size(), 1u);
+    const std::string text = Utf16ToUtf8(view.messages[0].text);
+    size_t at = 0;
+    for (const std::string& named : c.named) {
+      const size_t found = text.find(named, at);
+      EXPECT_NE(found, std::string::npos) << named << " in:\n" << text;
+      at = found == std::string::npos ? at : found;
+    }
+    EXPECT_EQ(view.messages[0].caption, WindowCaption(1252));
+    EXPECT_EQ(view.messages[0].flags, kMbOk | kMbIconWarning);
+    EXPECT_EQ(view.choices[Setting::kZdy], 0);
+
+    // The cause gone, OK saves everything and ends the dialog, silently.
+    platform_.failOpen.clear();
+    MakeInstallationFolders();
+    SettingsDialogModel again(&platform_, &view);
+    view.messages.clear();
+    EXPECT_EQ(again.OnOk(), 1);
+    EXPECT_TRUE(again.okClosesDialog());
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_NE(Read(Copy3()).find("ZDY=1\r\n"), std::string::npos);
+  }
 }
 
 }  // namespace

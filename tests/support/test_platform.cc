@@ -2,23 +2,42 @@
 
 #include <stdio.h>
 
+#include <cerrno>
 #include <cstring>
+#include <string_view>
 
 namespace taliq::test {
 namespace {
 
-bool EndsWithAny(const std::string& path, const std::vector<std::string>& suffixes) {
-  for (const std::string& s : suffixes) {
-    if (path.size() >= s.size() && path.compare(path.size() - s.size(), s.size(), s) == 0) {
-      return true;
-    }
+// Whether `path` ends with `pattern`, where a "*" in the pattern stands
+// for any run of characters other than "/".
+bool EndsWithPattern(std::string_view path, std::string_view pattern) {
+  if (pattern.empty()) return true;
+  const size_t star = pattern.rfind('*');
+  if (star == std::string_view::npos) {
+    return path.size() >= pattern.size() &&
+           path.compare(path.size() - pattern.size(), pattern.size(), pattern) == 0;
+  }
+  const std::string_view tail = pattern.substr(star + 1);
+  if (!EndsWithPattern(path, tail)) return false;
+  path.remove_suffix(tail.size());
+  const std::string_view head = pattern.substr(0, star);
+  // The star takes as few characters as needed, never a "/".
+  for (size_t taken = 0; taken <= path.size(); ++taken) {
+    if (EndsWithPattern(path.substr(0, path.size() - taken), head)) return true;
+    if (taken < path.size() && path[path.size() - taken - 1] == '/') break;
   }
   return false;
 }
 
-bool Writes(const char* mode) {
-  return std::strpbrk(mode, "wa+") != nullptr;
+bool EndsWithAny(const std::string& path, const std::vector<std::string>& patterns) {
+  for (const std::string& p : patterns) {
+    if (EndsWithPattern(path, p)) return true;
+  }
+  return false;
 }
+
+bool Writes(const char* mode) { return std::strpbrk(mode, "wa+") != nullptr; }
 
 // A stream over `real` that reads and seeks through it but accepts no byte
 // written: the disk-full case, which a writer must report as a failure.
@@ -67,19 +86,44 @@ bool TestPlatform::UserDataFolder(std::string* path) {
   return !failUserData && PortablePlatform::UserDataFolder(path);
 }
 
-FileHandle TestPlatform::OpenFile(const std::string& path, const char* mode) {
-  opened.push_back(path);
-  if (EndsWithAny(path, failOpen)) return nullptr;
-  if (Writes(mode) && EndsWithAny(path, failOpenForWrite)) return nullptr;
-  FileHandle f = PortablePlatform::OpenFile(path, mode);
-  if (f != nullptr && Writes(mode) && EndsWithAny(path, failWrites)) {
+FileHandle TestPlatform::Injected(const std::string& path, bool writes,
+                                  const std::function<FileHandle()>& open) {
+  if (EndsWithAny(path, failOpen) || (writes && EndsWithAny(path, failOpenForWrite))) {
+    errno = EACCES;
+    return nullptr;
+  }
+  FileHandle f = open();
+  if (f != nullptr && writes && EndsWithAny(path, failWrites)) {
     return FileHandle(FailingWrites(f.release()));
   }
   return f;
 }
 
+FileHandle TestPlatform::OpenFile(const std::string& path, const char* mode) {
+  opened.push_back(path);
+  return Injected(path, Writes(mode), [&] { return PortablePlatform::OpenFile(path, mode); });
+}
+
+FileHandle TestPlatform::CreateNewFile(const std::string& path) {
+  opened.push_back(path);
+  return Injected(path, true, [&] { return PortablePlatform::CreateNewFile(path); });
+}
+
+FileHandle TestPlatform::OpenForUpdate(const std::string& path) {
+  opened.push_back(path);
+  return Injected(path, true, [&] { return PortablePlatform::OpenForUpdate(path); });
+}
+
 bool TestPlatform::ReplaceFile(const std::string& from, const std::string& to) {
   return !refuseReplace && PortablePlatform::ReplaceFile(from, to);
+}
+
+bool TestPlatform::SyncFile(std::FILE* file) {
+  return syncToDisk ? PortablePlatform::SyncFile(file) : std::fflush(file) == 0;
+}
+
+bool TestPlatform::SyncFolder(const std::string& path) {
+  return !syncToDisk || PortablePlatform::SyncFolder(path);
 }
 
 }  // namespace taliq::test

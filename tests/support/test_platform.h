@@ -3,6 +3,7 @@
 #ifndef TALIQ_TESTS_SUPPORT_TEST_PLATFORM_H_
 #define TALIQ_TESTS_SUPPORT_TEST_PLATFORM_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ class TestPlatform : public PortablePlatform {
   bool failProgramFiles = false;
   bool failAppData = false;
   bool failUserData = false;
-  // Opens of a path that ends with one of these fail (any mode).
+  // Opens of a path that ends with one of these fail (any mode), with
+  // errno EACCES. In these patterns a "*" stands for any run of characters
+  // other than "/" (a temporary file's unique part: "~name.*.tmp").
+  // CreateNewFile and OpenForUpdate count as opens for writing.
   std::vector<std::string> failOpen;
   // Opens for writing ("w", "a" or "+") of a path that ends with one of
   // these fail; opens for reading still work.
@@ -37,7 +41,12 @@ class TestPlatform : public PortablePlatform {
   std::vector<std::string> failWrites;
   // ReplaceFile refuses, as some platforms do for an open target.
   bool refuseReplace = false;
-  // Every path given to OpenFile / OpenFileW, in order.
+  // SyncFile and SyncFolder reach the disk (fsync). Off, SyncFile flushes
+  // the stream only and SyncFolder does nothing: the tests look at what the
+  // files hold, which a flush settles, and run many saves.
+  bool syncToDisk = false;
+  // Every path given to OpenFile, CreateNewFile and OpenForUpdate (or their
+  // wide forms), in order.
   std::vector<std::string> opened;
 
   bool ProgramFilesFolderA(std::string* path) override;
@@ -48,10 +57,17 @@ class TestPlatform : public PortablePlatform {
   // not created until a test creates it.
   bool UserDataFolder(std::string* path) override;
   FileHandle OpenFile(const std::string& path, const char* mode) override;
+  FileHandle CreateNewFile(const std::string& path) override;
+  FileHandle OpenForUpdate(const std::string& path) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
+  bool SyncFile(std::FILE* file) override;
+  bool SyncFolder(const std::string& path) override;
 
  private:
   TempDir dataTree_;
+  // The injected failures of an open of `path` around the real `open`.
+  FileHandle Injected(const std::string& path, bool writes,
+                      const std::function<FileHandle()>& open);
 };
 
 }  // namespace taliq::test

@@ -1,7 +1,7 @@
 // QevoConfig.exe in a real window: the choices it shows for a settings
 // file, its captions under code page 936 and under another, OK writing the
-// file and its two installation copies, Cancel writing nothing, and the
-// About box.
+// file and its two installation copies (or warning and staying open when
+// one cannot be written), Cancel writing nothing, and the About box.
 #include "tests/e2e/driver/e2e.h"
 
 namespace taliq::e2e {
@@ -213,12 +213,40 @@ void AboutBox() {
   q.EndWith(IDCANCEL);
 }
 
+// OK when a copy cannot be written (its folder is missing): a warning names
+// the file and why, the dialog stays open with the choices made; once the
+// folder is back, OK saves all three files and ends the dialog.
+void FailedSaveWarnsAndStaysOpen() {
+  Prepare(kGiven);
+  RemoveTree(InstallationFolder(kProgramFiles));
+  QevoConfig q(936, kCaption936);
+  q.Click(1001);
+  const std::optional<MessageBoxSeen> box = ClickExpectingMessage(q.program.pid(), q.dialog, IDOK);
+  Require(box.has_value(), "OK showed no warning");
+  const std::string text = Utf8(box->text);
+  const std::string named = "native installation copy " + Utf8(InstallationCopy(kProgramFiles)) +
+                            ": its folder does not exist";
+  Expect(text.find(named) != std::string::npos, "the warning reads " + Show(box->text));
+  Expect(box->caption == kCaption936, "the warning's caption reads " + Show(box->caption));
+  Expect(::IsWindow(q.dialog) != 0, "the dialog closed after the warning");
+  q.ExpectChecked({1001, 1002, 1005, 1007, 1012, 1013, 1018}, "after the warning");
+  constexpr char kSaved[] =
+      "[BaseConfig]\r\nSHOWMODE=2\r\nMAMODE=7\r\nASSIO=1\r\nSPEAK=0\r\nCHSCHT=1\r\n"
+      "ORDERMODE=1\r\nZDY=1\r\nFOO=bar\r\nZYCK=0\r\n";
+  ExpectFile(UserFile(), kSaved, "the per-user file after the first OK");
+
+  MakeFolders(InstallationFolder(kProgramFiles));
+  q.EndWith(IDOK);
+  ExpectFile(InstallationCopy(kProgramFiles), kSaved, "the native installation copy");
+}
+
 const RegisterScenario kRegistered[] = {
     {"qevoconfig-first-run-936", &FirstRun936, kLang936},
     {"qevoconfig-captions-1252", &Captions1252},
     {"qevoconfig-shows-and-saves", &ShowsAndSaves, kLang936},
     {"qevoconfig-cancel-writes-nothing", &CancelWritesNothing},
     {"qevoconfig-about-box", &AboutBox, kLang936},
+    {"qevoconfig-failed-save-warns", &FailedSaveWarnsAndStaysOpen, kLang936},
 };
 
 }  // namespace

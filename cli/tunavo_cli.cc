@@ -25,6 +25,8 @@ const Command* const kCommands[] = {
     &kListCommand,
     &kMoveCommand,
     &kOrderCommand,
+    &kFindCommand,
+    &kCheckCommand,
 };
 
 constexpr OptionDecl kGlobalOptions[] = {

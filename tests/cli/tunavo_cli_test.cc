@@ -195,6 +195,42 @@ const Case kCases[] = {
     {"ProgramFilesWithoutInstallation", Root::kNone, Root::kNone,
      {"--program-files", "/nonexistent/Program Files", "list", "1000"}, 1, "", Match::kExact,
      U8(kTableLoadFailedMessage)},
+
+    // find: every code of each text, in the order the texts are given.
+    {"FindInTheChosenDictionary", Root::kFull, Root::kNone, {"find", "一"}, 0,
+     "cht\tcharacters\t1000\t1\t2\ncht\tcharacters\t9999\t1\t300\n", Match::kExact, ""},
+    {"FindInEveryInstalledDictionary", Root::kFull, Root::kNone,
+     {"find", "--all-dictionaries", "一二", "丌"}, 0,
+     "cht\tphrases\t100102\t1\t2\n"
+     "cht\tcharacters\t1000\t2\t2\ncht\tcharacters\t9999\t13\t300\n"
+     "cht-2002\tcharacters\t1000\t1\t2\n",
+     Match::kExact, ""},
+    {"FindPhraseOfTheCharacterTableCode", Root::kFull, Root::kNone, {"find", "一丁"}, 0,
+     "cht\tphrases\t1000\t1\t1\n", Match::kExact, ""},
+    {"FindSomeTextNowhere", Root::kFull, Root::kNone, {"--charset", "chs", "find", "甲", "壹"},
+     3, "chs\tcharacters\t1000\t1\t1\n", Match::kExact, "'甲' is a candidate of no code"},
+    {"FindChosenDictionaryNotInstalled", Root::kFull, Root::kNone,
+     {"--charset", "chs", "--edition", "2002", "find", "一"}, 1, "", Match::kExact,
+     "lurm2008.idx: missing"},
+    {"FindTableMissing", Root::kPartial, Root::kNone, {"find", "一"}, 1, "", Match::kExact,
+     "lurmsmc.mb"},
+    {"FindNoText", Root::kFull, Root::kNone, {"find"}, 2, "", Match::kExact, "no TEXT"},
+    {"FindEmptyText", Root::kFull, Root::kNone, {"find", ""}, 2, "", Match::kExact,
+     "empty TEXT"},
+
+    // check: the problems, the differing codes, a summary.
+    {"CheckSoundSingleCopy", Root::kFull, Root::kNone, {"check"}, 0,
+     "checked 1 dictionary, 1 copy: 0 problems, 0 codes differ between the copies\n",
+     Match::kExact, ""},
+    {"CheckEveryInstalledDictionary", Root::kFull, Root::kNone, {"check", "--all-dictionaries"},
+     0, "checked 3 dictionaries, 3 copies: 0 problems, 0 codes differ between the copies\n",
+     Match::kExact, ""},
+    {"CheckMissingTable", Root::kPartial, Root::kNone, {"check"}, 1,
+     "\t0\tthe table is missing\n", Match::kContains, ""},
+    {"CheckChosenDictionaryNotInstalled", Root::kFull, Root::kNone,
+     {"--charset", "chs", "--edition", "2002", "check"}, 1, "", Match::kExact, "not installed"},
+    {"CheckTakesNoArgument", Root::kFull, Root::kNone, {"check", "cht"}, 2, "", Match::kExact,
+     "unexpected argument 'cht'"},
 };
 
 TEST_F(TunavoCliTest, Cases) {

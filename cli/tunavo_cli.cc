@@ -27,6 +27,7 @@ const Command* const kCommands[] = {
     &kOrderCommand,
     &kFindCommand,
     &kCheckCommand,
+    &kSyncCommand,
 };
 
 constexpr OptionDecl kGlobalOptions[] = {

@@ -44,6 +44,8 @@ extern const Command kOrderCommand;
 extern const Command kFindCommand;
 // check [--all-dictionaries]
 extern const Command kCheckCommand;
+// sync-copies
+extern const Command kSyncCommand;
 
 // Writes "usage: tunavo-cli [GLOBAL OPTIONS] <name> <synopsis>" and the
 // description.

@@ -286,3 +286,76 @@ TEST_F(TunavoCliTest, FailedOutputIsAFailure) {
 
 }  // namespace
 }  // namespace taliq
+
+namespace taliq {
+namespace {
+
+// sync-copies on a two-copy installation: the old second copy kept byte for
+// byte, then replaced; refused when the first copy is damaged.
+class SyncCopiesTest : public ::testing::Test {
+ protected:
+  std::string First() const { return tmp_.Join("Program Files (x86)/lurm/rozevuv_cht/mb/cht/"); }
+  std::string Second() const { return tmp_.Join("Program Files/lurm/rozevuv_cht/mb/cht/"); }
+  void Install(std::uint16_t firstValue, std::uint16_t secondValue) {
+    for (auto [folder, value] : {std::pair{First(), firstValue}, {Second(), secondValue}}) {
+      DictionaryWriter w;
+      ASSERT_TRUE(w.AddCharacter(u"1000", {u'一', {value, 0, 1}}));
+      ASSERT_TRUE(w.AddPhrase(u"10001", {u"一二三", {3, 7}}));
+      w.AddPunctuation(u'，');
+      WriteDictionary(folder, w);
+    }
+  }
+  test::ProgramRun Sync() {
+    return RunCli({"--program-files", tmp_.Join("Program Files (x86)"), "--data-dir",
+                   tmp_.Join("data"), "sync-copies"});
+  }
+  std::vector<std::string> Kept() const {
+    std::vector<std::string> files;
+    if (!std::filesystem::exists(tmp_.Join("data"))) return files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tmp_.Join("data"))) {
+      if (e.is_regular_file()) files.push_back(e.path().string());
+    }
+    return files;
+  }
+
+  TempDir tmp_;
+};
+
+TEST_F(SyncCopiesTest, KeepsTheOldFilesThenReplacesThem) {
+  Install(1, 2);
+  const std::vector<std::uint8_t> oldSecond = test::ReadBytes(Second() + kCharacterTableFileName);
+  const test::ProgramRun r = Sync();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("replaced " + Second() + kCharacterTableFileName), std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find(kPhraseTableFileName), std::string::npos) << r.out;
+  for (const char* file : {kIndexFileName, kCharacterTableFileName, kPhraseTableFileName,
+                           kPunctuationFileName}) {
+    EXPECT_EQ(test::ReadBytes(Second() + file), test::ReadBytes(First() + file)) << file;
+  }
+  const std::vector<std::string> kept = Kept();
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_NE(kept[0].find("replaced-copies/cht/"), std::string::npos) << kept[0];
+  EXPECT_EQ(test::ReadBytes(kept[0]), oldSecond);
+  // Once identical, nothing more is done.
+  const test::ProgramRun again = Sync();
+  EXPECT_EQ(again.status, 0);
+  EXPECT_NE(again.out.find("already identical"), std::string::npos) << again.out;
+  EXPECT_EQ(Kept().size(), 1u);
+}
+
+TEST_F(SyncCopiesTest, RefusedWhenTheFirstCopyHasAProblem) {
+  Install(1, 2);
+  std::vector<std::uint8_t> bytes = test::ReadBytes(First() + kCharacterTableFileName);
+  bytes.pop_back();
+  test::WriteBytes(First() + kCharacterTableFileName, bytes);
+  const std::vector<std::uint8_t> oldSecond = test::ReadBytes(Second() + kCharacterTableFileName);
+  const test::ProgramRun r = Sync();
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("the first copy has a problem"), std::string::npos) << r.err;
+  EXPECT_EQ(test::ReadBytes(Second() + kCharacterTableFileName), oldSecond);
+  EXPECT_TRUE(Kept().empty());
+}
+
+}  // namespace
+}  // namespace taliq

@@ -26,6 +26,9 @@ const Command* const kCommands[] = {
     &kListCommand,
     &kMoveCommand,
     &kOrderCommand,
+    &kFindCommand,
+    &kCheckCommand,
+    &kSyncCommand,
 };
 
 constexpr OptionDecl kGlobalOptions[] = {

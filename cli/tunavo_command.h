@@ -40,6 +40,12 @@ extern const Command kMoveCommand;
 // order [--phrases] CODE TEXT...
 // order --punctuation MARK...
 extern const Command kOrderCommand;
+// find [--all-dictionaries] TEXT...
+extern const Command kFindCommand;
+// check [--all-dictionaries]
+extern const Command kCheckCommand;
+// sync-copies
+extern const Command kSyncCommand;
 
 // Writes "usage: tunavo-cli [GLOBAL OPTIONS] <name> <synopsis>" and the
 // description.

@@ -24,6 +24,21 @@ int Session::OpenStore() {
   return kExitOk;
 }
 
+int Session::OpenFolders() {
+  if (int status = CheckProgramFiles(); status != kExitOk) return status;
+  ownStore_ = std::make_unique<DictionaryStore>(&platform_);
+  store_ = ownStore_.get();
+  return kExitOk;
+}
+
+std::string Session::DictionaryFolder(DictionaryId id, bool second) const {
+  return store_->ResolveDictionaryFolder(id, second);
+}
+
+int Session::ReadFailure(std::string_view what, const Status& why) {
+  return FileFailure("cannot read " + std::string(what), why, "");
+}
+
 int Session::OpenDialog(ListMode mode, const std::string& code) {
   if (int status = CheckProgramFiles(); status != kExitOk) return status;
   model_ = std::make_unique<TunavoDialogModel>(&platform_, &view_);

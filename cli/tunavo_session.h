@@ -37,6 +37,18 @@ class Session {
   // (the code plays no part in the punctuation mode).
   int OpenDialog(ListMode mode, const std::string& code);
 
+  // For the commands that read whole tables of any dictionary: creates the
+  // store without requiring the chosen dictionary's index.
+  int OpenFolders();
+  // After OpenFolders: the folder of `id` in the first or the second
+  // installed copy, ending in the path separator.
+  std::string DictionaryFolder(DictionaryId id, bool second) const;
+  Platform* platform() { return &platform_; }
+  DictionaryId dictionary() const { return dictionary_; }
+  // Reports a file that could not be read: "cannot read WHAT (WHY)";
+  // returns kExitFailure.
+  int ReadFailure(std::string_view what, const Status& why);
+
   // After OpenStore: looks `code` up in the character or the phrase table.
   // Returns kExitOk with the records in `list` and their number in
   // `*count`, or kExitFailure after saying why the table cannot be read.

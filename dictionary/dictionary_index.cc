@@ -67,6 +67,12 @@ DictionaryIndex::Placement DictionaryIndex::Place(std::u16string_view code, Tabl
   if (bucket < 0 || (table == TableKind::Characters && code.size() > 4)) {
     return Placement::kBadCode;
   }
+  return PlaceBucket(bucket, table, offset, length);
+}
+
+DictionaryIndex::Placement DictionaryIndex::PlaceBucket(int bucket, TableKind table,
+                                                        std::int32_t* offset,
+                                                        std::uint32_t* length) const {
   if (bytes_ == nullptr) return Placement::kNoIndex;
   const std::uint8_t* at = bytes_.get() + LengthOffset(bucket, table);
   std::int64_t sum;

@@ -1,5 +1,7 @@
 #include "freqtool/tunavo_dialog_model.h"
 
+#include "freqtool/second_copy_warning.h"
+
 namespace taliq {
 
 const char16_t* IndexLoadMessage(const Status& status, const char16_t* failedMessage) {
@@ -115,6 +117,7 @@ SaveStatus TunavoDialogModel::OnSave() {
       return SaveStatus::FirstCopyFailed;
     }
     if (!store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true).ok()) {
+      WarnIfSecondCopyDiffers();
       return SaveStatus::SecondCopyFailed;
     }
   }
@@ -238,6 +241,11 @@ MoveResult TunavoDialogModel::Move(MoveResult (AdjustmentList::*move)(), bool to
     }
   }
   return result;
+}
+
+void TunavoDialogModel::WarnIfSecondCopyDiffers() {
+  const std::optional<std::u16string> warning = SecondCopyWarning(store_.status(), store_.id());
+  if (warning) ShowMessage(*warning, kMbIconWarning);
 }
 
 int TunavoDialogModel::ShowMessage(std::u16string_view text, unsigned flags) {

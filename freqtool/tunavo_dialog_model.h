@@ -141,6 +141,9 @@ class TunavoDialogModel {
   void ReadControls();
   void WriteControls();
   MoveResult Move(MoveResult (AdjustmentList::*move)(), bool toEnd);
+  // After a refused write of the second copy: the warning that it differs
+  // from the first (nothing for a missing copy).
+  void WarnIfSecondCopyDiffers();
   int ShowMessage(std::u16string_view text, unsigned flags);
 
   Platform* const platform_;

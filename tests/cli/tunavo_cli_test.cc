@@ -195,6 +195,42 @@ const Case kCases[] = {
     {"ProgramFilesWithoutInstallation", Root::kNone, Root::kNone,
      {"--program-files", "/nonexistent/Program Files", "list", "1000"}, 1, "", Match::kExact,
      U8(kTableLoadFailedMessage)},
+
+    // find: every code of each text, in the order the texts are given.
+    {"FindInTheChosenDictionary", Root::kFull, Root::kNone, {"find", "一"}, 0,
+     "cht\tcharacters\t1000\t1\t2\ncht\tcharacters\t9999\t1\t300\n", Match::kExact, ""},
+    {"FindInEveryInstalledDictionary", Root::kFull, Root::kNone,
+     {"find", "--all-dictionaries", "一二", "丌"}, 0,
+     "cht\tphrases\t100102\t1\t2\n"
+     "cht\tcharacters\t1000\t2\t2\ncht\tcharacters\t9999\t13\t300\n"
+     "cht-2002\tcharacters\t1000\t1\t2\n",
+     Match::kExact, ""},
+    {"FindPhraseOfTheCharacterTableCode", Root::kFull, Root::kNone, {"find", "一丁"}, 0,
+     "cht\tphrases\t1000\t1\t1\n", Match::kExact, ""},
+    {"FindSomeTextNowhere", Root::kFull, Root::kNone, {"--charset", "chs", "find", "甲", "壹"},
+     3, "chs\tcharacters\t1000\t1\t1\n", Match::kExact, "'甲' is a candidate of no code"},
+    {"FindChosenDictionaryNotInstalled", Root::kFull, Root::kNone,
+     {"--charset", "chs", "--edition", "2002", "find", "一"}, 1, "", Match::kExact,
+     "lurm2008.idx: missing"},
+    {"FindTableMissing", Root::kPartial, Root::kNone, {"find", "一"}, 1, "", Match::kExact,
+     "lurmsmc.mb"},
+    {"FindNoText", Root::kFull, Root::kNone, {"find"}, 2, "", Match::kExact, "no TEXT"},
+    {"FindEmptyText", Root::kFull, Root::kNone, {"find", ""}, 2, "", Match::kExact,
+     "empty TEXT"},
+
+    // check: the problems, the differing codes, a summary.
+    {"CheckSoundSingleCopy", Root::kFull, Root::kNone, {"check"}, 0,
+     "checked 1 dictionary, 1 copy: 0 problems, 0 codes differ between the copies\n",
+     Match::kExact, ""},
+    {"CheckEveryInstalledDictionary", Root::kFull, Root::kNone, {"check", "--all-dictionaries"},
+     0, "checked 3 dictionaries, 3 copies: 0 problems, 0 codes differ between the copies\n",
+     Match::kExact, ""},
+    {"CheckMissingTable", Root::kPartial, Root::kNone, {"check"}, 1,
+     "\t0\tthe table is missing\n", Match::kContains, ""},
+    {"CheckChosenDictionaryNotInstalled", Root::kFull, Root::kNone,
+     {"--charset", "chs", "--edition", "2002", "check"}, 1, "", Match::kExact, "not installed"},
+    {"CheckTakesNoArgument", Root::kFull, Root::kNone, {"check", "cht"}, 2, "", Match::kExact,
+     "unexpected argument 'cht'"},
 };
 
 TEST_F(TunavoCliTest, Cases) {
@@ -263,6 +299,79 @@ TEST_F(TunavoCliTest, FailedOutputIsAFailure) {
       RunCli({"--program-files", Full(), "list", "1000"}, std::nullopt, "/dev/full");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace taliq
+
+namespace taliq {
+namespace {
+
+// sync-copies on a two-copy installation: the old second copy kept byte for
+// byte, then replaced; refused when the first copy is damaged.
+class SyncCopiesTest : public ::testing::Test {
+ protected:
+  std::string First() const { return tmp_.Join("Program Files (x86)/lurm/rozevuv_cht/mb/cht/"); }
+  std::string Second() const { return tmp_.Join("Program Files/lurm/rozevuv_cht/mb/cht/"); }
+  void Install(std::uint16_t firstValue, std::uint16_t secondValue) {
+    for (auto [folder, value] : {std::pair{First(), firstValue}, {Second(), secondValue}}) {
+      DictionaryWriter w;
+      ASSERT_TRUE(w.AddCharacter(u"1000", {u'一', {value, 0, 1}}));
+      ASSERT_TRUE(w.AddPhrase(u"10001", {u"一二三", {3, 7}}));
+      w.AddPunctuation(u'，');
+      WriteDictionary(folder, w);
+    }
+  }
+  test::ProgramRun Sync() {
+    return RunCli({"--program-files", tmp_.Join("Program Files (x86)"), "--data-dir",
+                   tmp_.Join("data"), "sync-copies"});
+  }
+  std::vector<std::string> Kept() const {
+    std::vector<std::string> files;
+    if (!std::filesystem::exists(tmp_.Join("data"))) return files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tmp_.Join("data"))) {
+      if (e.is_regular_file()) files.push_back(e.path().string());
+    }
+    return files;
+  }
+
+  TempDir tmp_;
+};
+
+TEST_F(SyncCopiesTest, KeepsTheOldFilesThenReplacesThem) {
+  Install(1, 2);
+  const std::vector<std::uint8_t> oldSecond = test::ReadBytes(Second() + kCharacterTableFileName);
+  const test::ProgramRun r = Sync();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("replaced " + Second() + kCharacterTableFileName), std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find(kPhraseTableFileName), std::string::npos) << r.out;
+  for (const char* file : {kIndexFileName, kCharacterTableFileName, kPhraseTableFileName,
+                           kPunctuationFileName}) {
+    EXPECT_EQ(test::ReadBytes(Second() + file), test::ReadBytes(First() + file)) << file;
+  }
+  const std::vector<std::string> kept = Kept();
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_NE(kept[0].find("replaced-copies/cht/"), std::string::npos) << kept[0];
+  EXPECT_EQ(test::ReadBytes(kept[0]), oldSecond);
+  // Once identical, nothing more is done.
+  const test::ProgramRun again = Sync();
+  EXPECT_EQ(again.status, 0);
+  EXPECT_NE(again.out.find("already identical"), std::string::npos) << again.out;
+  EXPECT_EQ(Kept().size(), 1u);
+}
+
+TEST_F(SyncCopiesTest, RefusedWhenTheFirstCopyHasAProblem) {
+  Install(1, 2);
+  std::vector<std::uint8_t> bytes = test::ReadBytes(First() + kCharacterTableFileName);
+  bytes.pop_back();
+  test::WriteBytes(First() + kCharacterTableFileName, bytes);
+  const std::vector<std::uint8_t> oldSecond = test::ReadBytes(Second() + kCharacterTableFileName);
+  const test::ProgramRun r = Sync();
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("the first copy has a problem"), std::string::npos) << r.err;
+  EXPECT_EQ(test::ReadBytes(Second() + kCharacterTableFileName), oldSecond);
+  EXPECT_TRUE(Kept().empty());
 }
 
 }  // namespace

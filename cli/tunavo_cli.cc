@@ -25,6 +25,8 @@ const Command* const kCommands[] = {
     &kListCommand,
     &kMoveCommand,
     &kOrderCommand,
+    &kHistoryCommand,
+    &kUndoCommand,
 };
 
 constexpr OptionDecl kGlobalOptions[] = {

@@ -40,6 +40,10 @@ extern const Command kMoveCommand;
 // order [--phrases] CODE TEXT...
 // order --punctuation MARK...
 extern const Command kOrderCommand;
+// history [--limit N]
+extern const Command kHistoryCommand;
+// undo
+extern const Command kUndoCommand;
 
 // Writes "usage: tunavo-cli [GLOBAL OPTIONS] <name> <synopsis>" and the
 // description.

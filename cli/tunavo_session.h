@@ -18,6 +18,7 @@
 #include "dictionary/candidate.h"
 #include "dictionary/dictionary_store.h"
 #include "freqtool/tunavo_dialog_model.h"
+#include "orders/order_keeper.h"
 
 namespace taliq::cli {
 
@@ -41,6 +42,11 @@ class Session {
   // Returns kExitOk with the records in `list` and their number in
   // `*count`, or kExitFailure after saying why the table cannot be read.
   int Lookup(std::u16string_view code, bool phrases, CandidateList& list, int* count);
+
+  // The platform the options describe (the data folder for the history).
+  Platform* platform() { return &platform_; }
+  // After OpenStore: the keeper of the user's orders over the store.
+  OrderKeeper& keeper();
 
   // After OpenDialog.
   TunavoDialogModel& model() { return *model_; }
@@ -74,6 +80,7 @@ class Session {
   std::unique_ptr<DictionaryStore> ownStore_;
   std::unique_ptr<TunavoDialogModel> model_;
   DictionaryStore* store_ = nullptr;  // ownStore_ or the model's
+  std::unique_ptr<OrderKeeper> keeper_;
 };
 
 }  // namespace taliq::cli

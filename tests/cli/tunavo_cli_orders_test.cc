@@ -70,9 +70,9 @@ TEST_F(TunavoCliOrdersTest, HistoryShowsEachSaveAndUndoWalksBackToTheOriginal) {
 }
 
 TEST_F(TunavoCliOrdersTest, BadArgumentsAreUsageErrors) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"history", "--limit", "x"}, {"history", "extra"},
-        {"undo", "extra"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"history", "--limit", "x"},
+                                               {"history", "extra"},
+                                               {"undo", "extra"}}) {
     const ProgramRun run = Cli(args);
     EXPECT_EQ(run.status, 2) << args[0] << " " << args[1];
     EXPECT_EQ(run.out, "");

@@ -29,6 +29,8 @@ const Command* const kCommands[] = {
     &kFindCommand,
     &kCheckCommand,
     &kSyncCommand,
+    &kHistoryCommand,
+    &kUndoCommand,
 };
 
 constexpr OptionDecl kGlobalOptions[] = {

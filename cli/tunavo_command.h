@@ -46,6 +46,10 @@ extern const Command kFindCommand;
 extern const Command kCheckCommand;
 // sync-copies
 extern const Command kSyncCommand;
+// history [--limit N]
+extern const Command kHistoryCommand;
+// undo
+extern const Command kUndoCommand;
 
 // Writes "usage: tunavo-cli [GLOBAL OPTIONS] <name> <synopsis>" and the
 // description.

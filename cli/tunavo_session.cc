@@ -73,6 +73,11 @@ int Session::Lookup(std::u16string_view code, bool phrases, CandidateList& list,
   return kExitOk;
 }
 
+OrderKeeper& Session::keeper() {
+  if (!keeper_) keeper_ = std::make_unique<OrderKeeper>(&platform_, store_);
+  return *keeper_;
+}
+
 int Session::FindLine(std::u16string_view text) const {
   const auto& lines = view_.lines();
   const auto it = std::find(lines.begin(), lines.end(), text);
@@ -84,6 +89,10 @@ int Session::Save() {
   switch (status) {
     case SaveStatus::Saved:
       io_.out.flush();
+      // The save stands; only what is kept of it did not go through.
+      if (!model_->keeper().status().ok()) {
+        Note(io_, "the save was not kept in the history: " + model_->keeper().status().message());
+      }
       return kExitOk;
     case SaveStatus::NothingToSave:
       return Failure(io_, "nothing to save");

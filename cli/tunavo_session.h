@@ -18,6 +18,7 @@
 #include "dictionary/candidate.h"
 #include "dictionary/dictionary_store.h"
 #include "freqtool/tunavo_dialog_model.h"
+#include "orders/order_keeper.h"
 
 namespace taliq::cli {
 
@@ -54,6 +55,11 @@ class Session {
   // `*count`, or kExitFailure after saying why the table cannot be read.
   int Lookup(std::u16string_view code, bool phrases, CandidateList& list, int* count);
 
+  // The platform the options describe (the data folder for the history).
+  Platform* platform() { return &platform_; }
+  // After OpenStore: the keeper of the user's orders over the store.
+  OrderKeeper& keeper();
+
   // After OpenDialog.
   TunavoDialogModel& model() { return *model_; }
   CliView& view() { return view_; }
@@ -86,6 +92,7 @@ class Session {
   std::unique_ptr<DictionaryStore> ownStore_;
   std::unique_ptr<TunavoDialogModel> model_;
   DictionaryStore* store_ = nullptr;  // ownStore_ or the model's
+  std::unique_ptr<OrderKeeper> keeper_;
 };
 
 }  // namespace taliq::cli

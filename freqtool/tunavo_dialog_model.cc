@@ -1,6 +1,7 @@
 #include "freqtool/tunavo_dialog_model.h"
 
 #include "freqtool/second_copy_warning.h"
+#include "orders/group_order.h"
 
 namespace taliq {
 
@@ -43,7 +44,8 @@ unsigned FrameworkMessageBoxFlags(unsigned flags) {
 TunavoDialogModel::TunavoDialogModel(Platform* platform, TunavoView* view)
     : platform_(platform != nullptr ? platform : Platform::Default()),
       view_(view),
-      store_(platform_) {
+      store_(platform_),
+      keeper_(platform_, &store_) {
   ReportIndexLoad(platform_, store_.indexStatus(), kIndexLoadFailedMessage);
 }
 
@@ -104,6 +106,7 @@ SaveStatus TunavoDialogModel::OnSave() {
   // The button is disabled until a line moved; a press that still arrives
   // must not write a list that was never looked up.
   if (!adjustment_.saveEnabled()) return SaveStatus::NothingToSave;
+  keeper_.BeforeSave(PendingChange());
   if (adjustment_.mode() == ListMode::Punctuation) {
     const int n = adjustment_.ApplyPunctuationOrder();
     const Status written = store_.WritePunctuation(adjustment_.records(), n);
@@ -121,6 +124,7 @@ SaveStatus TunavoDialogModel::OnSave() {
       return SaveStatus::SecondCopyFailed;
     }
   }
+  keeper_.Saved();
   ShowMessage(kSaveSucceededMessage, kMbIconInformation);
   return SaveStatus::Saved;
 }
@@ -246,6 +250,29 @@ MoveResult TunavoDialogModel::Move(MoveResult (AdjustmentList::*move)(), bool to
 void TunavoDialogModel::WarnIfSecondCopyDiffers() {
   const std::optional<std::u16string> warning = SecondCopyWarning(store_.status(), store_.id());
   if (warning) ShowMessage(*warning, kMbIconWarning);
+}
+
+OrderChange TunavoDialogModel::PendingChange() const {
+  OrderChange change;
+  change.group.dictionary = store_.id();
+  switch (source_) {
+    case Source::Punctuation:
+      change.group.table = OrderTable::kPunctuation;
+      change.group.code = std::string(kPunctuationCode);
+      break;
+    case Source::Phrases:
+      change.group.table = OrderTable::kPhrases;
+      change.group.code.assign(code_.begin(), code_.end());
+      break;
+    default:
+      change.group.table = OrderTable::kCharacters;
+      change.group.code.assign(code_.begin(), code_.end());
+      break;
+  }
+  const int count = static_cast<int>(adjustment_.lines().size());
+  change.before = RecordTexts(adjustment_.records(), count, change.group.table);
+  change.after = adjustment_.lines();
+  return change;
 }
 
 int TunavoDialogModel::ShowMessage(std::u16string_view text, unsigned flags) {

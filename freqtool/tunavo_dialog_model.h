@@ -16,6 +16,7 @@
 #include "dictionary/dictionary_store.h"
 #include "freqtool/adjustment_list.h"
 #include "freqtool/tunavo_view.h"
+#include "orders/order_keeper.h"
 #include "platform/dialog_frame.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
@@ -128,6 +129,7 @@ class TunavoDialogModel {
   const std::u16string& code() const { return code_; }
   const AdjustmentList& adjustment() const { return adjustment_; }
   DictionaryStore& store() { return store_; }
+  OrderKeeper& keeper() { return keeper_; }
 
  private:
   enum class Source { None, Characters, Phrases, Punctuation };
@@ -145,11 +147,16 @@ class TunavoDialogModel {
   // from the first (nothing for a missing copy).
   void WarnIfSecondCopyDiffers();
   int ShowMessage(std::u16string_view text, unsigned flags);
+  // The group the current list shows, its stored order and the order of
+  // its lines: what a save of it changes.
+  OrderChange PendingChange() const;
 
   Platform* const platform_;
   TunavoView* const view_;
   DictionaryStore store_;
   AdjustmentList adjustment_;
+  // Keeps the snapshot and the history around every save.
+  OrderKeeper keeper_;
   Edition edition_ = Edition::kStandard;
   std::u16string code_;
   Charset charset_ = Charset::kTraditional;

@@ -36,7 +36,8 @@ class TunavoCliSaveTest : public ::testing::Test {
 
   // tunavo-cli --program-files <first copy's folder> ARGS...
   ProgramRun Cli(const std::vector<std::string>& args) const {
-    std::vector<std::string> all = {"--program-files", install_.programFiles()};
+    std::vector<std::string> all = {"--program-files", install_.programFiles(), "--data-dir",
+                                    install_.dir().Join("data")};
     all.insert(all.end(), args.begin(), args.end());
     return test::RunProgram(TUNAVO_CLI_PATH, all);
   }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "orders/history.h"
+#include "orders/snapshot.h"
 #include "tests/freqtool/installation.h"
 #include "tests/freqtool/recording_view.h"
 #include "tests/support/temp_dir.h"
@@ -190,6 +192,40 @@ TEST_F(TunavoModelTest, MoveAndSaveRewritesTheGroupInBothCopies) {
   view_.Backspace();
   view_.Type(u'3');
   EXPECT_EQ(view_.lines, (Lines{u"丙", u"乙", u"丁", u"甲"}));
+}
+
+TEST_F(TunavoModelTest, EverySaveIsKeptInTheHistoryAfterASnapshotOfTheOriginal) {
+  const Bytes original = File(false, kCht, 0, kCharacterTableFileName);
+  Start();
+  view_.TypeAll(u"123");
+  view_.ClickLine(2);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnSave(), SaveStatus::Saved);
+  model_->OnPunctuationClicked();
+  view_.ClickLine(1);
+  ASSERT_EQ(model_->OnMoveToBottom(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnSave(), SaveStatus::Saved);
+  ExpectSaveSucceededShown(2);
+
+  std::string data;
+  ASSERT_TRUE(platform_.UserDataFolder(&data));
+  taliq::Snapshot snapshot;
+  ASSERT_TRUE(CurrentSnapshot(&platform_, data, {Charset::kTraditional, Edition::kStandard},
+                              &snapshot)
+                  .ok());
+  EXPECT_EQ(ReadBytes(snapshot.folder + "/" + kCharacterTableFileName), original);
+  History history;
+  ASSERT_TRUE(ReadHistory(&platform_, data, &history).ok());
+  ASSERT_EQ(history.entries.size(), 2u);
+  const OrderChange& chars = history.entries[0].change;
+  EXPECT_EQ(chars.group.code, "123");
+  EXPECT_EQ(chars.group.table, OrderTable::kCharacters);
+  EXPECT_EQ(chars.before, (Lines{u"甲", u"乙", u"丙", u"丁"}));
+  EXPECT_EQ(chars.after, (Lines{u"丙", u"甲", u"乙", u"丁"}));
+  const OrderChange& marks = history.entries[1].change;
+  EXPECT_EQ(marks.group.table, OrderTable::kPunctuation);
+  EXPECT_EQ(marks.before, (Lines{u"，", u"。", u"！", u"？"}));
+  EXPECT_EQ(marks.after, (Lines{u"，", u"！", u"？", u"。"}));
 }
 
 TEST_F(TunavoModelTest, PhraseSaveOfFiveDigitCodeRewritesBothCopies) {

@@ -15,7 +15,7 @@ namespace {
 constexpr OptionDecl kCheckOptions[] = {{"--all-dictionaries", false}};
 
 const char* TableName(TableKind table) {
-  return table == TableKind::Characters ? "characters" : "phrases";
+  return table == TableKind::kCharacters ? "characters" : "phrases";
 }
 
 int RunCheck(const GlobalOptions& options, const std::vector<std::string>& args,

@@ -17,7 +17,7 @@ constexpr int kExitNotFound = 3;
 constexpr OptionDecl kFindOptions[] = {{"--all-dictionaries", false}};
 
 const char* TableName(TableKind table) {
-  return table == TableKind::Characters ? "characters" : "phrases";
+  return table == TableKind::kCharacters ? "characters" : "phrases";
 }
 
 int RunFind(const GlobalOptions& options, const std::vector<std::string>& args, const Streams& io) {

@@ -47,14 +47,14 @@ int Session::OpenDialog(ListMode mode, const std::string& code) {
   const std::u16string first = {static_cast<char16_t>(u'0' + CharsetDigit(dictionary_.charset)),
                                 static_cast<char16_t>(u'0' + EditionDigit(dictionary_.edition))};
   model_->OnInitDialog({first});
-  if (mode == ListMode::Punctuation) {
+  if (mode == ListMode::kPunctuation) {
     model_->OnPunctuationClicked();
   } else {
-    if (mode == ListMode::Phrase) model_->OnPhraseClicked();
+    if (mode == ListMode::kPhrase) model_->OnPhraseClicked();
     view_.SetField(Utf8ToUtf16(code));
     model_->OnCodeChanged();
   }
-  if (mode != ListMode::Punctuation && !store_->HasIndex()) return IndexFailure();
+  if (mode != ListMode::kPunctuation && !store_->HasIndex()) return IndexFailure();
   // An empty list from a table that cannot be read is a failure, not a code
   // without candidates.
   if (view_.lines().empty()) return UnlessReadable(model_->SaveTargetPath(false), store_->status());
@@ -87,14 +87,14 @@ int Session::FindLine(std::u16string_view text) const {
 int Session::Save() {
   const SaveStatus status = model_->OnSave();
   switch (status) {
-    case SaveStatus::Saved:
+    case SaveStatus::kSaved:
       io_.out.flush();
       // The save stands; only what is kept of it did not go through.
       if (!model_->keeper().status().ok()) {
         Note(io_, "the save was not kept in the history: " + model_->keeper().status().message());
       }
       return kExitOk;
-    case SaveStatus::NothingToSave:
+    case SaveStatus::kNothingToSave:
       return Failure(io_, "nothing to save");
     default:
       return SaveFailure(status);
@@ -136,10 +136,10 @@ int Session::SaveFailure(SaveStatus status) {
   // The store's status is that of the write that failed.
   const Status& why = store_->status();
   switch (status) {
-    case SaveStatus::FirstCopyFailed:
+    case SaveStatus::kFirstCopyFailed:
       return FileFailure("the first copy (" + first + ") was not written", why,
                          "; nothing was saved");
-    case SaveStatus::SecondCopyFailed:
+    case SaveStatus::kSecondCopyFailed:
       return FileFailure("the second copy (" + second + ") was not written", why,
                          "; only the first copy (" + first + ") was saved");
     default:

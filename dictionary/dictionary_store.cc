@@ -99,13 +99,13 @@ int DictionaryStore::FindBlock(std::u16string_view code, TableKind table, std::i
 }
 
 int DictionaryStore::LookupCharacters(std::u16string_view code, CandidateList& list) {
-  const int result = Lookup(code, TableKind::Characters, list);
+  const int result = Lookup(code, TableKind::kCharacters, list);
   characterCount_ = std::max(result, 0);  // -1 (no index) lists nothing
   return result;
 }
 
 int DictionaryStore::LookupPhrases(std::u16string_view code, CandidateList& list) {
-  const int result = Lookup(code, TableKind::Phrases, list);
+  const int result = Lookup(code, TableKind::kPhrases, list);
   phraseCount_ = std::max(result, 0);
   return result;
 }
@@ -118,7 +118,7 @@ int DictionaryStore::Lookup(std::u16string_view code, TableKind table, Candidate
   switch (index_.Place(code, table, &offset, &length)) {
     case DictionaryIndex::Placement::kBadCode:
       Record(Status::Refused(CodeText(code) + " is not 1 to " +
-                             (table == TableKind::Characters ? "4" : "6") + " digits"));
+                             (table == TableKind::kCharacters ? "4" : "6") + " digits"));
       return 0;
     case DictionaryIndex::Placement::kNoIndex:
       Record(indexStatus_);
@@ -160,7 +160,7 @@ int DictionaryStore::Lookup(std::u16string_view code, TableKind table, Candidate
   }
   const PackedMatcher matcher(code);
   const ScanOps& ops = ActiveScanOps();
-  const ScanResult r = table == TableKind::Phrases ? ScanPhraseBlock(&block, matcher, ops, list)
+  const ScanResult r = table == TableKind::kPhrases ? ScanPhraseBlock(&block, matcher, ops, list)
                                                    : ScanCharacterBlock(&block, matcher, ops, list);
   if (r.matched) match_ = GroupMatch{table, id_, matcher, r.entryOffset, r.longPhraseBetween};
   if (r.cut || (r.exhausted && block.truncated())) {

@@ -69,7 +69,7 @@ void AppendPhraseEntry(std::u16string_view text, std::uint16_t value0, std::uint
 }
 
 void AppendEntry(const CandidateRecord& record, TableKind table, std::vector<std::uint8_t>* out) {
-  if (table == TableKind::Phrases) {
+  if (table == TableKind::kPhrases) {
     AppendPhraseEntry(record.Text(), record.values[0], record.values[1], out);
   } else {
     AppendCharacterEntry(record.text[0], record.values[0], record.values[1], record.values[2], out);
@@ -90,7 +90,7 @@ bool SplitEntries(const std::uint8_t* bytes, std::size_t size, int count, TableK
   for (int i = 0; i < count; ++i) {
     if (size - pos < 2 || DecodeFixed16(bytes + pos) == kGroupEnd) return false;
     std::size_t end = pos;
-    if (table == TableKind::Phrases) {
+    if (table == TableKind::kPhrases) {
       while (size - end >= 2 && DecodeFixed16(bytes + end) != kTextEnd) end += 2;
       if (size - end < kPhraseEntryTail) return false;
       end += kPhraseEntryTail;

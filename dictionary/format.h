@@ -16,7 +16,7 @@
 
 namespace taliq {
 
-enum class TableKind : int { Characters = 1, Phrases = 2 };
+enum class TableKind : int { kCharacters = 1, kPhrases = 2 };
 
 // File names inside a dictionary folder.
 inline constexpr char kIndexFileName[] = "lurm2008.idx";
@@ -28,7 +28,7 @@ inline constexpr char kPunctuationFileName[] = "Pround.dat";
 inline constexpr char kPunctuationTempFileName[] = "~Pround.dat";
 
 constexpr const char* TableFileName(TableKind table) {
-  return table == TableKind::Characters ? kCharacterTableFileName : kPhraseTableFileName;
+  return table == TableKind::kCharacters ? kCharacterTableFileName : kPhraseTableFileName;
 }
 
 // Index layout.

@@ -37,7 +37,7 @@ Status WriteGroup(Platform* platform, const std::string& path, const GroupMatch&
     return Status::Refused("cannot write " + std::to_string(count) +
                            " entries: a list holds 1 to " + std::to_string(kCandidateListCapacity));
   }
-  const bool phrase = match.table == TableKind::Phrases;
+  const bool phrase = match.table == TableKind::kPhrases;
   std::vector<std::uint8_t> bytes;
   bytes.reserve(static_cast<size_t>(count) *
                 (phrase ? kListedPhraseEntryBytes : kCharacterEntrySize));

@@ -15,7 +15,7 @@ namespace taliq {
 
 // The group a lookup listed: what a write-back may replace.
 struct GroupMatch {
-  TableKind table = TableKind::Characters;
+  TableKind table = TableKind::kCharacters;
   DictionaryId dictionary;
   PackedMatcher code{u""};
   // File offset of the group's first entry.

@@ -41,7 +41,7 @@ class CopyReader {
     if (report_.problem) report_.problem(CheckProblem{copy_, file, offset, std::move(problem)});
   }
   std::uint32_t Length(TableKind table, int bucket) const {
-    return table == TableKind::Characters
+    return table == TableKind::kCharacters
                ? DecodeFixed16(index_.data() + kCharacterLengthsOffset + 2 * bucket)
                : DecodeFixed32(index_.data() + kPhraseLengthsOffset + 4 * bucket);
   }
@@ -114,7 +114,7 @@ bool CopyReader::CheckGroup(BlockStream* s, TableKind table, int bucket, BlockDi
     code.push_back(static_cast<char16_t>(u'0' + (nibble > 9 ? 0 : nibble)));
   }
   s->Set(s->pos() + kPackedCodeSize);
-  const std::size_t maxDigits = table == TableKind::Characters ? 4 : 6;
+  const std::size_t maxDigits = table == TableKind::kCharacters ? 4 : 6;
   if (!digits || code.empty() || code.size() > maxDigits) {
     return damaged(at, "the group's code is not 1 to " + std::to_string(maxDigits) + " digits");
   }
@@ -139,7 +139,7 @@ bool CopyReader::CheckGroup(BlockStream* s, TableKind table, int bucket, BlockDi
       take(2);
       break;
     }
-    if (table == TableKind::Characters) {
+    if (table == TableKind::kCharacters) {
       if (s->Ensure(kCharacterEntrySize) < kCharacterEntrySize) {
         return damaged(entry, "the group of " + std::string(code.begin(), code.end()) +
                                   " has no end in its block");
@@ -223,7 +223,7 @@ CheckCounts CheckDictionary(Platform* platform, const std::string& first, const 
   const bool aIndex = a.LoadIndex();
   const bool bIndex = b != nullptr && b->LoadIndex();
   std::vector<std::pair<TableKind, std::u16string>> differing;
-  for (TableKind table : {TableKind::Characters, TableKind::Phrases}) {
+  for (TableKind table : {TableKind::kCharacters, TableKind::kPhrases}) {
     if (aIndex) a.OpenTable(table);
     if (bIndex) b->OpenTable(table);
     for (int bucket = 0; bucket < kBucketCount; ++bucket) {

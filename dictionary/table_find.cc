@@ -11,8 +11,8 @@ Status FindInDictionary(Platform* platform, const std::string& folder, Dictionar
   if (Status s = index.Load(platform, folder + kIndexFileName); !s.ok()) return s;
   bool anyCharacter = false;
   for (const std::u16string& t : texts) anyCharacter = anyCharacter || t.size() == 1;
-  for (TableKind table : {TableKind::Characters, TableKind::Phrases}) {
-    if (table == TableKind::Characters && !anyCharacter) continue;
+  for (TableKind table : {TableKind::kCharacters, TableKind::kPhrases}) {
+    if (table == TableKind::kCharacters && !anyCharacter) continue;
     Status s =
         WalkTable(platform, index, folder + TableFileName(table), table, [&](const WalkedGroup& g) {
           for (int i = 0; i < g.count; ++i) {

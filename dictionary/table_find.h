@@ -19,7 +19,7 @@ namespace taliq {
 struct FindHit {
   std::size_t text = 0;  // which of the texts searched for
   DictionaryId dictionary;
-  TableKind table = TableKind::Characters;
+  TableKind table = TableKind::kCharacters;
   std::u16string code;
   int position = 0;  // 1-based, in the order the input method offers them
   int count = 0;     // the candidates a lookup of the code lists

@@ -106,7 +106,7 @@ Status WalkTable(Platform* platform, const DictionaryIndex& index, const std::st
       const int units = UnpackDigits(s.data() + s.pos(), code);
       s.Set(s.pos() + kPackedCodeSize);
       int count = 0;
-      const bool whole = table == TableKind::Characters ? ReadCharacterGroup(&s, *list, &count)
+      const bool whole = table == TableKind::kCharacters ? ReadCharacterGroup(&s, *list, &count)
                                                         : ReadPhraseGroup(&s, *list, &count);
       if (!whole) {
         return Status::Corruption(

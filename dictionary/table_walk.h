@@ -18,7 +18,7 @@ namespace taliq {
 
 // One code group as a lookup of its code would list it.
 struct WalkedGroup {
-  TableKind table = TableKind::Characters;
+  TableKind table = TableKind::kCharacters;
   // The code as its packed bytes spell it (the digits before the first 0xF
   // nibble; a damaged code may hold other characters).
   std::u16string_view code;

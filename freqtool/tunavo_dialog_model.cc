@@ -74,7 +74,7 @@ void TunavoDialogModel::OnCodeChanged() {
 
 void TunavoDialogModel::OnCharsetClicked() {
   if (writingControls_ > 0) return;
-  if (adjustment_.mode() == ListMode::Punctuation) {
+  if (adjustment_.mode() == ListMode::kPunctuation) {
     LoadPunctuationList();
   } else {
     Refresh();
@@ -82,14 +82,14 @@ void TunavoDialogModel::OnCharsetClicked() {
 }
 
 void TunavoDialogModel::OnSingleClicked() {
-  if (adjustment_.mode() == ListMode::Single) return;
-  adjustment_.set_mode(ListMode::Single);
+  if (adjustment_.mode() == ListMode::kSingle) return;
+  adjustment_.set_mode(ListMode::kSingle);
   Refresh();
 }
 
 void TunavoDialogModel::OnPhraseClicked() {
-  if (adjustment_.mode() == ListMode::Phrase) return;
-  adjustment_.set_mode(ListMode::Phrase);
+  if (adjustment_.mode() == ListMode::kPhrase) return;
+  adjustment_.set_mode(ListMode::kPhrase);
   Refresh();
 }
 
@@ -105,28 +105,28 @@ MoveResult TunavoDialogModel::OnMoveToBottom() {
 SaveStatus TunavoDialogModel::OnSave() {
   // The button is disabled until a line moved; a press that still arrives
   // must not write a list that was never looked up.
-  if (!adjustment_.saveEnabled()) return SaveStatus::NothingToSave;
+  if (!adjustment_.saveEnabled()) return SaveStatus::kNothingToSave;
   keeper_.BeforeSave(PendingChange());
-  if (adjustment_.mode() == ListMode::Punctuation) {
+  if (adjustment_.mode() == ListMode::kPunctuation) {
     const int n = adjustment_.ApplyPunctuationOrder();
     const Status written = store_.WritePunctuation(adjustment_.records(), n);
     if (!written.ok()) {
       ReportPunctuationWrite(platform_, written);
-      return SaveStatus::PunctuationFailed;
+      return SaveStatus::kPunctuationFailed;
     }
   } else {
     adjustment_.ApplyListOrder();
     if (!store_.WriteCandidates(adjustment_.records(), adjustment_.count(), false).ok()) {
-      return SaveStatus::FirstCopyFailed;
+      return SaveStatus::kFirstCopyFailed;
     }
     if (!store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true).ok()) {
       WarnIfSecondCopyDiffers();
-      return SaveStatus::SecondCopyFailed;
+      return SaveStatus::kSecondCopyFailed;
     }
   }
   keeper_.Saved();
   ShowMessage(kSaveSucceededMessage, kMbIconInformation);
-  return SaveStatus::Saved;
+  return SaveStatus::kSaved;
 }
 
 bool TunavoDialogModel::OnSysCommand(unsigned commandId) {
@@ -138,15 +138,15 @@ bool TunavoDialogModel::OnSysCommand(unsigned commandId) {
 std::string TunavoDialogModel::SaveTargetPath(bool secondCopy) {
   const char* file = nullptr;
   switch (source_) {
-    case Source::None:
+    case Source::kNone:
       return std::string();
-    case Source::Characters:
+    case Source::kCharacters:
       file = kCharacterTableFileName;
       break;
-    case Source::Phrases:
+    case Source::kPhrases:
       file = kPhraseTableFileName;
       break;
-    case Source::Punctuation:
+    case Source::kPunctuation:
       file = kPunctuationFileName;
       secondCopy = false;  // only the first copy's table is ever written
       break;
@@ -158,7 +158,7 @@ std::string TunavoDialogModel::SaveTargetPath(bool secondCopy) {
 void TunavoDialogModel::Refresh() {
   ClearList();
   ReadControls();
-  source_ = Source::None;
+  source_ = Source::kNone;
   if (!code_.empty() && code_.size() <= static_cast<size_t>(kMaxCodeUnits)) {
     // Only a code typed or passed with a non-digit gets here; it has no
     // candidates and the field is left as it is.
@@ -170,7 +170,7 @@ void TunavoDialogModel::Refresh() {
 }
 
 void TunavoDialogModel::LoadPunctuationList() {
-  adjustment_.set_mode(ListMode::Punctuation);
+  adjustment_.set_mode(ListMode::kPunctuation);
   ClearList();
   ReadControls();
   adjustment_.set_count(RunLookup());
@@ -180,15 +180,15 @@ void TunavoDialogModel::LoadPunctuationList() {
 
 int TunavoDialogModel::RunLookup() {
   ReportIndexLoad(platform_, store_.SelectCharset({charset_, edition_}), kTableLoadFailedMessage);
-  if (adjustment_.mode() == ListMode::Punctuation) {
-    source_ = Source::Punctuation;
+  if (adjustment_.mode() == ListMode::kPunctuation) {
+    source_ = Source::kPunctuation;
     return store_.ReadPunctuation(adjustment_.records());
   }
-  if (adjustment_.mode() == ListMode::Single && code_.size() <= 4) {
-    source_ = Source::Characters;
+  if (adjustment_.mode() == ListMode::kSingle && code_.size() <= 4) {
+    source_ = Source::kCharacters;
     return store_.LookupCharacters(code_, adjustment_.records());
   }
-  source_ = Source::Phrases;
+  source_ = Source::kPhrases;
   return store_.LookupPhrases(code_, adjustment_.records());
 }
 
@@ -229,12 +229,12 @@ MoveResult TunavoDialogModel::Move(MoveResult (AdjustmentList::*move)(), bool to
   adjustment_.Select(from < view_->LineCount() ? from : kNoSelection);
   const MoveResult result = (adjustment_.*move)();
   switch (result) {
-    case MoveResult::NoSelection:
+    case MoveResult::kNoSelection:
       ShowMessage(kNoSelectionMessage, kMbOk);
       break;
-    case MoveResult::NoMove:
+    case MoveResult::kNoMove:
       break;
-    case MoveResult::Moved: {
+    case MoveResult::kMoved: {
       const int to = adjustment_.selection();
       const std::u16string text = view_->LineText(from);
       view_->DeleteLine(from);
@@ -256,11 +256,11 @@ OrderChange TunavoDialogModel::PendingChange() const {
   OrderChange change;
   change.group.dictionary = store_.id();
   switch (source_) {
-    case Source::Punctuation:
+    case Source::kPunctuation:
       change.group.table = OrderTable::kPunctuation;
       change.group.code = std::string(kPunctuationCode);
       break;
-    case Source::Phrases:
+    case Source::kPhrases:
       change.group.table = OrderTable::kPhrases;
       change.group.code.assign(code_.begin(), code_.end());
       break;

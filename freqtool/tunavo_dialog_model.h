@@ -63,11 +63,11 @@ void ReportPunctuationWrite(Platform* platform, const Status& status);
 // the punctuation message above on a failed punctuation write); front ends
 // that can say more use the rest, and the store's status().
 enum class SaveStatus {
-  Saved,               // every write succeeded; the success message was shown
-  NothingToSave,       // Save is disabled: nothing moved since the list was filled
-  FirstCopyFailed,     // nothing written, the second copy not tried
-  SecondCopyFailed,    // the first copy rewritten, the second not
-  PunctuationFailed,   // the punctuation table was not written
+  kSaved,               // every write succeeded; the success message was shown
+  kNothingToSave,       // Save is disabled: nothing moved since the list was filled
+  kFirstCopyFailed,     // nothing written, the second copy not tried
+  kSecondCopyFailed,    // the first copy rewritten, the second not
+  kPunctuationFailed,   // the punctuation table was not written
 };
 
 class TunavoDialogModel {
@@ -132,7 +132,7 @@ class TunavoDialogModel {
   OrderKeeper& keeper() { return keeper_; }
 
  private:
-  enum class Source { None, Characters, Phrases, Punctuation };
+  enum class Source { kNone, kCharacters, kPhrases, kPunctuation };
 
   void Refresh();
   void LoadPunctuationList();
@@ -161,7 +161,7 @@ class TunavoDialogModel {
   std::u16string code_;
   Charset charset_ = Charset::kTraditional;
   // Which lookup filled the current list.
-  Source source_ = Source::None;
+  Source source_ = Source::kNone;
   // Set while the model writes its controls: the notifications that writing
   // causes are not user actions.
   int writingControls_ = 0;

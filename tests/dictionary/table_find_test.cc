@@ -50,12 +50,12 @@ TEST_F(TableFindTest, EveryCodeOfEveryTextInBothTables) {
   const std::vector<FindHit> hits = Find({u"一", u"一二", u"乙"}, &status);
   ASSERT_TRUE(status.ok()) << status.message();
   const ExpectedHit expected[] = {
-      {0, TableKind::Characters, u"1", 2, 2},
-      {0, TableKind::Characters, u"4422", 1, 1},
-      {0, TableKind::Phrases, u"10", 1, 1},
+      {0, TableKind::kCharacters, u"1", 2, 2},
+      {0, TableKind::kCharacters, u"4422", 1, 1},
+      {0, TableKind::kPhrases, u"10", 1, 1},
       // The long text is not offered, so it does not count.
-      {1, TableKind::Phrases, u"100102", 1, 2},
-      {0, TableKind::Phrases, u"100102", 2, 2},
+      {1, TableKind::kPhrases, u"100102", 1, 2},
+      {0, TableKind::kPhrases, u"100102", 2, 2},
   };
   ASSERT_EQ(hits.size(), std::size(expected));
   for (std::size_t i = 0; i < hits.size(); ++i) {

@@ -174,7 +174,7 @@ void BM_Lookup(benchmark::State& state, Target target) {
   for (auto _ : state) {
     PrepareIteration(state, target, path);
     found = target.table == TableKind::kCharacters ? store.LookupCharacters(target.code, list)
-                                                  : store.LookupPhrases(target.code, list);
+                                                   : store.LookupPhrases(target.code, list);
     benchmark::DoNotOptimize(list.data());
   }
   if (found <= 0) state.SkipWithError("the code was not found");

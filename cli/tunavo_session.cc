@@ -5,14 +5,13 @@
 #include "platform/text.h"
 
 namespace taliq::cli {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 Session::Session(const GlobalOptions& options, const Streams& io)
     : io_(io),
       dictionary_(options.dictionary),
-      platform_(Platform::Default(), PlatformOptions{options.programFiles, {}, {}, options.dataDir}),
+      platform_(Platform::Default(),
+                PlatformOptions{options.programFiles, {}, {}, options.dataDir}),
       view_(io) {}
 
 int Session::OpenStore() {
@@ -115,10 +114,9 @@ int Session::IndexFailure() {
   // The text the dialog would show, then where and why. A new store starts
   // on the simplified standard index; any other is a switch of dictionary.
   constexpr DictionaryId kStoreStart = {Charset::kSimplified, Edition::kStandard};
-  if (const char16_t* text =
-          IndexLoadMessage(store_->indexStatus(), dictionary_ == kStoreStart
-                                                      ? kIndexLoadFailedMessage
-                                                      : kTableLoadFailedMessage)) {
+  if (const char16_t* text = IndexLoadMessage(
+          store_->indexStatus(),
+          dictionary_ == kStoreStart ? kIndexLoadFailedMessage : kTableLoadFailedMessage)) {
     io_.err << Utf16ToUtf8(text) << '\n';
   }
   return FileFailure("cannot read the index " + Folder() + kIndexFileName, store_->indexStatus(),

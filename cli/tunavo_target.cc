@@ -30,7 +30,7 @@ int ParseTarget(std::string_view command, const ParsedArgs& parsed, const Stream
 
 std::string WhatIsListed(const Target& target) {
   return target.mode == ListMode::kPunctuation ? std::string("the punctuation table")
-                                              : "code " + target.code;
+                                               : "code " + target.code;
 }
 
 std::string Quoted(std::u16string_view text) { return "'" + Utf16ToUtf8(text) + "'"; }

@@ -57,7 +57,7 @@ Status DictionaryIndex::Load(Platform* platform, const std::string& path) {
 std::size_t DictionaryIndex::LengthOffset(int bucket, TableKind table) {
   const std::size_t b = static_cast<std::size_t>(bucket);
   return table == TableKind::kCharacters ? kCharacterLengthsOffset + 2 * b
-                                        : kPhraseLengthsOffset + 4 * b;
+                                         : kPhraseLengthsOffset + 4 * b;
 }
 
 DictionaryIndex::Placement DictionaryIndex::Place(std::u16string_view code, TableKind table,

@@ -160,8 +160,9 @@ int DictionaryStore::Lookup(std::u16string_view code, TableKind table, Candidate
   }
   const PackedMatcher matcher(code);
   const ScanOps& ops = ActiveScanOps();
-  const ScanResult r = table == TableKind::kPhrases ? ScanPhraseBlock(&block, matcher, ops, list)
-                                                   : ScanCharacterBlock(&block, matcher, ops, list);
+  const ScanResult r = table == TableKind::kPhrases
+                           ? ScanPhraseBlock(&block, matcher, ops, list)
+                           : ScanCharacterBlock(&block, matcher, ops, list);
   if (r.matched) match_ = GroupMatch{table, id_, matcher, r.entryOffset, r.longPhraseBetween};
   if (r.cut || (r.exhausted && block.truncated())) {
     Record(Damage(block, path, code, length));

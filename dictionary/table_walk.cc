@@ -107,7 +107,7 @@ Status WalkTable(Platform* platform, const DictionaryIndex& index, const std::st
       s.Set(s.pos() + kPackedCodeSize);
       int count = 0;
       const bool whole = table == TableKind::kCharacters ? ReadCharacterGroup(&s, *list, &count)
-                                                        : ReadPhraseGroup(&s, *list, &count);
+                                                         : ReadPhraseGroup(&s, *list, &count);
       if (!whole) {
         return Status::Corruption(
             path, groupOffset,

@@ -61,8 +61,8 @@ void TunavoDialogModel::OnInitDialog(const std::vector<std::u16string>& argument
   charset_ = first[0] == u'0' ? Charset::kSimplified : Charset::kTraditional;
   // Whatever passes the code puts one character before it; it carries no
   // meaning here.
-  code_ = arguments.size() >= 2 && arguments[1].size() >= 2 ? arguments[1].substr(1)
-                                                              : std::u16string();
+  code_ =
+      arguments.size() >= 2 && arguments[1].size() >= 2 ? arguments[1].substr(1) : std::u16string();
   WriteControls();
   Refresh();
 }
@@ -98,9 +98,7 @@ void TunavoDialogModel::OnPunctuationClicked() { LoadPunctuationList(); }
 MoveResult TunavoDialogModel::OnMoveToTop() { return Move(&AdjustmentList::MoveToTop, false); }
 MoveResult TunavoDialogModel::OnMoveUp() { return Move(&AdjustmentList::MoveUp, false); }
 MoveResult TunavoDialogModel::OnMoveDown() { return Move(&AdjustmentList::MoveDown, false); }
-MoveResult TunavoDialogModel::OnMoveToBottom() {
-  return Move(&AdjustmentList::MoveToBottom, true);
-}
+MoveResult TunavoDialogModel::OnMoveToBottom() { return Move(&AdjustmentList::MoveToBottom, true); }
 
 SaveStatus TunavoDialogModel::OnSave() {
   // The button is disabled until a line moved; a press that still arrives

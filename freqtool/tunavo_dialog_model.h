@@ -63,11 +63,11 @@ void ReportPunctuationWrite(Platform* platform, const Status& status);
 // the punctuation message above on a failed punctuation write); front ends
 // that can say more use the rest, and the store's status().
 enum class SaveStatus {
-  kSaved,               // every write succeeded; the success message was shown
-  kNothingToSave,       // Save is disabled: nothing moved since the list was filled
-  kFirstCopyFailed,     // nothing written, the second copy not tried
-  kSecondCopyFailed,    // the first copy rewritten, the second not
-  kPunctuationFailed,   // the punctuation table was not written
+  kSaved,              // every write succeeded; the success message was shown
+  kNothingToSave,      // Save is disabled: nothing moved since the list was filled
+  kFirstCopyFailed,    // nothing written, the second copy not tried
+  kSecondCopyFailed,   // the first copy rewritten, the second not
+  kPunctuationFailed,  // the punctuation table was not written
 };
 
 class TunavoDialogModel {

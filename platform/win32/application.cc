@@ -22,8 +22,8 @@ std::u16string LoadStringResource(UINT id) {
   // With a zero buffer size LoadStringW hands back a pointer to the
   // resource's text, which is not zero-terminated.
   const wchar_t* text = nullptr;
-  const int length = ::LoadStringW(::GetModuleHandleW(nullptr), id,
-                                   reinterpret_cast<LPWSTR>(&text), 0);
+  const int length =
+      ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
   if (length <= 0 || text == nullptr) return std::u16string();
   return U16(text, static_cast<size_t>(length));
 }

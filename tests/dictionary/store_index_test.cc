@@ -6,12 +6,28 @@ namespace {
 
 TEST(BucketTest, Table) {
   const std::pair<std::u16string, int> cases[] = {
-      {u"0", 0},     {u"00", 11},      {u"000", 12},  {u"1", 121},    {u"10", 132},
-      {u"12", 154},  {u"123", 158},    {u"1234", 158}, {u"12345", 158}, {u"123456", 158},
-      {u"9", 1089},  {u"99", 1199},    {u"999", 1209}, {u"999999", 1209},
+      {u"0", 0},
+      {u"00", 11},
+      {u"000", 12},
+      {u"1", 121},
+      {u"10", 132},
+      {u"12", 154},
+      {u"123", 158},
+      {u"1234", 158},
+      {u"12345", 158},
+      {u"123456", 158},
+      {u"9", 1089},
+      {u"99", 1199},
+      {u"999", 1209},
+      {u"999999", 1209},
       // Not codes: empty, too long, anything but the digits 0-9.
-      {u"", -1},     {u"1234567", -1}, {u"12a", -1},  {u"/", -1},     {u":", -1},
-      {std::u16string(u"1\0", 2), -1}, {u"\uff11", -1},
+      {u"", -1},
+      {u"1234567", -1},
+      {u"12a", -1},
+      {u"/", -1},
+      {u":", -1},
+      {std::u16string(u"1\0", 2), -1},
+      {u"\uff11", -1},
   };
   for (const auto& [code, bucket] : cases) {
     EXPECT_EQ(BucketOf(code), bucket) << Utf16ToUtf8(code);
@@ -69,10 +85,10 @@ TEST_F(IndexTest, FindBlockRefusals) {
   InstallIndex({}, {});
   DictionaryStore store(&platform_);
   const std::pair<std::u16string, TableKind> refused[] = {
-      {u"12345", TableKind::kCharacters}, {u"123456", TableKind::kCharacters},
-      {u"", TableKind::kCharacters},      {u"", TableKind::kPhrases},
+      {u"12345", TableKind::kCharacters},   {u"123456", TableKind::kCharacters},
+      {u"", TableKind::kCharacters},        {u"", TableKind::kPhrases},
       {u"1234567", TableKind::kCharacters}, {u"1234567", TableKind::kPhrases},
-      {u"1x", TableKind::kPhrases},       {u"-1", TableKind::kCharacters},
+      {u"1x", TableKind::kPhrases},         {u"-1", TableKind::kCharacters},
   };
   for (const auto& [code, table] : refused) {
     std::int32_t offset = 0;

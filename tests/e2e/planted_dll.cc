@@ -15,8 +15,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID /*reserved*/
 
   wchar_t program[MAX_PATH] = {};
   const DWORD programLength = ::GetModuleFileNameW(nullptr, program, MAX_PATH);
-  const HANDLE file =
-      ::CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = ::CreateFileW(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
     DWORD written = 0;
     ::WriteFile(file, program, programLength * sizeof(wchar_t), &written, nullptr);

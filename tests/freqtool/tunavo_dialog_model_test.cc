@@ -210,9 +210,9 @@ TEST_F(TunavoModelTest, EverySaveIsKeptInTheHistoryAfterASnapshotOfTheOriginal) 
   std::string data;
   ASSERT_TRUE(platform_.UserDataFolder(&data));
   taliq::Snapshot snapshot;
-  ASSERT_TRUE(CurrentSnapshot(&platform_, data, {Charset::kTraditional, Edition::kStandard},
-                              &snapshot)
-                  .ok());
+  ASSERT_TRUE(
+      CurrentSnapshot(&platform_, data, {Charset::kTraditional, Edition::kStandard}, &snapshot)
+          .ok());
   EXPECT_EQ(ReadBytes(snapshot.folder + "/" + kCharacterTableFileName), original);
   History history;
   ASSERT_TRUE(ReadHistory(&platform_, data, &history).ok());
@@ -259,7 +259,8 @@ TEST_F(TunavoModelTest, EqualTextsSaveWithoutLosingEitherEntry) {
   ASSERT_EQ(model_->OnSave(), SaveStatus::kSaved);
   // Lines 一個 一個 一起: the first line takes the first 一個, the second
   // line the second one.
-  const Bytes want = d.Reordered(u"9", true, {u"一個", u"一個", u"一起"}).Writer().PhraseTableBytes();
+  const Bytes want =
+      d.Reordered(u"9", true, {u"一個", u"一個", u"一起"}).Writer().PhraseTableBytes();
   EXPECT_EQ(File(false, kCht, 0, kPhraseTableFileName), want);
   EXPECT_EQ(File(true, kCht, 0, kPhraseTableFileName), want);
 }
@@ -321,8 +322,10 @@ TEST_F(TunavoModelTest, CharsetRadioSwitchesDictionaryAndSaveFollowsIt) {
   ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
   const Bytes chtBefore = File(false, kCht, 0, kCharacterTableFileName);
   ASSERT_EQ(model_->OnSave(), SaveStatus::kSaved);
-  const Bytes want =
-      test::SimplifiedStandard().Reordered(u"123", false, {u"字", u"简", u"体"}).Writer().CharacterTableBytes();
+  const Bytes want = test::SimplifiedStandard()
+                         .Reordered(u"123", false, {u"字", u"简", u"体"})
+                         .Writer()
+                         .CharacterTableBytes();
   EXPECT_EQ(File(false, kChs, 0, kCharacterTableFileName), want);
   EXPECT_EQ(File(true, kChs, 0, kCharacterTableFileName), want);
   EXPECT_EQ(File(false, kCht, 0, kCharacterTableFileName), chtBefore);
@@ -513,8 +516,10 @@ TEST_F(TunavoModelTest, EditionFromTheCommandLineGovernsStartUpListAndSave) {
   view_.ClickLine(2);
   ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
   ASSERT_EQ(model_->OnSave(), SaveStatus::kSaved);
-  const Bytes want =
-      test::Simplified2002().Reordered(u"123", false, {u"本", u"旧", u"版"}).Writer().CharacterTableBytes();
+  const Bytes want = test::Simplified2002()
+                         .Reordered(u"123", false, {u"本", u"旧", u"版"})
+                         .Writer()
+                         .CharacterTableBytes();
   EXPECT_EQ(File(false, kChs, 1, kCharacterTableFileName), want);
   EXPECT_EQ(File(true, kChs, 1, kCharacterTableFileName), want);
   // Later lookups stay in that edition.
@@ -577,8 +582,13 @@ TEST_F(TunavoModelTest, AboutItemOpensTheAboutBoxAndOtherCommandsGoToTheFramewor
   const struct {
     unsigned id;
     bool about;
-  } cases[] = {{0x0010, true}, {0x0013, true}, {0x001F, true}, {0x0020, false},
-               {0xF060, false} /* SC_CLOSE */, {0xF020, false} /* SC_MINIMIZE */, {0, false}};
+  } cases[] = {{0x0010, true},
+               {0x0013, true},
+               {0x001F, true},
+               {0x0020, false},
+               {0xF060, false} /* SC_CLOSE */,
+               {0xF020, false} /* SC_MINIMIZE */,
+               {0, false}};
   int shown = 0;
   for (const auto& c : cases) {
     EXPECT_EQ(model_->OnSysCommand(c.id), c.about) << c.id;
@@ -618,11 +628,9 @@ TEST(TunavoFrameworkTest, MinimizedIconIsCentredRoundingUp) {
   const struct {
     int width, height, iconW, iconH, x, y;
   } cases[] = {
-      {100, 80, 32, 32, 34, 24},
-      {101, 81, 32, 32, 35, 25},
-      {32, 32, 32, 32, 0, 0},
-      {33, 31, 32, 32, 1, 0},
-      {0, 0, 32, 32, -15, -15},  // truncation toward zero, as the C division
+      {100, 80, 32, 32, 34, 24}, {101, 81, 32, 32, 35, 25}, {32, 32, 32, 32, 0, 0},
+      {33, 31, 32, 32, 1, 0},    {0, 0, 32, 32, -15, -15},  // truncation toward zero, as the C
+                                                            // division
   };
   for (const auto& c : cases) {
     const IconPosition p = MinimizedIconPosition(c.width, c.height, c.iconW, c.iconH);

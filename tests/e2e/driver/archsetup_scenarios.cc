@@ -21,7 +21,8 @@ struct Expected {
 
 Expected ForThisWindows() {
   const char* windows = std::getenv("E2E_WINDOWS");
-  const bool is64 = sizeof(void*) == 8 || (windows != nullptr && std::strcmp(windows, "win64") == 0);
+  const bool is64 =
+      sizeof(void*) == 8 || (windows != nullptr && std::strcmp(windows, "win64") == 0);
   if (is64) return {L"Msiexec.exe /package RaraVuzIde_CHT.msi", u"Can not open X64 Setup.exe"};
   return {L"Msiexec.exe /package RaraVuzIde_CHT(X86).msi", u"Can not open X86 Setup.exe"};
 }
@@ -71,8 +72,8 @@ void StartsInstaller() {
   const std::wstring folder = seen.substr(seen.find(L'\n') + 1);
   Expect(commandLine == ForThisWindows().commandLine,
          "the installer's command line is \"" + Utf8(commandLine) + "\"");
-  Expect(folder == kCurrent, "the installer runs in \"" + Utf8(folder) +
-                                 "\", not in the launcher's current folder");
+  Expect(folder == kCurrent,
+         "the installer runs in \"" + Utf8(folder) + "\", not in the launcher's current folder");
   // The stub ends by itself; wait for it so that the next scenario starts
   // from a clean folder.
   WaitUntil([&] { return FileExists(kWork + L"\\msiexec-finished.txt"); }, kStepTimeoutMs);

@@ -109,7 +109,8 @@ void ExpectPlantedCopyFound() {
   Require(control.WaitExit(kStartTimeoutMs, &exitCode), "the control did not exit");
   Require(FileExists(kMarker),
           "a program that leaves its DLL search as it is did not load the planted "
-          "uxtheme.dll beside it (exit code " + std::to_string(exitCode) +
+          "uxtheme.dll beside it (exit code " +
+              std::to_string(exitCode) +
               "; is WINEDLLOVERRIDES uxtheme=n,b set?): the check of the programs would "
               "tell nothing");
 }
@@ -142,8 +143,8 @@ void ExpectSystemCopyOnly(const ProgramCase& c) {
       Expect(program.WaitExit(kStepTimeoutMs), name + " did not end");
     }
   }  // a program still running is ended here
-  Expect(!FileExists(kMarker), name + " loaded the planted uxtheme.dll (marker: " +
-                                   MarkerProgram() + ")");
+  Expect(!FileExists(kMarker),
+         name + " loaded the planted uxtheme.dll (marker: " + MarkerProgram() + ")");
 }
 
 void DllSearch() {

@@ -55,8 +55,6 @@ class Session {
   // `*count`, or kExitFailure after saying why the table cannot be read.
   int Lookup(std::u16string_view code, bool phrases, CandidateList& list, int* count);
 
-  // The platform the options describe (the data folder for the history).
-  Platform* platform() { return &platform_; }
   // After OpenStore: the keeper of the user's orders over the store.
   OrderKeeper& keeper();
 

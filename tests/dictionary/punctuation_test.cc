@@ -117,9 +117,14 @@ TEST_F(PunctuationTest, FailuresAreReported) {
     bool oldTableKept;
   };
   const Case cases[] = {
-      {"cannot create", {"Pround.dat"}, {}, false, Code::kCannotOpen, true},
-      {"write fails", {}, {"Pround.dat"}, false, Code::kIoError, true},
-      {"write fails, rename refused", {}, {"Pround.dat"}, true, Code::kIoError, true},
+      {"cannot create", {"Pround.dat", "Pround.dat.*.tmp"}, {}, false, Code::kCannotOpen, true},
+      {"write fails", {}, {"Pround.dat", "Pround.dat.*.tmp"}, false, Code::kIoError, true},
+      {"write fails, rename refused",
+       {},
+       {"Pround.dat", "Pround.dat.*.tmp"},
+       true,
+       Code::kIoError,
+       true},
       {"in-place write fails", {}, {"/Pround.dat"}, true, Code::kIoError, false},
       {"in-place create fails", {"/Pround.dat"}, {}, true, Code::kCannotOpen, true},
       {"only the table unwritable", {"/Pround.dat"}, {"/Pround.dat"}, false, Code::kOk, false},

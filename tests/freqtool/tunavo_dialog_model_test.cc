@@ -369,7 +369,7 @@ TEST_F(TunavoModelTest, PunctuationModeListsAndSavesTheFirstCopysTable) {
 }
 
 TEST_F(TunavoModelTest, PunctuationWriteFailureShowsOnlyTheStoresMessage) {
-  platform_.failOpenForWrite = {"mb/cht/Pround.dat", "mb/cht/~Pround.dat"};
+  platform_.failOpenForWrite = {"mb/cht/Pround.dat", "mb/cht/~Pround.dat.*.tmp"};
   Start();
   model_->OnPunctuationClicked();
   view_.ClickLine(1);

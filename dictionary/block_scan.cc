@@ -49,17 +49,18 @@ bool SkipPhraseGroup(BlockStream* s, const ScanOps& ops) {
 }
 
 // The entries of the matched character group, from the stream's position,
-// into r. The locals keep the loop's state in registers.
+// into r. The loops keep their state in locals, which stay in registers.
 void ListCharacterGroup(BlockStream* s, CandidateList& list, ScanResult* r) {
-  int count = 0;
+  CandidateRecord* rec = list.data();
+  CandidateRecord* const full = list.data() + list.size();
   bool cut = false;
   // The entries wholly in the buffer, then the next bytes, until the group
   // ends, the list is full or the block ends (a partial entry there is left
   // out).
-  while (count < kCandidateListCapacity) {
+  while (rec != full) {
     const size_t avail = s->Ensure(kCharacterEntrySize);
-    const size_t whole = std::min<size_t>(avail / kCharacterEntrySize,
-                                          static_cast<size_t>(kCandidateListCapacity - count));
+    const size_t whole =
+        std::min<size_t>(avail / kCharacterEntrySize, static_cast<size_t>(full - rec));
     if (whole == 0) {
       // Less than an entry left: the end marker, or the block ends inside
       // the group.
@@ -67,32 +68,31 @@ void ListCharacterGroup(BlockStream* s, CandidateList& list, ScanResult* r) {
       break;
     }
     const std::uint8_t* p = s->data() + s->pos();
-    size_t n = 0;
-    for (; n < whole; ++n, p += kCharacterEntrySize) {
+    const std::uint8_t* const stop = p + whole * kCharacterEntrySize;
+    for (; p != stop; p += kCharacterEntrySize, ++rec) {
       const std::uint16_t unit = DecodeFixed16(p);
       if (unit == kGroupEnd) break;
-      CandidateRecord& rec = list[static_cast<size_t>(count) + n];
-      rec.text[0] = static_cast<char16_t>(unit);
-      rec.text[1] = 0;
-      rec.values[0] = DecodeFixed16(p + 2);
-      rec.values[1] = DecodeFixed16(p + 4);
-      rec.values[2] = DecodeFixed16(p + 6);
+      rec->text[0] = static_cast<char16_t>(unit);
+      rec->text[1] = 0;
+      rec->values[0] = DecodeFixed16(p + 2);
+      rec->values[1] = DecodeFixed16(p + 4);
+      rec->values[2] = DecodeFixed16(p + 6);
     }
-    count += static_cast<int>(n);
-    s->Set(s->pos() + n * kCharacterEntrySize);
-    if (n < whole) break;
+    s->Set(static_cast<size_t>(p - s->data()));
+    if (p != stop) break;
   }
-  r->count = count;
+  r->count = static_cast<int>(rec - list.data());
   r->exhausted = r->cut = cut;
 }
 
 // The entries of the matched phrase group, from the stream's position, into
 // r.
 void ListPhraseGroup(BlockStream* s, const ScanOps& ops, CandidateList& list, ScanResult* r) {
-  int count = 0;
-  int firstLong = -1;  // records listed before the first text too long to list
+  CandidateRecord* rec = list.data();
+  CandidateRecord* const full = list.data() + list.size();
+  const CandidateRecord* firstLong = nullptr;  // where the first text too long to list was left out
   bool cut = false;
-  while (count < kCandidateListCapacity) {
+  while (rec != full) {
     // With these bytes at hand, any entry short enough to be listed lies
     // wholly in the buffer (unless the block ends inside it).
     if (s->Ensure(kListedPhraseEntryBytes) < 2) {
@@ -109,30 +109,29 @@ void ListPhraseGroup(BlockStream* s, const ScanOps& ops, CandidateList& list, Sc
         break;
       }
       const size_t units = (t - start) / 2;
-      CandidateRecord& rec = list[static_cast<size_t>(count)];
       for (size_t k = 0; k < units; ++k) {
-        rec.text[k] = static_cast<char16_t>(DecodeFixed16(data + start + 2 * k));
+        rec->text[k] = static_cast<char16_t>(DecodeFixed16(data + start + 2 * k));
       }
-      rec.text[units] = 0;
-      rec.values[0] = DecodeFixed16(data + t + 2);
-      rec.values[1] = DecodeFixed16(data + t + 4);
-      ++count;
+      rec->text[units] = 0;
+      rec->values[0] = DecodeFixed16(data + t + 2);
+      rec->values[1] = DecodeFixed16(data + t + 4);
+      ++rec;
       s->Set(t + kPhraseEntryTail);
       continue;
     }
     // Texts of 50 units or more do not fit a record; they stay out of the
     // list (and a write-back of the group is then refused if listed entries
     // follow).
-    if (firstLong < 0) firstLong = count;
+    if (firstLong == nullptr) firstLong = rec;
     if (!SeekUnit(s, kTextEnd, ops) || s->Ensure(kPhraseEntryTail) < kPhraseEntryTail) {
       cut = true;
       break;
     }
     s->Set(s->pos() + kPhraseEntryTail);
   }
-  r->count = count;
+  r->count = static_cast<int>(rec - list.data());
   r->exhausted = r->cut = cut;
-  r->longPhraseBetween = firstLong >= 0 && count > firstLong;
+  r->longPhraseBetween = firstLong != nullptr && rec > firstLong;
 }
 
 // From a group's packed code on: skips the groups of other codes (skip()

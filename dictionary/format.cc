@@ -6,21 +6,6 @@
 
 namespace taliq {
 
-bool AllDigits(std::u16string_view text) {
-  for (char16_t c : text) {
-    if (!IsDigit(c)) return false;
-  }
-  return true;
-}
-
-int BucketOf(std::u16string_view code) {
-  if (code.empty() || code.size() > 6 || !AllDigits(code)) return -1;
-  int bucket = 121 * (code[0] - u'0');
-  if (code.size() >= 2) bucket += 11 * (code[1] - u'0' + 1);
-  if (code.size() >= 3) bucket += code[2] - u'0' + 1;
-  return bucket;
-}
-
 std::array<std::uint8_t, 3> PackDigits(std::u16string_view code) {
   std::uint8_t nibbles[6] = {0xF, 0xF, 0xF, 0xF, 0xF, 0xF};
   for (std::size_t i = 0; i < code.size() && i < 6; ++i) {

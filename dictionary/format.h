@@ -61,10 +61,21 @@ inline constexpr std::size_t kListedPunctuationBytes =
 
 // The digits 0-9 of a code (ASCII only; the full-width digits are not).
 constexpr bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool AllDigits(std::u16string_view text);
+inline bool AllDigits(std::u16string_view text) {
+  for (char16_t c : text) {
+    if (!IsDigit(c)) return false;
+  }
+  return true;
+}
 
 // Bucket of a code of decimal digits (1 to 6 units), or -1 for any other code.
-int BucketOf(std::u16string_view code);
+inline int BucketOf(std::u16string_view code) {
+  if (code.empty() || code.size() > 6 || !AllDigits(code)) return -1;
+  int bucket = 121 * (code[0] - u'0');
+  if (code.size() >= 2) bucket += 11 * (code[1] - u'0' + 1);
+  if (code.size() >= 3) bucket += code[2] - u'0' + 1;
+  return bucket;
+}
 
 // Packs a code of 1-6 digits into three bytes (the 0xF nibble after a code
 // of fewer than six digits, the rest 0xF as well).

@@ -10,23 +10,25 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
+# Each stage's start, in seconds since this script started.
+stage() { echo "== $* (at ${SECONDS} s)"; }
 
-echo "== native build (warnings are errors)"
+stage "native build (warnings are errors)"
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j"$jobs"
 ctest --preset ci -j"$jobs"
 
-echo "== sanitizers"
+stage "sanitizers"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j"$jobs"
 ctest --preset sanitize -j"$jobs"
 
-echo "== fuzz harnesses: a short run of each from its seed corpus (scripts/fuzz.sh)"
+stage "fuzz harnesses: a short run of each from its seed corpus (scripts/fuzz.sh)"
 scripts/fuzz.sh --runs 2000 --parallel "$jobs"
 
-echo "== Windows programs: both MinGW-w64 targets and both release zips"
+stage "Windows programs: both MinGW-w64 targets and both release zips"
 scripts/win-build.sh --package --jobs "$jobs"
 
-echo "== the release zips' programs in real windows (wine64 and 32-bit Wine, Xvfb)"
+stage "the release zips' programs in real windows (wine64 and 32-bit Wine, Xvfb)"
 tests/e2e/run.sh --zip build/mingw-x64/taliq-tools-*-win64.zip \
   --zip build/mingw-i686/taliq-tools-*-win32.zip

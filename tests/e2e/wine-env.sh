@@ -68,7 +68,20 @@ _wine_env_registry() {
     printf '"ShowCrashDialog"=dword:00000000\r\n'
     printf '\r\n'
   } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
-  wine_run 60 regedit /S "$(winepath_of "$reg")"
+  # Checked by reading values back rather than by regedit's exit status:
+  # under qemu-user a 32-bit process is now and then killed on its way out.
+  local try check="$WINEPREFIX.reg-check"
+  for try in 1 2 3; do
+    wine_run 60 regedit /S "$(winepath_of "$reg")"
+    wine_run 60 reg query 'HKCU\Software\Wine\Fonts\Replacements' /v PMingLiU >"$check" 2>&1
+    if grep -q PMingLiU "$check"; then
+      [ "$headless" = headless ] || return 0
+      wine_run 60 reg query 'HKCU\Software\Wine\X11 Driver' /v Managed >"$check" 2>&1
+      grep -q Managed "$check" && return 0
+    fi
+    _wine_env_log "the registry settings did not land (try $try of 3)"
+  done
+  return 1
 }
 
 # The Windows path of a Unix path inside the prefix's Z: drive.
@@ -135,7 +148,7 @@ wine_env_start() {
   export DISPLAY=":$(head -n1 "$display_file" | tr -d '[:space:]')"
 
   # One server for the whole run, so that every program starts fast.
-  "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
+  _wine_env_persistent=1
   wine_prefix_init headless || return 1
   # No crash debugger from here on: under emulation winedbg takes long to
   # start, and it holds the crashed program's output open. A crash still
@@ -143,25 +156,57 @@ wine_env_start() {
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
 }
 
-# Creates (wineboot) and sets up the prefix named by WINEPREFIX: CJK fonts,
-# and with "headless" the settings for Xvfb. The boot's output goes to a
-# file, never a pipe: a helper it starts (a crash debugger under emulation)
-# may hold its output open long after.
+# Boots the prefix named by WINEPREFIX (wineboot), within `limit` seconds;
+# true once Wine reports the prefix set up. Under emulation the boot's own
+# process now and then crashes or hangs on its way out after that report;
+# it is then stopped. The output goes to a file, never a pipe: a helper the
+# boot starts (a crash debugger) may hold its output open long after.
+# (DISPLAY stays set: the desktop process the boot starts keeps the display
+# it was started with.)
+_wine_boot() {
+  local log=$1 limit=$2 pid i
+  timeout -k 5 "$limit" "$WINE_LOADER" wineboot -i >"$log" 2>&1 </dev/null &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    if grep -qs 'has been updated' "$log"; then
+      for i in $(seq 1 10); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 1
+      done
+      kill "$pid" 2>/dev/null
+      break
+    fi
+    sleep 1
+  done
+  wait "$pid"
+  local status=$?
+  [ $status -eq 0 ] || grep -qs 'has been updated' "$log"
+}
+
+# Creates and sets up the prefix named by WINEPREFIX: CJK fonts, and with
+# "headless" the settings for Xvfb. Three tries, each with a fresh prefix:
+# under emulation a boot hangs now and then (about one in six here).
 wine_prefix_init() {
-  local log="$WINEPREFIX.wineboot.log"
-  mkdir -p "$WINEPREFIX"
-  if ! wine_run 300 wineboot -i >"$log" 2>&1 </dev/null; then
-    _wine_env_log "wineboot failed:"; tail -n 20 "$log" >&2; return 1
-  fi
-  if ! _wine_env_registry "${1:-}" >>"$log" 2>&1 </dev/null; then
-    _wine_env_log "registry setup failed:"; tail -n 20 "$log" >&2; return 1
-  fi
-  rm -f "$log"
-  # The caption buttons are drawn with Marlett; Debian keeps Wine's copy
-  # where this Wine does not look.
-  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
-    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-  fi
+  local log="$WINEPREFIX.wineboot.log" try
+  for try in 1 2 3; do
+    mkdir -p "$WINEPREFIX"
+    [ -n "${_wine_env_persistent:-}" ] && "$WINESERVER_BIN" -p >/dev/null 2>&1
+    if _wine_boot "$log" 120 && _wine_env_registry "${1:-}" >>"$log" 2>&1 </dev/null; then
+      rm -f "$log"
+      # The caption buttons are drawn with Marlett; Debian keeps Wine's copy
+      # where this Wine does not look.
+      if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+      fi
+      return 0
+    fi
+    _wine_env_log "setting up the prefix failed (try $try of 3):"
+    grep -v '^qemu: uncaught' "$log" | tail -n 10 >&2
+    timeout 20 "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+    timeout 20 "$WINESERVER_BIN" -w >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  done
+  return 1
 }
 
 # Sets the Program Files folder the next programs are told about.

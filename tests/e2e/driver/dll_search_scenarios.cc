@@ -82,8 +82,8 @@ std::vector<std::wstring> Named(const std::vector<std::wstring>& paths, const wc
 }
 
 // Under user-mode emulation (32-bit Wine on qemu-user, where run.sh sets
-// E2E_EMULATED) no process can read another's memory, so the module list of
-// another process cannot be had; the marker alone tells there.
+// E2E_EMULATED) reading another process's memory fails, and with it the
+// module list of another process (error 998); the marker alone tells there.
 bool ModuleListsReadable() {
   const char* emulated = std::getenv("E2E_EMULATED");
   return emulated == nullptr || *emulated == '\0';

@@ -23,26 +23,35 @@ std::string FolderNotUsable(std::string_view option) {
          "the system code page lacks); nothing was done";
 }
 
+namespace {
+
+// A folder given on the command line, converted as the caller needs it, or
+// else the system's.
+template <typename Path, typename Convert, typename System>
+bool GivenOrSystem(const std::optional<std::string>& given, Path* path, Convert convert,
+                   System system) {
+  return given ? convert(*given, path) : system();
+}
+
+}  // namespace
+
 // The folders are used exactly as given; the front ends refuse those that
 // cannot be (FolderUsableAsGiven) before anything is read.
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
-  if (!options_.programFiles) return base()->ProgramFilesFolderA(path);
-  return PathArgumentToNarrow(*options_.programFiles, path);
+  return GivenOrSystem(options_.programFiles, path, PathArgumentToNarrow,
+                       [&] { return base()->ProgramFilesFolderA(path); });
 }
-
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
-  if (!options_.programFiles) return base()->ProgramFilesFolderW(path);
-  return PathArgumentToUtf16(*options_.programFiles, path);
+  return GivenOrSystem(options_.programFiles, path, PathArgumentToUtf16,
+                       [&] { return base()->ProgramFilesFolderW(path); });
 }
-
 bool CliPlatform::AppDataFolderW(std::u16string* path) {
-  if (!options_.appData) return base()->AppDataFolderW(path);
-  return PathArgumentToUtf16(*options_.appData, path);
+  return GivenOrSystem(options_.appData, path, PathArgumentToUtf16,
+                       [&] { return base()->AppDataFolderW(path); });
 }
-
 bool CliPlatform::UserDataFolder(std::string* path) {
-  if (!options_.dataDir) return base()->UserDataFolder(path);
-  return PathArgumentToNarrow(*options_.dataDir, path);
+  return GivenOrSystem(options_.dataDir, path, PathArgumentToNarrow,
+                       [&] { return base()->UserDataFolder(path); });
 }
 
 unsigned CliPlatform::AnsiCodePage() {

@@ -102,6 +102,8 @@ Status WalkEntries(Platform* platform, const DictionaryIndex& index, const std::
   if (f == nullptr) return status;
   char16_t code[8] = {};
   std::u16string text;
+  const std::int64_t tableEnd = TableEnd(index, table);
+  BlockStream s;
   for (int bucket = 0; bucket < kBucketCount; ++bucket) {
     if (buckets != nullptr && !buckets->test(static_cast<std::size_t>(bucket))) continue;
     std::int32_t offset = 0;
@@ -111,14 +113,17 @@ Status WalkEntries(Platform* platform, const DictionaryIndex& index, const std::
           path, "the blocks before block " + std::to_string(bucket) + " end past 2^31 - 1");
     }
     if (length == 0) continue;
-    BlockStream s;
-    switch (s.Open(platform, f.get(), offset, length)) {
-      case BlockStream::OpenResult::kSeekFailed:
-        return Status::IoError(path, "cannot seek to offset " + std::to_string(offset));
-      case BlockStream::OpenResult::kNoMemory:
-        return Status::NoMemory("reading " + path);
-      case BlockStream::OpenResult::kOpened:
-        break;
+    // The blocks lie back to back: each goes on from the reads of the one
+    // before, unless blocks were left out between them.
+    if (!s.NextBlock(offset, length)) {
+      switch (s.OpenAhead(platform, f.get(), offset, length, tableEnd)) {
+        case BlockStream::OpenResult::kSeekFailed:
+          return Status::IoError(path, "cannot seek to offset " + std::to_string(offset));
+        case BlockStream::OpenResult::kNoMemory:
+          return Status::NoMemory("reading " + path);
+        case BlockStream::OpenResult::kOpened:
+          break;
+      }
     }
     for (;;) {
       const std::size_t avail = s.Ensure(kPackedCodeSize);

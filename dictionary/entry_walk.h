@@ -6,7 +6,6 @@
 #define TALIQ_DICTIONARY_ENTRY_WALK_H_
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -14,13 +13,11 @@
 
 #include "dictionary/dictionary_index.h"
 #include "dictionary/format.h"
+#include "dictionary/table_walk.h"
 #include "platform/platform.h"
 #include "platform/status.h"
 
 namespace taliq {
-
-// Buckets whose blocks a walk reads.
-using BucketSet = std::bitset<kBucketCount>;
 
 // The buckets whose blocks can hold a code that starts with `prefix` (one
 // to six digits): one bucket for three digits or more, eleven for two,

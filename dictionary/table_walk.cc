@@ -70,15 +70,29 @@ bool ReadPhraseGroup(BlockStream* s, CandidateList& list, int* count) {
 
 }  // namespace
 
+std::int64_t TableEnd(const DictionaryIndex& index, TableKind table) {
+  std::int32_t offset = 0;
+  std::uint32_t length = 0;
+  if (index.PlaceBucket(kBucketCount - 1, table, &offset, &length) !=
+      DictionaryIndex::Placement::kFound) {
+    return kMaxTableOffset;
+  }
+  return static_cast<std::int64_t>(offset) + length;
+}
+
 Status WalkTable(Platform* platform, const DictionaryIndex& index, const std::string& path,
-                 TableKind table, const std::function<void(const WalkedGroup&)>& visit) {
+                 TableKind table, const std::function<void(const WalkedGroup&)>& visit,
+                 const BucketSet* buckets) {
   if (!index.loaded()) return Status::Refused("no index is loaded for " + path);
   Status status;
   FileHandle f = OpenDictionaryFile(platform, path, "rb", &status);
   if (f == nullptr) return status;
   auto list = std::make_unique<CandidateList>();
   char16_t code[8] = {};
+  const std::int64_t tableEnd = TableEnd(index, table);
+  BlockStream s;
   for (int bucket = 0; bucket < kBucketCount; ++bucket) {
+    if (buckets != nullptr && !buckets->test(static_cast<std::size_t>(bucket))) continue;
     std::int32_t offset = 0;
     std::uint32_t length = 0;
     if (index.PlaceBucket(bucket, table, &offset, &length) != DictionaryIndex::Placement::kFound) {
@@ -86,14 +100,17 @@ Status WalkTable(Platform* platform, const DictionaryIndex& index, const std::st
           path, "the blocks before block " + std::to_string(bucket) + " end past 2^31 - 1");
     }
     if (length == 0) continue;
-    BlockStream s;
-    switch (s.Open(platform, f.get(), offset, length)) {
-      case BlockStream::OpenResult::kSeekFailed:
-        return Status::IoError(path, "cannot seek to offset " + std::to_string(offset));
-      case BlockStream::OpenResult::kNoMemory:
-        return Status::NoMemory("reading " + path);
-      case BlockStream::OpenResult::kOpened:
-        break;
+    // The blocks lie back to back: each goes on from the reads of the one
+    // before, unless blocks were left out between them.
+    if (!s.NextBlock(offset, length)) {
+      switch (s.OpenAhead(platform, f.get(), offset, length, tableEnd)) {
+        case BlockStream::OpenResult::kSeekFailed:
+          return Status::IoError(path, "cannot seek to offset " + std::to_string(offset));
+        case BlockStream::OpenResult::kNoMemory:
+          return Status::NoMemory("reading " + path);
+        case BlockStream::OpenResult::kOpened:
+          break;
+      }
     }
     for (;;) {
       const std::size_t avail = s.Ensure(kPackedCodeSize);

@@ -11,24 +11,30 @@
 # --runs       runs of each command (default 100)
 # --also       another tunavo-cli to run the same lookup with, side by side
 #              (for instance one built with other link options)
+# --loop       time the runs with the interleaved loop below even when
+#              hyperfine is there
 #
 # The installation is built in a temporary folder (bench/make_big_block.cc)
-# and removed at the end. The commands run interleaved after warm-up runs,
-# so the table is in the page cache for all of them. With hyperfine
-# (Debian package hyperfine) its report; without it, a loop that times each
-# run and prints the median and the spread (first to third quartile).
+# and removed at the end; the table is in the page cache for every run
+# (warm-up runs first). With hyperfine (Debian package hyperfine) its
+# report, which runs each command's runs one after the other; otherwise, or
+# with --loop, a loop that runs the commands in turn, one run of each per
+# round, so that a change of the machine's load falls on all of them alike,
+# and prints each one's median and spread (first to third quartile).
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build="$repo/build/rel"
 runs=100
 also=()
+loop=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --also) also+=("$2"); shift 2 ;;
-    -h|--help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --loop) loop=1; shift ;;
+    -h|--help) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run-cli-bench.sh: unknown argument '$1' (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -62,7 +68,7 @@ for c in "${commands[@]}"; do
 done
 [ "$(eval "${commands[1]}" | wc -l)" -eq 300 ] || { echo "run-cli-bench.sh: expected 300 candidates" >&2; exit 1; }
 
-if command -v hyperfine >/dev/null 2>&1; then
+if [ "$loop" -eq 0 ] && command -v hyperfine >/dev/null 2>&1; then
   args=()
   for i in "${!commands[@]}"; do args+=(--command-name "${names[$i]}" "${commands[$i]}"); done
   hyperfine -N --warmup 10 --runs "$runs" --export-json "$tmp/result.json" "${args[@]}"
@@ -81,10 +87,10 @@ else
   declare -A times
   for ((r = 0; r < runs + 10; r++)); do
     for i in "${!commands[@]}"; do
-      start=$(date +%s%N)
-      eval "${commands[$i]}" >/dev/null
-      end=$(date +%s%N)
-      [ "$r" -ge 10 ] && times[$i]+="$(((end - start) / 1000)) "
+      start=${EPOCHREALTIME/[.,]/}
+      eval "${commands[$i]}" >/dev/null 2>&1
+      end=${EPOCHREALTIME/[.,]/}
+      [ "$r" -ge 10 ] && times[$i]+="$((end - start)) "
     done
   done
   base=""

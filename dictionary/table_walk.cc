@@ -5,6 +5,7 @@
 #include "dictionary/block_stream.h"
 #include "dictionary/coding.h"
 #include "dictionary/open_file.h"
+#include "dictionary/scan_kernels.h"
 
 namespace taliq {
 namespace {
@@ -36,6 +37,7 @@ bool ReadCharacterGroup(BlockStream* s, CandidateList& list, int* count) {
 }
 
 bool ReadPhraseGroup(BlockStream* s, CandidateList& list, int* count) {
+  const ScanOps& ops = ActiveScanOps();
   for (;;) {
     if (s->Ensure(2) < 2) return false;
     if (DecodeFixed16(s->data() + s->pos()) == kGroupEnd) {
@@ -44,16 +46,27 @@ bool ReadPhraseGroup(BlockStream* s, CandidateList& list, int* count) {
     }
     CandidateRecord* rec =
         *count < kCandidateListCapacity ? &list[static_cast<std::size_t>(*count)] : nullptr;
+    // The text up to its end, searched for in what the buffer holds and
+    // read on while it holds none; a record takes its first units.
     std::size_t units = 0;
     for (;;) {
       if (s->Ensure(2) < 2) return false;
-      const std::uint16_t unit = DecodeFixed16(s->data() + s->pos());
-      s->Set(s->pos() + 2);
-      if (unit == kTextEnd) break;
-      if (rec != nullptr && units < static_cast<std::size_t>(kMaxCandidateText)) {
-        rec->text[units] = static_cast<char16_t>(unit);
+      const std::size_t start = s->pos();
+      const std::size_t end = ops.findUnit(s->data(), s->end(), start, kTextEnd);
+      const std::size_t stop =
+          end < s->end() ? end : start + ((s->end() - start) & ~std::size_t{1});
+      const std::size_t n = (stop - start) / 2;
+      for (std::size_t k = 0;
+           rec != nullptr && k < n && units + k < static_cast<std::size_t>(kMaxCandidateText);
+           ++k) {
+        rec->text[units + k] = static_cast<char16_t>(DecodeFixed16(s->data() + start + 2 * k));
       }
-      ++units;
+      units += n;
+      s->Set(stop);
+      if (end < s->end()) {
+        s->Set(end + 2);
+        break;
+      }
     }
     if (s->Ensure(4) < 4) return false;
     const std::uint8_t* p = s->data() + s->pos();

@@ -262,7 +262,7 @@ TEST_F(CompileRefusalTest, MissingInputAndExistingOutput) {
 // The demo installation (scripts/demo.sh or demo/make_demo.sh builds it):
 // every dictionary dumped and compiled again gives the same bytes, since
 // the same writer made it.
-TEST(DemoRoundTripTest, ByteIdenticalFiles) {
+TEST(DumpCompileDemoTest, ByteIdenticalFiles) {
   const std::string demo = TALIQ_SOURCE_DIR "/demo-install/Program Files (x86)";
   if (!fs::exists(demo + "/lurm/rozevuv_cht/mb")) {
     GTEST_SKIP() << "no demo installation at " << demo << " (run demo/make_demo.sh)";

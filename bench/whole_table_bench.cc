@@ -237,12 +237,17 @@ void BM_Check(benchmark::State& state, InstallationFn installation) {
 // time, a small process: a process this one started directly would count
 // this one's memory in its peak (it shares or copies it until its exec).
 long PeakKiB(const std::vector<std::string>& command) {
-  static const std::string report = [] {
+  // time's report, removed at exit.
+  struct ReportFile {
     std::string name = std::filesystem::temp_directory_path() / "whole_table_bench.XXXXXX";
-    const int fd = mkstemp(name.data());
-    if (fd >= 0) close(fd);
-    return name;
-  }();
+    ReportFile() {
+      const int fd = mkstemp(name.data());
+      if (fd >= 0) close(fd);
+    }
+    ~ReportFile() { std::remove(name.c_str()); }
+  };
+  static const ReportFile reportFile;
+  const std::string& report = reportFile.name;
   std::vector<std::string> args = {"/usr/bin/time", "-f", "%M", "-o", report};
   args.insert(args.end(), command.begin(), command.end());
   std::vector<char*> argv;

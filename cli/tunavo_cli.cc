@@ -23,8 +23,8 @@ namespace {
 
 // Every command, in the order the usage text lists them.
 const Command* const kCommands[] = {
-    &kListCommand,  &kMoveCommand, &kOrderCommand,   &kFindCommand,
-    &kCheckCommand, &kSyncCommand, &kHistoryCommand, &kUndoCommand,
+    &kListCommand, &kMoveCommand, &kOrderCommand,   &kFindCommand,    &kCheckCommand,
+    &kSyncCommand, &kDumpCommand, &kCompileCommand, &kHistoryCommand, &kUndoCommand,
 };
 
 constexpr OptionDecl kGlobalOptions[] = {

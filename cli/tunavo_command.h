@@ -46,6 +46,11 @@ extern const Command kFindCommand;
 extern const Command kCheckCommand;
 // sync-copies
 extern const Command kSyncCommand;
+// dump [--phrases|--punctuation] [CODE-PREFIX]
+// dump --to DIR
+extern const Command kDumpCommand;
+// compile DIR OUTPUT-FOLDER
+extern const Command kCompileCommand;
 // history [--limit N]
 extern const Command kHistoryCommand;
 // undo

@@ -1,7 +1,8 @@
 # Warning flags for every target of the project, and the sanitizer build.
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-  add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
-                      -Wcast-align -Wunused -Woverloaded-virtual)
+  add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wcast-align -Wunused
+                      $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor>
+                      $<$<COMPILE_LANGUAGE:CXX>:-Woverloaded-virtual>)
   if(TALIQ_WERROR)
     add_compile_options(-Werror)
   endif()

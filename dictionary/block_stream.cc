@@ -10,37 +10,71 @@ namespace taliq {
 
 BlockStream::OpenResult BlockStream::Open(Platform* platform, std::FILE* file, std::int32_t offset,
                                           std::uint32_t length) {
-  // Nothing of a table lies past 2^31 - 1.
+  // A lookup reads its one block and nothing after it.
   const std::int64_t want = std::min<std::int64_t>(length, kMaxTableOffset - offset);
+  return Start(
+      platform, file, offset, length, offset + std::max<std::int64_t>(want, 0),
+      static_cast<std::size_t>(std::min<std::int64_t>(std::max<std::int64_t>(want, 0), kChunk)) +
+          kMaxLookahead);
+}
+
+BlockStream::OpenResult BlockStream::OpenAhead(Platform* platform, std::FILE* file,
+                                               std::int32_t offset, std::uint32_t length,
+                                               std::int64_t limit) {
+  return Start(platform, file, offset, length, limit, kChunk + kMaxLookahead);
+}
+
+BlockStream::OpenResult BlockStream::Start(Platform* platform, std::FILE* file, std::int32_t offset,
+                                           std::uint32_t length, std::int64_t limit,
+                                           std::size_t capacity) {
   // The stream's own buffer would only add a copy and split each read at
   // its block boundaries; unbuffered, a read of the block is one read.
   std::setvbuf(file, nullptr, _IONBF, 0);
   if (!platform->Seek(file, offset)) return OpenResult::kSeekFailed;
   file_ = file;
   offset_ = offset;
-  remaining_ = std::max<std::int64_t>(want, 0);
-  capacity_ = static_cast<std::size_t>(std::min<std::int64_t>(remaining_, kChunk)) + kMaxLookahead;
-  buffer_.reset(new (std::nothrow) std::uint8_t[capacity_]);
+  pos_ = 0;
+  end_ = 0;
+  dataEnd_ = 0;
+  truncated_ = false;
+  // Nothing of a table lies past 2^31 - 1.
+  blockEnd_ = std::max<std::int64_t>(
+      offset, std::min<std::int64_t>(static_cast<std::int64_t>(offset) + length, kMaxTableOffset));
+  limit_ = std::max(std::min<std::int64_t>(limit, kMaxTableOffset), blockEnd_);
+  if (capacity_ != capacity || buffer_ == nullptr) {
+    capacity_ = capacity;
+    buffer_.reset(new (std::nothrow) std::uint8_t[capacity_]);
+  }
   return buffer_ != nullptr ? OpenResult::kOpened : OpenResult::kNoMemory;
 }
 
+bool BlockStream::NextBlock(std::int32_t offset, std::uint32_t length) {
+  if (buffer_ == nullptr || offset != blockEnd_ ||
+      offset - offset_ > static_cast<std::int64_t>(dataEnd_)) {
+    return false;
+  }
+  pos_ = static_cast<std::size_t>(offset - offset_);
+  blockEnd_ = std::max<std::int64_t>(
+      offset, std::min<std::int64_t>(static_cast<std::int64_t>(offset) + length, kMaxTableOffset));
+  limit_ = std::max(limit_, blockEnd_);
+  ShowBlock();
+  return true;
+}
+
 void BlockStream::Refill() {
-  const std::size_t kept = end_ - pos_;
+  const std::size_t kept = dataEnd_ - pos_;
   std::memmove(buffer_.get(), buffer_.get() + pos_, kept);
   offset_ += static_cast<std::int64_t>(pos_);
   pos_ = 0;
-  end_ = kept;
+  dataEnd_ = kept;
   const std::size_t want = static_cast<std::size_t>(
-      std::min<std::int64_t>(remaining_, static_cast<std::int64_t>(capacity_ - kept)));
+      std::min<std::int64_t>(limit_ - (offset_ + static_cast<std::int64_t>(kept)),
+                             static_cast<std::int64_t>(capacity_ - kept)));
   const std::size_t got = std::fread(buffer_.get() + kept, 1, want, file_);
-  end_ += got;
+  dataEnd_ += got;
   // A short read is the file's end (a damaged table): the block ends here.
-  if (got < want) {
-    remaining_ = 0;
-    truncated_ = true;
-  } else {
-    remaining_ -= static_cast<std::int64_t>(got);
-  }
+  if (got < want) truncated_ = true;
+  ShowBlock();
 }
 
 }  // namespace taliq

@@ -3,6 +3,7 @@
 #ifndef TALIQ_DICTIONARY_BLOCK_STREAM_H_
 #define TALIQ_DICTIONARY_BLOCK_STREAM_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -34,11 +35,27 @@ class BlockStream {
   // an error.
   OpenResult Open(Platform* platform, std::FILE* file, std::int32_t offset, std::uint32_t length);
 
+  // For walks over a whole table, whose blocks lie back to back: the same,
+  // but reads go on past the block's end, up to `limit` (the table's end),
+  // in reads of kChunk bytes, so that the blocks after it (NextBlock) need
+  // neither a seek nor a read of their own. What the stream shows still
+  // ends at the block's end.
+  OpenResult OpenAhead(Platform* platform, std::FILE* file, std::int32_t offset,
+                       std::uint32_t length, std::int64_t limit);
+  // After OpenAhead: moves on to the block of `length` bytes at `offset`,
+  // keeping what was read past the current block. False, changing nothing,
+  // when that block does not start where the current one ends or the bytes
+  // before it were not read (the caller then opens it with OpenAhead).
+  bool NextBlock(std::int32_t offset, std::uint32_t length);
+
   // Makes at least n bytes (n <= kMaxLookahead) available from pos(),
   // unless the block (or the file) ends first; gives the bytes available,
   // which may be more than n.
   std::size_t Ensure(std::size_t n) {
-    if (end_ - pos_ < n && remaining_ > 0) Refill();
+    if (end_ - pos_ < n && offset_ + static_cast<std::int64_t>(dataEnd_) < blockEnd_ &&
+        !truncated_) {
+      Refill();
+    }
     return end_ - pos_;
   }
 
@@ -57,16 +74,26 @@ class BlockStream {
   bool truncated() const { return truncated_; }
 
  private:
+  OpenResult Start(Platform* platform, std::FILE* file, std::int32_t offset, std::uint32_t length,
+                   std::int64_t limit, std::size_t capacity);
   void Refill();
+  // The end of the block in the buffer, or of what it holds if sooner.
+  void ShowBlock() {
+    end_ = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(dataEnd_), blockEnd_ - offset_));
+  }
 
   std::FILE* file_ = nullptr;
   std::unique_ptr<std::uint8_t[]> buffer_;
   std::size_t capacity_ = 0;
   std::size_t pos_ = 0;
-  std::size_t end_ = 0;
-  // File offset of buffer_[0], and bytes of the block not yet read.
+  std::size_t end_ = 0;      // what the stream shows: up to the block's end
+  std::size_t dataEnd_ = 0;  // what the buffer holds
+  // File offsets: of buffer_[0], of the block's end, and of the end of
+  // what may be read.
   std::int64_t offset_ = 0;
-  std::int64_t remaining_ = 0;
+  std::int64_t blockEnd_ = 0;
+  std::int64_t limit_ = 0;
   bool truncated_ = false;
 };
 

@@ -1,20 +1,58 @@
 #include "dictionary/table_check.h"
 
-#include <map>
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "dictionary/block_stream.h"
 #include "dictionary/coding.h"
+#include "dictionary/scan_kernels.h"
 
 namespace taliq {
 namespace {
 
-// Per code of one block: a digest of its group's bytes (entries and end).
-using BlockDigests = std::map<std::u16string, std::uint64_t>;
+// Per code of one block: a digest of its group's bytes (entries and end),
+// in the order the groups are stored.
+using BlockDigests = std::vector<std::pair<std::u16string, std::uint64_t>>;
 
-constexpr std::uint64_t kFnvOffset = 0xcbf29ce484222325ULL;
-constexpr std::uint64_t kFnvPrime = 0x100000001b3ULL;
+constexpr std::uint64_t kDigestStart = 0xcbf29ce484222325ULL;
+
+inline std::uint64_t Mix(std::uint64_t digest, std::uint64_t piece) {
+  digest = (digest ^ piece) * 0x9E3779B97F4A7C15ULL;
+  return digest ^ (digest >> 29);
+}
+
+// A digest of a group's bytes taken eight at a time from the group's first
+// entry on, whatever pieces they arrive in: equal groups give equal digests
+// however the reads of the two copies cut them.
+class GroupDigest {
+ public:
+  void Add(const std::uint8_t* p, std::size_t n) {
+    for (; n > 0 && fill_ != 0; ++p, --n) Push(*p);
+    for (; n >= 8; p += 8, n -= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p, 8);
+      digest_ = Mix(digest_, word);
+    }
+    for (; n > 0; ++p, --n) Push(*p);
+  }
+  std::uint64_t Value() const { return Mix(Mix(digest_, pending_), fill_); }
+
+ private:
+  void Push(std::uint8_t byte) {
+    pending_ |= static_cast<std::uint64_t>(byte) << (8 * fill_);
+    if (++fill_ == 8) {
+      digest_ = Mix(digest_, pending_);
+      pending_ = 0;
+      fill_ = 0;
+    }
+  }
+
+  std::uint64_t digest_ = kDigestStart;
+  std::uint64_t pending_ = 0;
+  unsigned fill_ = 0;
+};
 
 // One copy of a dictionary: its index's lengths and its two tables.
 class CopyReader {
@@ -57,6 +95,8 @@ class CopyReader {
   FileHandle table_;
   std::string tablePath_;
   std::int64_t blockOffset_ = 0;  // where the next block starts
+  std::int64_t tableEnd_ = 0;     // where the index says the last one ends
+  BlockStream stream_;
 };
 
 bool CopyReader::LoadIndex() {
@@ -78,6 +118,7 @@ bool CopyReader::LoadIndex() {
 }
 
 void CopyReader::OpenTable(TableKind table) {
+  stream_ = BlockStream();
   tablePath_ = folder_ + TableFileName(table);
   table_ = platform_->OpenFile(tablePath_, "rb");
   blockOffset_ = kTableHeaderSize;
@@ -87,6 +128,7 @@ void CopyReader::OpenTable(TableKind table) {
   }
   std::int64_t sum = kTableHeaderSize;
   for (int b = 0; b < kBucketCount; ++b) sum += Length(table, b);
+  tableEnd_ = sum;
   const std::int64_t size = platform_->FileSize(table_.get());
   if (size != sum) {
     Report(tablePath_, size,
@@ -96,6 +138,7 @@ void CopyReader::OpenTable(TableKind table) {
 }
 
 bool CopyReader::CheckGroup(BlockStream* s, TableKind table, int bucket, BlockDigests* out) {
+  const ScanOps& ops = ActiveScanOps();
   const std::int64_t at = s->FileOffset(s->pos());
   const auto damaged = [&](std::int64_t offset, const std::string& what) {
     Report(tablePath_, offset, what);
@@ -123,11 +166,9 @@ bool CopyReader::CheckGroup(BlockStream* s, TableKind table, int bucket, BlockDi
                            " lies in block " + std::to_string(bucket) + ", not in block " +
                            std::to_string(BucketOf(code)));
   }
-  std::uint64_t digest = kFnvOffset;
+  GroupDigest digest;
   const auto take = [&](std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-      digest = (digest ^ s->data()[s->pos() + i]) * kFnvPrime;
-    }
+    digest.Add(s->data() + s->pos(), n);
     s->Set(s->pos() + n);
   };
   for (;;) {
@@ -152,16 +193,21 @@ bool CopyReader::CheckGroup(BlockStream* s, TableKind table, int bucket, BlockDi
       take(kCharacterEntrySize);
       continue;
     }
+    // The text up to its end, searched for in what the buffer holds and
+    // read on while it holds none.
     for (;;) {
       if (s->Ensure(2) < 2) return damaged(entry, "a text without its end in its block");
-      const std::uint16_t u = DecodeFixed16(s->data() + s->pos());
-      take(2);
-      if (u == kTextEnd) break;
+      const std::size_t end = ops.findUnit(s->data(), s->end(), s->pos(), kTextEnd);
+      if (end < s->end()) {
+        take(end + 2 - s->pos());
+        break;
+      }
+      take((s->end() - s->pos()) & ~std::size_t{1});
     }
     if (s->Ensure(4) < 4) return damaged(entry, "a phrase entry cut by the end of its block");
     take(4);
   }
-  (*out)[code] = digest;
+  out->emplace_back(std::move(code), digest.Value());
   return true;
 }
 
@@ -174,14 +220,21 @@ void CopyReader::CheckBlock(TableKind table, int bucket, BlockDigests* out) {
     Report(tablePath_, offset, "block " + std::to_string(bucket) + " ends past 2^31 - 1");
     return;
   }
-  BlockStream s;
-  if (s.Open(platform_, table_.get(), static_cast<std::int32_t>(offset), length) !=
-      BlockStream::OpenResult::kOpened) {
+  // The blocks lie back to back: each goes on from the reads of the one
+  // before.
+  BlockStream& s = stream_;
+  if (!s.NextBlock(static_cast<std::int32_t>(offset), length) &&
+      s.OpenAhead(platform_, table_.get(), static_cast<std::int32_t>(offset), length, tableEnd_) !=
+          BlockStream::OpenResult::kOpened) {
     Report(tablePath_, offset, "block " + std::to_string(bucket) + " cannot be read");
     return;
   }
   while (s.Ensure(1) > 0) {
-    if (!CheckGroup(&s, table, bucket, out)) return;
+    if (!CheckGroup(&s, table, bucket, out)) {
+      // Read the next block afresh.
+      stream_ = BlockStream();
+      return;
+    }
   }
 }
 
@@ -230,7 +283,23 @@ CheckCounts CheckDictionary(Platform* platform, const std::string& first, const 
       BlockDigests da, db;
       if (aIndex) a.CheckBlock(table, bucket, &da);
       if (bIndex) b->CheckBlock(table, bucket, &db);
-      if (!aIndex || !bIndex) continue;
+      if (!aIndex || !bIndex || da == db) continue;
+      // The codes in order; of a code stored twice in a block the last
+      // group counts.
+      for (BlockDigests* d : {&da, &db}) {
+        std::stable_sort(d->begin(), d->end(),
+                         [](const auto& x, const auto& y) { return x.first < y.first; });
+        std::size_t kept = 0;
+        for (std::size_t k = 0; k < d->size(); ++k) {
+          if (kept > 0 && (*d)[kept - 1].first == (*d)[k].first) {
+            (*d)[kept - 1].second = (*d)[k].second;
+          } else {
+            if (kept != k) (*d)[kept] = std::move((*d)[k]);
+            ++kept;
+          }
+        }
+        d->resize(kept);
+      }
       auto i = da.begin();
       auto j = db.begin();
       while (i != da.end() || j != db.end()) {

@@ -1,7 +1,8 @@
 // Checking an installed dictionary's two copies: every file read whole, each
 // problem reported with its file and offset, then the codes whose groups
 // differ between the copies. Reads the files by its own reading of the
-// format, not through the lookups' scans, and never writes.
+// format, not through the lookups' block scans (it shares only their search
+// for a unit, scan_kernels.h), and never writes.
 #ifndef TALIQ_DICTIONARY_TABLE_CHECK_H_
 #define TALIQ_DICTIONARY_TABLE_CHECK_H_
 

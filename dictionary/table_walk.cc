@@ -5,6 +5,7 @@
 #include "dictionary/block_stream.h"
 #include "dictionary/coding.h"
 #include "dictionary/open_file.h"
+#include "dictionary/scan_kernels.h"
 
 namespace taliq {
 namespace {
@@ -36,6 +37,7 @@ bool ReadCharacterGroup(BlockStream* s, CandidateList& list, int* count) {
 }
 
 bool ReadPhraseGroup(BlockStream* s, CandidateList& list, int* count) {
+  const ScanOps& ops = ActiveScanOps();
   for (;;) {
     if (s->Ensure(2) < 2) return false;
     if (DecodeFixed16(s->data() + s->pos()) == kGroupEnd) {
@@ -44,16 +46,27 @@ bool ReadPhraseGroup(BlockStream* s, CandidateList& list, int* count) {
     }
     CandidateRecord* rec =
         *count < kCandidateListCapacity ? &list[static_cast<std::size_t>(*count)] : nullptr;
+    // The text up to its end, searched for in what the buffer holds and
+    // read on while it holds none; a record takes its first units.
     std::size_t units = 0;
     for (;;) {
       if (s->Ensure(2) < 2) return false;
-      const std::uint16_t unit = DecodeFixed16(s->data() + s->pos());
-      s->Set(s->pos() + 2);
-      if (unit == kTextEnd) break;
-      if (rec != nullptr && units < static_cast<std::size_t>(kMaxCandidateText)) {
-        rec->text[units] = static_cast<char16_t>(unit);
+      const std::size_t start = s->pos();
+      const std::size_t end = ops.findUnit(s->data(), s->end(), start, kTextEnd);
+      const std::size_t stop =
+          end < s->end() ? end : start + ((s->end() - start) & ~std::size_t{1});
+      const std::size_t n = (stop - start) / 2;
+      for (std::size_t k = 0;
+           rec != nullptr && k < n && units + k < static_cast<std::size_t>(kMaxCandidateText);
+           ++k) {
+        rec->text[units + k] = static_cast<char16_t>(DecodeFixed16(s->data() + start + 2 * k));
       }
-      ++units;
+      units += n;
+      s->Set(stop);
+      if (end < s->end()) {
+        s->Set(end + 2);
+        break;
+      }
     }
     if (s->Ensure(4) < 4) return false;
     const std::uint8_t* p = s->data() + s->pos();
@@ -70,15 +83,29 @@ bool ReadPhraseGroup(BlockStream* s, CandidateList& list, int* count) {
 
 }  // namespace
 
+std::int64_t TableEnd(const DictionaryIndex& index, TableKind table) {
+  std::int32_t offset = 0;
+  std::uint32_t length = 0;
+  if (index.PlaceBucket(kBucketCount - 1, table, &offset, &length) !=
+      DictionaryIndex::Placement::kFound) {
+    return kMaxTableOffset;
+  }
+  return static_cast<std::int64_t>(offset) + length;
+}
+
 Status WalkTable(Platform* platform, const DictionaryIndex& index, const std::string& path,
-                 TableKind table, const std::function<void(const WalkedGroup&)>& visit) {
+                 TableKind table, const std::function<void(const WalkedGroup&)>& visit,
+                 const BucketSet* buckets) {
   if (!index.loaded()) return Status::Refused("no index is loaded for " + path);
   Status status;
   FileHandle f = OpenDictionaryFile(platform, path, "rb", &status);
   if (f == nullptr) return status;
   auto list = std::make_unique<CandidateList>();
   char16_t code[8] = {};
+  const std::int64_t tableEnd = TableEnd(index, table);
+  BlockStream s;
   for (int bucket = 0; bucket < kBucketCount; ++bucket) {
+    if (buckets != nullptr && !buckets->test(static_cast<std::size_t>(bucket))) continue;
     std::int32_t offset = 0;
     std::uint32_t length = 0;
     if (index.PlaceBucket(bucket, table, &offset, &length) != DictionaryIndex::Placement::kFound) {
@@ -86,14 +113,17 @@ Status WalkTable(Platform* platform, const DictionaryIndex& index, const std::st
           path, "the blocks before block " + std::to_string(bucket) + " end past 2^31 - 1");
     }
     if (length == 0) continue;
-    BlockStream s;
-    switch (s.Open(platform, f.get(), offset, length)) {
-      case BlockStream::OpenResult::kSeekFailed:
-        return Status::IoError(path, "cannot seek to offset " + std::to_string(offset));
-      case BlockStream::OpenResult::kNoMemory:
-        return Status::NoMemory("reading " + path);
-      case BlockStream::OpenResult::kOpened:
-        break;
+    // The blocks lie back to back: each goes on from the reads of the one
+    // before, unless blocks were left out between them.
+    if (!s.NextBlock(offset, length)) {
+      switch (s.OpenAhead(platform, f.get(), offset, length, tableEnd)) {
+        case BlockStream::OpenResult::kSeekFailed:
+          return Status::IoError(path, "cannot seek to offset " + std::to_string(offset));
+        case BlockStream::OpenResult::kNoMemory:
+          return Status::NoMemory("reading " + path);
+        case BlockStream::OpenResult::kOpened:
+          break;
+      }
     }
     for (;;) {
       const std::size_t avail = s.Ensure(kPackedCodeSize);

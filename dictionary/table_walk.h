@@ -3,6 +3,7 @@
 #ifndef TALIQ_DICTIONARY_TABLE_WALK_H_
 #define TALIQ_DICTIONARY_TABLE_WALK_H_
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,14 +31,23 @@ struct WalkedGroup {
   int count = 0;
 };
 
+// Buckets whose blocks a walk reads.
+using BucketSet = std::bitset<kBucketCount>;
+
+// Where the last block of the table ends, as the index places it
+// (kMaxTableOffset when it cannot).
+std::int64_t TableEnd(const DictionaryIndex& index, TableKind table);
+
 // Calls `visit` for every group of the table at `path`, whose blocks the
 // loaded `index` places. Memory stays bounded whatever the table's size: one
 // block buffer and one candidate list. Returns Ok, or why the table could
 // not be read whole: kRefused (no index loaded), kNotFound / kCannotOpen
 // (the file), kIoError (a seek), kCorruption with the offset where a block or the
 // file ran out inside a group (the groups before it were visited).
+// With `buckets`, only the blocks of those buckets are read.
 Status WalkTable(Platform* platform, const DictionaryIndex& index, const std::string& path,
-                 TableKind table, const std::function<void(const WalkedGroup&)>& visit);
+                 TableKind table, const std::function<void(const WalkedGroup&)>& visit,
+                 const BucketSet* buckets = nullptr);
 
 }  // namespace taliq
 

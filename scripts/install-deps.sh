@@ -8,6 +8,8 @@ set -euo pipefail
 packages=(
   # native build and tests
   cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+  # timing whole processes and their peak memory (bench/)
+  hyperfine time
   # the demo dictionary's data
   unicode-data opencc libopencc-data bzip2
   # the Windows programs and their tests in real windows

@@ -1,0 +1,37 @@
+// Finding where a text's bytes occur in a table, at any byte offset, at the
+// speed of reading the bytes: find reads only the blocks that hold one of
+// its texts' bytes somewhere.
+#ifndef TALIQ_DICTIONARY_BYTE_SEARCH_H_
+#define TALIQ_DICTIONARY_BYTE_SEARCH_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "dictionary/dictionary_index.h"
+#include "dictionary/table_walk.h"
+#include "platform/platform.h"
+#include "platform/status.h"
+
+namespace taliq {
+
+// The buckets whose blocks in the table at `path` hold the UTF-16LE bytes of
+// one of `texts` (each at least one unit), anywhere: a candidate's entry,
+// but also a value or the bytes across two units. A block that holds none
+// cannot list any of the texts. A table whose size is not that of its
+// header and blocks gives every bucket (its damage is the walk's to report).
+// The table is read front to back through one 128 KiB buffer. kNotFound / kCannotOpen / kIoError as the file gives.
+Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
+                           const std::string& path, TableKind table,
+                           std::span<const std::u16string> texts, BucketSet* buckets);
+
+// The offset of every occurrence of `needle` in `data`, in ascending order:
+// the search the table's reads go through (SSE2 where the build has it).
+std::vector<std::size_t> OccurrencesForTest(const std::vector<std::uint8_t>& data,
+                                            const std::vector<std::uint8_t>& needle);
+
+}  // namespace taliq
+
+#endif  // TALIQ_DICTIONARY_BYTE_SEARCH_H_

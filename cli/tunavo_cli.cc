@@ -23,8 +23,9 @@ namespace {
 
 // Every command, in the order the usage text lists them.
 const Command* const kCommands[] = {
-    &kListCommand,  &kMoveCommand, &kOrderCommand,   &kFindCommand,
-    &kCheckCommand, &kSyncCommand, &kHistoryCommand, &kUndoCommand,
+    &kListCommand,   &kMoveCommand,    &kOrderCommand,   &kFindCommand,  &kCheckCommand,
+    &kSyncCommand,   &kHistoryCommand, &kUndoCommand,    &kResetCommand, &kExportCommand,
+    &kImportCommand, &kStatusCommand,  &kReapplyCommand,
 };
 
 constexpr OptionDecl kGlobalOptions[] = {

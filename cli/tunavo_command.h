@@ -50,6 +50,16 @@ extern const Command kSyncCommand;
 extern const Command kHistoryCommand;
 // undo
 extern const Command kUndoCommand;
+// reset [--phrases] CODE | --punctuation | --all
+extern const Command kResetCommand;
+// export [--all-dictionaries] FILE|-
+extern const Command kExportCommand;
+// import [--dry-run] FILE|-
+extern const Command kImportCommand;
+// status
+extern const Command kStatusCommand;
+// reapply [--dry-run]
+extern const Command kReapplyCommand;
 
 // Writes "usage: tunavo-cli [GLOBAL OPTIONS] <name> <synopsis>" and the
 // description.
@@ -65,6 +75,12 @@ bool ParseArguments(const std::vector<std::string>& args, std::span<const Option
 std::optional<int> ParseCommand(const Command& command, const std::vector<std::string>& args,
                                 std::span<const OptionDecl> decls, const Streams& io,
                                 ParsedArgs* parsed);
+
+// ParseCommand for a command that takes no arguments besides its options:
+// an argument is a usage error.
+std::optional<int> ParseCommandOptions(const Command& command, const std::vector<std::string>& args,
+                                       std::span<const OptionDecl> decls, const Streams& io,
+                                       ParsedArgs* parsed);
 
 // kExitOk when `code` is an input code (one to six digits 0 to 9), else
 // kExitUsage after saying so for `command` ("list").

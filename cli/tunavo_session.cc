@@ -77,6 +77,28 @@ OrderKeeper& Session::keeper() {
   return *keeper_;
 }
 
+int Session::OpenOrders(std::string_view command, std::string* dataDir) {
+  if (int status = OpenFolders(); status != kExitOk) return status;
+  const Status s = keeper().DataFolder(dataDir);
+  if (s.Is(Status::Code::kNotFound)) {
+    return Failure(io_, std::string(command) + ": no user data folder: give --data-dir DIR");
+  }
+  if (!s.ok()) return Failure(io_, std::string(command) + ": " + s.message());
+  return kExitOk;
+}
+
+int Session::OrdersFailure(std::string_view command, const Status& why) {
+  const std::string message = std::string(command) + ": " + why.message();
+  if (why.Is(Status::Code::kRefused)) return Refused(io_, message);
+  return Failure(io_, message);
+}
+
+int Session::EndOutput(std::string_view command) {
+  io_.out.flush();
+  if (io_.out) return kExitOk;
+  return Failure(io_, std::string(command) + ": the output could not be written");
+}
+
 int Session::FindLine(std::u16string_view text) const {
   const auto& lines = view_.lines();
   const auto it = std::find(lines.begin(), lines.end(), text);
@@ -88,11 +110,9 @@ int Session::Save() {
   switch (status) {
     case SaveStatus::kSaved:
       io_.out.flush();
-      // The save stands; only what is kept of it did not go through.
-      if (!model_->keeper().status().ok()) {
-        Note(io_, "the save was not kept in the history: " + model_->keeper().status().message());
-      }
-      return kExitOk;
+      // The save stands; only what is kept of it did not go through (the
+      // model has said so).
+      return model_->keeper().status().ok() ? kExitOk : kExitFailure;
     case SaveStatus::kNothingToSave:
       return Failure(io_, "nothing to save");
     default:

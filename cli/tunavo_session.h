@@ -55,8 +55,20 @@ class Session {
   // `*count`, or kExitFailure after saying why the table cannot be read.
   int Lookup(std::u16string_view code, bool phrases, CandidateList& list, int* count);
 
-  // After OpenStore: the keeper of the user's orders over the store.
+  // After OpenStore or OpenFolders: the keeper of the user's orders over
+  // the store.
   OrderKeeper& keeper();
+  // For the commands over the kept orders: OpenFolders, then the user data
+  // folder (created when missing) in `*dataDir`. kExitFailure after saying
+  // why there is none.
+  int OpenOrders(std::string_view command, std::string* dataDir);
+  // Reports a failure of the kept orders for `command` and returns its exit
+  // status: kExitUsage for a refusal (nothing was done) or a code without
+  // candidates, else kExitFailure with the file and why.
+  int OrdersFailure(std::string_view command, const Status& why);
+  // Flushes the output: kExitOk, or kExitFailure when it could not be
+  // written.
+  int EndOutput(std::string_view command);
 
   // After OpenDialog.
   TunavoDialogModel& model() { return *model_; }

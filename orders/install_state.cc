@@ -20,16 +20,37 @@ Status RecordInstallState(Platform* platform, const std::string& dataDir, Dictio
                              FormatFolderDigests(kStateHeader, digests));
 }
 
-Status CompareInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
-                           const std::string& installedFolder, InstallComparison* comparison) {
-  *comparison = InstallComparison();
+namespace {
+
+// The record of `id`: Ok with `*found` false when there is none.
+Status ReadInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
+                        FolderDigests* recorded, bool* found) {
+  *found = false;
   const std::string path = InstallStatePath(dataDir, id);
   std::string text;
   Status read = ReadSmallFile(platform, path, kMaxFolderDigestsFileSize, &text);
   if (read.Is(Status::Code::kNotFound)) return Status::Ok();
   if (!read.ok()) return read;
+  if (Status s = ParseFolderDigests(kStateHeader, text, path, recorded); !s.ok()) return s;
+  *found = true;
+  return Status::Ok();
+}
+
+void Conclude(InstallComparison* comparison) {
+  comparison->result = comparison->changedFiles.empty() ? InstallComparison::Result::kUnchanged
+                                                        : InstallComparison::Result::kReplaced;
+}
+
+}  // namespace
+
+Status CompareInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
+                           const std::string& installedFolder, InstallComparison* comparison) {
+  *comparison = InstallComparison();
   FolderDigests recorded;
-  if (Status s = ParseFolderDigests(kStateHeader, text, path, &recorded); !s.ok()) return s;
+  bool found = false;
+  if (Status s = ReadInstallState(platform, dataDir, id, &recorded, &found); !s.ok() || !found) {
+    return s;
+  }
   comparison->recordedTime = recorded.time;
   for (std::size_t i = 0; i < kDictionaryFileNames.size(); ++i) {
     const std::string name(kDictionaryFileNames[i]);
@@ -43,8 +64,25 @@ Status CompareInstallState(Platform* platform, const std::string& dataDir, Dicti
       comparison->changedFiles.push_back(name);
     }
   }
-  comparison->result = comparison->changedFiles.empty() ? InstallComparison::Result::kUnchanged
-                                                        : InstallComparison::Result::kReplaced;
+  Conclude(comparison);
+  return Status::Ok();
+}
+
+Status CompareInstallDigests(Platform* platform, const std::string& dataDir, DictionaryId id,
+                             const FolderDigests& installed, InstallComparison* comparison) {
+  *comparison = InstallComparison();
+  FolderDigests recorded;
+  bool found = false;
+  if (Status s = ReadInstallState(platform, dataDir, id, &recorded, &found); !s.ok() || !found) {
+    return s;
+  }
+  comparison->recordedTime = recorded.time;
+  for (std::size_t i = 0; i < kDictionaryFileNames.size(); ++i) {
+    if (installed.files[i] != recorded.files[i]) {
+      comparison->changedFiles.emplace_back(kDictionaryFileNames[i]);
+    }
+  }
+  Conclude(comparison);
   return Status::Ok();
 }
 

@@ -314,6 +314,13 @@ TEST_F(UserOrdersTest, ReapplyOnAnotherVersionMergesTheKeptOrder) {
   }
   other.characters.insert(other.characters.begin(), {u"1230", {test::Ch(u'己', 95)}});
   install_.InstallBoth(1, 0, other);
+  // Against the old snapshot: the group differs (it gained an entry), the
+  // new code has nothing to differ from.
+  OrdersStatus before;
+  const DictionaryId cht[] = {kCht};
+  ASSERT_TRUE(GetOrdersStatus(&platform_, store_, dataDir_, cht, &before).ok());
+  EXPECT_EQ(before.dictionaries[0].tables[0].differing, 1);
+  EXPECT_EQ(before.dictionaries[0].install.result, InstallComparison::Result::kReplaced);
   ReplacedCheck check;
   ASSERT_TRUE(CheckReplaced(keeper_, &check).ok());
   ImportReport report;
@@ -322,7 +329,6 @@ TEST_F(UserOrdersTest, ReapplyOnAnotherVersionMergesTheKeptOrder) {
   EXPECT_EQ(Current(kChars), (TextOrder{u"丙", u"甲", u"乙", u"丁", u"戊"}));
   // Against the new snapshot the group differs, the new code does not.
   OrdersStatus status;
-  const DictionaryId cht[] = {kCht};
   ASSERT_TRUE(GetOrdersStatus(&platform_, store_, dataDir_, cht, &status).ok());
   EXPECT_EQ(status.dictionaries[0].tables[0].differing, 1);
 }

@@ -91,6 +91,12 @@ class BlockMap {
 constexpr std::size_t kCompareChunk = 128 * 1024;
 constexpr std::size_t kComparePiece = 256;
 
+// One buffer for each file, allocated once for a dictionary's tables.
+struct CompareBuffers {
+  std::unique_ptr<char[]> installed = std::make_unique_for_overwrite<char[]>(kCompareChunk);
+  std::unique_ptr<char[]> snapshot = std::make_unique_for_overwrite<char[]>(kCompareChunk);
+};
+
 FileHandle OpenForReading(Platform* platform, const std::string& path, Status* status) {
   errno = 0;
   FileHandle f = platform->OpenFile(path, "rb");
@@ -107,26 +113,26 @@ FileHandle OpenForReading(Platform* platform, const std::string& path, Status* s
 // and SHA-256.
 Status MarkChangedBlocks(Platform* platform, const BlockMap& blocks,
                          const std::string& installedPath, const std::string& snapshotPath,
-                         std::vector<bool>* dirty, FileDigest* digest) {
+                         CompareBuffers* buffers, std::vector<bool>* dirty, FileDigest* digest) {
   Status status;
   FileHandle installed = OpenForReading(platform, installedPath, &status);
   if (installed == nullptr) return status;
   FileHandle snapshot = OpenForReading(platform, snapshotPath, &status);
   if (snapshot == nullptr) return status;
-  auto a = std::make_unique<char[]>(kCompareChunk);
-  auto b = std::make_unique<char[]>(kCompareChunk);
+  char* a = buffers->installed.get();
+  char* b = buffers->snapshot.get();
   Sha256 hash;
   std::int64_t pos = 0;
   for (;;) {
-    const std::size_t gotA = std::fread(a.get(), 1, kCompareChunk, installed.get());
-    const std::size_t gotB = std::fread(b.get(), 1, kCompareChunk, snapshot.get());
+    const std::size_t gotA = std::fread(a, 1, kCompareChunk, installed.get());
+    const std::size_t gotB = std::fread(b, 1, kCompareChunk, snapshot.get());
     if (gotA == 0 && gotB == 0) break;
-    if (digest != nullptr) hash.Update(a.get(), gotA);
+    if (digest != nullptr) hash.Update(a, gotA);
     const std::size_t common = std::min(gotA, gotB);
-    if (std::memcmp(a.get(), b.get(), common) != 0) {
+    if (std::memcmp(a, b, common) != 0) {
       for (std::size_t at = 0; at < common; at += kComparePiece) {
         const std::size_t n = std::min(kComparePiece, common - at);
-        if (std::memcmp(a.get() + at, b.get() + at, n) != 0) {
+        if (std::memcmp(a + at, b + at, n) != 0) {
           blocks.Mark(pos + static_cast<std::int64_t>(at), pos + static_cast<std::int64_t>(at + n),
                       dirty);
         }
@@ -154,7 +160,7 @@ Status MarkChangedBlocks(Platform* platform, const BlockMap& blocks,
 Status DiffTable(Platform* platform, const DictionaryIndex& snapshotIndex,
                  const std::string& snapshotPath, const DictionaryIndex& installedIndex,
                  const std::string& installedPath, TableKind kind, const DifferenceSink& sink,
-                 FileDigest* digest) {
+                 CompareBuffers* buffers, FileDigest* digest) {
   const OrderTable table = OrderTableOf(kind);
   // Where both tables have one layout (the tools only reorder groups in
   // place), only the blocks whose bytes differ are read group by group.
@@ -162,7 +168,7 @@ Status DiffTable(Platform* platform, const DictionaryIndex& snapshotIndex,
   std::vector<bool> dirty(kBucketCount, !sameLayout);
   if (sameLayout) {
     if (Status s = MarkChangedBlocks(platform, BlockMap(installedIndex, kind), installedPath,
-                                     snapshotPath, &dirty, digest);
+                                     snapshotPath, buffers, &dirty, digest);
         !s.ok()) {
       return s;
     }
@@ -251,13 +257,15 @@ Status DiffDictionary(Platform* platform, const std::string& snapshotFolder,
       return s;
     }
   }
+  CompareBuffers buffers;
   for (TableKind kind : {TableKind::kCharacters, TableKind::kPhrases}) {
     const char* name = TableFileName(kind);
     FileDigest* digest = installedDigests == nullptr
                              ? nullptr
                              : &installedDigests->files[kind == TableKind::kCharacters ? 1 : 2];
-    if (Status s = DiffTable(platform, snapshotIndex, JoinPath(snapshotFolder, name),
-                             installedIndex, JoinPath(installedFolder, name), kind, sink, digest);
+    if (Status s =
+            DiffTable(platform, snapshotIndex, JoinPath(snapshotFolder, name), installedIndex,
+                      JoinPath(installedFolder, name), kind, sink, &buffers, digest);
         !s.ok()) {
       return s;
     }

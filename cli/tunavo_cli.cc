@@ -17,6 +17,7 @@
 #include "cli/cli_platform.h"
 #include "cli/front_end.h"
 #include "cli/tunavo_command.h"
+#include "cli/tunavo_session.h"
 
 namespace taliq::cli {
 namespace {
@@ -126,7 +127,8 @@ int Main(const std::vector<std::string>& args, const Streams& io) {
     if (c->name == name) {
       const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
                                           args.end());
-      return c->run(options, rest, io);
+      return c->orders.body != nullptr ? RunOrdersCommand(*c, options, rest, io)
+                                       : c->run(options, rest, io);
     }
   }
   return UsageError(io, "unknown command '" + name + "'");

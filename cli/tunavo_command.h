@@ -23,12 +23,28 @@ struct GlobalOptions {
   DictionaryId dictionary = {Charset::kTraditional, Edition::kStandard};
 };
 
-// A command; `args` are the arguments after its name.
+class Session;
+
+// What the commands over the kept orders share (RunOrdersCommand in
+// tunavo_session.h parses, opens the session on the user data folder, runs
+// the body and ends the output): their options, how many arguments they
+// take, and the body.
+struct OrdersCommand {
+  std::span<const OptionDecl> options;
+  std::size_t minArguments = 0;
+  std::size_t maxArguments = 0;
+  std::string_view arguments;  // the usage error's "give ...": "one FILE, or -"
+  int (*body)(Session& session, const ParsedArgs& parsed) = nullptr;
+};
+
+// A command; `args` are the arguments after its name. A command over the
+// kept orders has no `run` but an `orders` body.
 struct Command {
   std::string_view name;
   std::string_view synopsis;     // its arguments, for the usage text
   std::string_view description;  // indented lines for the usage text
   int (*run)(const GlobalOptions& options, const std::vector<std::string>& args, const Streams& io);
+  OrdersCommand orders = {};
 };
 
 // list [--phrases] [--values] CODE

@@ -14,19 +14,9 @@ namespace {
 
 constexpr OptionDecl kExportOptions[] = {{"--all-dictionaries", false}};
 
-int RunExport(const GlobalOptions& options, const std::vector<std::string>& args,
-              const Streams& io) {
-  ParsedArgs parsed;
-  if (auto status = ParseCommand(kExportCommand, args, kExportOptions, io, &parsed)) {
-    return *status;
-  }
-  if (parsed.positionals.size() != 1) {
-    return UsageError(io, "export: give one FILE, or - for the standard output");
-  }
+int Export(Session& session, const ParsedArgs& parsed) {
+  const Streams& io = session.io();
   const std::string& target = parsed.positionals[0];
-  Session session(options, io);
-  std::string dataDir;
-  if (int status = session.OpenOrders("export", &dataDir); status != kExitOk) return status;
   const DictionaryId chosen = session.dictionary();
   const std::span<const DictionaryId> ids = parsed.Has("--all-dictionaries")
                                                 ? std::span<const DictionaryId>(kAllDictionaries)
@@ -36,7 +26,7 @@ int RunExport(const GlobalOptions& options, const std::vector<std::string>& args
   std::string text;
   ExportReport report;
   const Status s = ExportOrders(
-      session.platform(), *session.keeper().store(), dataDir, ids,
+      session.platform(), *session.keeper().store(), session.dataDir(), ids,
       [&](std::string_view piece) {
         if (toOutput) {
           io.out << piece;
@@ -48,13 +38,13 @@ int RunExport(const GlobalOptions& options, const std::vector<std::string>& args
       &report);
   if (!s.ok()) return session.OrdersFailure("export", s);
   for (const std::string& left : report.leftOut) Note(io, "export: left out " + left);
-  if (toOutput) return session.EndOutput("export");
+  if (toOutput) return kExitOk;
   if (Status w = ReplaceFileContents(session.platform(), target, text); !w.ok()) {
     return session.OrdersFailure("export", w);
   }
   io.out << "exported " << report.groups << (report.groups == 1 ? " group" : " groups") << " to "
          << target << '\n';
-  return session.EndOutput("export");
+  return kExitOk;
 }
 
 }  // namespace
@@ -67,7 +57,8 @@ const Command kExportCommand = {
     "current order. UTF-8, first line \"# taliq-orders 1\"; - writes it to the\n"
     "standard output. Exit status: 0 written, 1 a file could not be read or\n"
     "written, 2 bad arguments.\n",
-    RunExport,
+    nullptr,
+    {kExportOptions, 1, 1, "one FILE, or - for the standard output", Export},
 };
 
 }  // namespace taliq::cli

@@ -15,20 +15,9 @@ namespace {
 
 constexpr OptionDecl kImportOptions[] = {{"--dry-run", false}};
 
-int RunImport(const GlobalOptions& options, const std::vector<std::string>& args,
-              const Streams& io) {
-  ParsedArgs parsed;
-  if (auto status = ParseCommand(kImportCommand, args, kImportOptions, io, &parsed)) {
-    return *status;
-  }
-  if (parsed.positionals.size() != 1) {
-    return UsageError(io, "import: give one FILE, or - for the standard input");
-  }
+int Import(Session& session, const ParsedArgs& parsed) {
   const std::string& source = parsed.positionals[0];
   const bool dryRun = parsed.Has("--dry-run");
-  Session session(options, io);
-  std::string dataDir;
-  if (int status = session.OpenOrders("import", &dataDir); status != kExitOk) return status;
   ImportReport report;
   Status s;
   if (source == "-") {
@@ -40,9 +29,7 @@ int RunImport(const GlobalOptions& options, const std::vector<std::string>& args
     s = ImportOrders(session.keeper(), source, dryRun, HistoryKind::kImport, &report);
   }
   if (!s.ok()) return session.OrdersFailure("import", s);
-  const int status = PrintImportReport(io, "import", report);
-  const int written = session.EndOutput("import");
-  return status != kExitOk ? status : written;
+  return PrintImportReport(session.io(), "import", report);
 }
 
 }  // namespace
@@ -59,7 +46,8 @@ const Command kImportCommand = {
     "  --dry-run   print what would change and write nothing\n"
     "Exit status: 0 every line applied, 1 a line was not applied or a file\n"
     "could not be read or written, 2 not an orders file, or bad arguments.\n",
-    RunImport,
+    nullptr,
+    {kImportOptions, 1, 1, "one FILE, or - for the standard input", Import},
 };
 
 }  // namespace taliq::cli

@@ -13,16 +13,9 @@ namespace {
 
 constexpr OptionDecl kReapplyOptions[] = {{"--dry-run", false}};
 
-int RunReapply(const GlobalOptions& options, const std::vector<std::string>& args,
-               const Streams& io) {
-  ParsedArgs parsed;
-  if (auto status = ParseCommandOptions(kReapplyCommand, args, kReapplyOptions, io, &parsed)) {
-    return *status;
-  }
+int ApplyKeptOrders(Session& session, const ParsedArgs& parsed) {
+  const Streams& io = session.io();
   const bool dryRun = parsed.Has("--dry-run");
-  Session session(options, io);
-  std::string dataDir;
-  if (int status = session.OpenOrders("reapply", &dataDir); status != kExitOk) return status;
   if (!dryRun) {
     ReplacedCheck check;
     if (Status s = CheckReplaced(session.keeper(), &check); !s.ok()) {
@@ -38,10 +31,7 @@ int RunReapply(const GlobalOptions& options, const std::vector<std::string>& arg
   if (s.Is(Status::Code::kNotFound)) {
     return Refused(io, "reapply: no kept orders to apply (" + s.message() + ")");
   }
-  if (!s.ok()) return session.OrdersFailure("reapply", s);
-  const int status = PrintImportReport(io, "reapply", report);
-  const int written = session.EndOutput("reapply");
-  return status != kExitOk ? status : written;
+  return s.ok() ? PrintImportReport(io, "reapply", report) : session.OrdersFailure("reapply", s);
 }
 
 }  // namespace
@@ -55,7 +45,8 @@ const Command kReapplyCommand = {
     "  --dry-run   print what would change and write nothing\n"
     "Exit status: 0 every kept order applied, 1 one was not applied or a file\n"
     "could not be read or written, 2 nothing kept, or bad arguments.\n",
-    RunReapply,
+    nullptr,
+    {kReapplyOptions, 0, 0, "", ApplyKeptOrders},
 };
 
 }  // namespace taliq::cli

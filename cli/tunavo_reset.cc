@@ -14,40 +14,37 @@ namespace {
 
 constexpr OptionDecl kResetOptions[] = {
     {"--phrases", false}, {"--punctuation", false}, {"--all", false}};
+constexpr char kResetArguments[] = "one of [--phrases] CODE, --punctuation, --all";
 
-int RunReset(const GlobalOptions& options, const std::vector<std::string>& args,
-             const Streams& io) {
-  ParsedArgs parsed;
-  if (auto status = ParseCommand(kResetCommand, args, kResetOptions, io, &parsed)) return *status;
-  const bool all = parsed.Has("--all");
-  const bool punctuation = parsed.Has("--punctuation");
+// The group `parsed` names, or kExitUsage after saying what is wrong.
+int ResetTarget(const ParsedArgs& parsed, const Streams& io, DictionaryId id, GroupKey* group) {
   const bool phrases = parsed.Has("--phrases");
+  const bool punctuation = parsed.Has("--punctuation");
   const std::size_t codes = parsed.positionals.size();
-  if (all + punctuation + (codes > 0) != 1 || codes > 1 || (phrases && codes == 0)) {
-    return UsageError(io, "reset: give one of [--phrases] CODE, --punctuation, --all");
+  if (parsed.Has("--all") + punctuation + codes != 1 || (phrases && codes == 0)) {
+    return UsageError(io, std::string("reset: give ") + kResetArguments);
   }
-  if (codes == 1) {
-    if (int status = CheckInputCode(io, "reset", parsed.positionals[0]); status != kExitOk) {
-      return status;
-    }
-    if (!phrases && parsed.positionals[0].size() > 4) {
-      return UsageError(io, "reset: a character code has one to four digits");
-    }
+  *group = GroupKey{id, OrderTable::kPunctuation, std::string(kPunctuationCode)};
+  if (punctuation) return kExitOk;
+  group->table = phrases ? OrderTable::kPhrases : OrderTable::kCharacters;
+  group->code = parsed.positionals[0];
+  if (int status = CheckInputCode(io, "reset", group->code); status != kExitOk) return status;
+  if (!phrases && group->code.size() > 4) {
+    return UsageError(io, "reset: a character code has one to four digits");
   }
-  Session session(options, io);
-  std::string dataDir;
-  if (int status = session.OpenOrders("reset", &dataDir); status != kExitOk) return status;
+  return kExitOk;
+}
+
+int Reset(Session& session, const ParsedArgs& parsed) {
+  const Streams& io = session.io();
   const DictionaryId id = session.dictionary();
   ResetReport report;
   Status s;
-  if (all) {
+  if (parsed.Has("--all") && parsed.positionals.empty() && !parsed.Has("--punctuation")) {
     s = ResetDictionary(session.keeper(), id, &report);
   } else {
-    GroupKey group{id, OrderTable::kPunctuation, std::string(kPunctuationCode)};
-    if (!punctuation) {
-      group.table = phrases ? OrderTable::kPhrases : OrderTable::kCharacters;
-      group.code = parsed.positionals[0];
-    }
+    GroupKey group;
+    if (int status = ResetTarget(parsed, io, id, &group); status != kExitOk) return status;
     s = ResetGroup(session.keeper(), group, &report);
     if (s.Is(Status::Code::kNotFound) && s.message().find(GroupName(group)) == 0) {
       return Refused(io, "reset: " + GroupName(group) + " has no candidates");
@@ -58,13 +55,11 @@ int RunReset(const GlobalOptions& options, const std::vector<std::string>& args,
     io.out << GroupName(c.group) << ": " << OrderText(c.before) << " -> " << OrderText(c.after)
            << '\n';
   }
-  if (report.changes.empty()) {
-    io.out << "nothing to reset: already in the original order\n";
-  } else {
-    io.out << "reset " << report.changes.size()
-           << (report.changes.size() == 1 ? " group" : " groups") << " to the original order\n";
-  }
-  return session.EndOutput("reset");
+  const std::size_t n = report.changes.size();
+  if (n == 0) io.out << "nothing to reset: already in the original order\n";
+  if (n > 0)
+    io.out << "reset " << n << (n == 1 ? " group" : " groups") << " to the original order\n";
+  return kExitOk;
 }
 
 }  // namespace
@@ -80,7 +75,8 @@ const Command kResetCommand = {
     "in the history, so that undo takes it back.\n"
     "Exit status: 0 done (also when nothing differed), 1 a file could not be\n"
     "read or written, 2 bad arguments or a code without candidates.\n",
-    RunReset,
+    nullptr,
+    {kResetOptions, 0, 1, kResetArguments, Reset},
 };
 
 }  // namespace taliq::cli

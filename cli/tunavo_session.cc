@@ -84,6 +84,7 @@ int Session::OpenOrders(std::string_view command, std::string* dataDir) {
     return Failure(io_, std::string(command) + ": no user data folder: give --data-dir DIR");
   }
   if (!s.ok()) return Failure(io_, std::string(command) + ": " + s.message());
+  dataDir_ = *dataDir;
   return kExitOk;
 }
 
@@ -170,6 +171,27 @@ int Session::FileFailure(std::string_view what, const Status& why, std::string_v
   if (!why.ok()) message += " (" + why.message() + ")";
   message += outcome;
   return Failure(io_, message);
+}
+
+int RunOrdersCommand(const Command& command, const GlobalOptions& options,
+                     const std::vector<std::string>& args, const Streams& io) {
+  const OrdersCommand& orders = command.orders;
+  ParsedArgs parsed;
+  if (auto status = ParseCommand(command, args, orders.options, io, &parsed)) return *status;
+  const std::size_t given = parsed.positionals.size();
+  if (orders.maxArguments == 0 && given > 0) {
+    return UsageError(
+        io, std::string(command.name) + ": unexpected argument '" + parsed.positionals[0] + "'");
+  }
+  if (given < orders.minArguments || given > orders.maxArguments) {
+    return UsageError(io, std::string(command.name) + ": give " + std::string(orders.arguments));
+  }
+  Session session(options, io);
+  std::string dataDir;
+  if (int status = session.OpenOrders(command.name, &dataDir); status != kExitOk) return status;
+  const int status = orders.body(session, parsed);
+  const int written = session.EndOutput(command.name);
+  return status != kExitOk ? status : written;
 }
 
 }  // namespace taliq::cli

@@ -62,6 +62,9 @@ class Session {
   // folder (created when missing) in `*dataDir`. kExitFailure after saying
   // why there is none.
   int OpenOrders(std::string_view command, std::string* dataDir);
+  // After OpenOrders.
+  const std::string& dataDir() const { return dataDir_; }
+  const Streams& io() const { return io_; }
   // Reports a failure of the kept orders for `command` and returns its exit
   // status: kExitUsage for a refusal (nothing was done) or a code without
   // candidates, else kExitFailure with the file and why.
@@ -103,7 +106,15 @@ class Session {
   std::unique_ptr<TunavoDialogModel> model_;
   DictionaryStore* store_ = nullptr;  // ownStore_ or the model's
   std::unique_ptr<OrderKeeper> keeper_;
+  std::string dataDir_;
 };
+
+// Runs a command over the kept orders: parses `command.orders.options` and
+// its arguments, opens the session on the user data folder, runs the body
+// and flushes the output. The body's exit status, or kExitFailure when the
+// output could not be written.
+int RunOrdersCommand(const Command& command, const GlobalOptions& options,
+                     const std::vector<std::string>& args, const Streams& io);
 
 }  // namespace taliq::cli
 

@@ -24,15 +24,10 @@ std::string InstallText(const InstallComparison& c) {
   return text;
 }
 
-int RunStatus(const GlobalOptions& options, const std::vector<std::string>& args,
-              const Streams& io) {
-  ParsedArgs parsed;
-  if (auto status = ParseCommandOptions(kStatusCommand, args, {}, io, &parsed)) return *status;
-  Session session(options, io);
-  std::string dataDir;
-  if (int status = session.OpenOrders("status", &dataDir); status != kExitOk) return status;
+int ShowStatus(Session& session, const ParsedArgs& /*parsed*/) {
+  const Streams& io = session.io();
   OrdersStatus st;
-  if (Status s = GetOrdersStatus(session.platform(), *session.keeper().store(), dataDir,
+  if (Status s = GetOrdersStatus(session.platform(), *session.keeper().store(), session.dataDir(),
                                  kAllDictionaries, &st);
       !s.ok()) {
     return session.OrdersFailure("status", s);
@@ -44,22 +39,18 @@ int RunStatus(const GlobalOptions& options, const std::vector<std::string>& args
       io.out << "  original: no snapshot (the tools have not written into it)\n";
     } else {
       io.out << "  original: snapshot " << d.snapshotNumber << " of " << d.snapshotTime << '\n';
-      if (!d.problem.empty()) {
-        io.out << "  cannot compare: " << d.problem << '\n';
-      } else {
-        for (const TableStatus& t : d.tables) {
-          io.out << "  " << OrderTableName(t.table) << ": " << t.differing
-                 << (t.differing == 1 ? " code differs" : " codes differ")
-                 << " from the original order\n";
-        }
+      if (!d.problem.empty()) io.out << "  cannot compare: " << d.problem << '\n';
+      for (const TableStatus& t : d.tables) {
+        if (!d.problem.empty()) break;
+        io.out << "  " << OrderTableName(t.table) << ": " << t.differing
+               << (t.differing == 1 ? " code differs" : " codes differ")
+               << " from the original order\n";
       }
     }
     io.out << "  installation: " << InstallText(d.install) << '\n';
   }
-  if (st.reapplyPending) {
-    io.out << "kept orders wait to be applied again: tunavo-cli reapply\n";
-  }
-  return session.EndOutput("status");
+  if (st.reapplyPending) io.out << "kept orders wait to be applied again: tunavo-cli reapply\n";
+  return kExitOk;
 }
 
 }  // namespace
@@ -71,7 +62,8 @@ const Command kStatusCommand = {
     "order was kept, how many codes per table differ from it, and whether the\n"
     "installed files changed since the last save (a reinstall or an update:\n"
     "see reapply). Exit status: 0 printed, 1 a file could not be read.\n",
-    RunStatus,
+    nullptr,
+    {{}, 0, 0, "", ShowStatus},
 };
 
 }  // namespace taliq::cli

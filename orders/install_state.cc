@@ -22,9 +22,11 @@ Status RecordInstallState(Platform* platform, const std::string& dataDir, Dictio
 
 namespace {
 
-// The record of `id`: Ok with `*found` false when there is none.
-Status ReadInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
-                        FolderDigests* recorded, bool* found) {
+// Starts a comparison: reads the record of `id` into `recorded`. Ok with
+// `*found` false when there is none (the comparison says kNoRecord).
+Status StartComparison(Platform* platform, const std::string& dataDir, DictionaryId id,
+                       InstallComparison* comparison, FolderDigests* recorded, bool* found) {
+  *comparison = InstallComparison();
   *found = false;
   const std::string path = InstallStatePath(dataDir, id);
   std::string text;
@@ -32,6 +34,7 @@ Status ReadInstallState(Platform* platform, const std::string& dataDir, Dictiona
   if (read.Is(Status::Code::kNotFound)) return Status::Ok();
   if (!read.ok()) return read;
   if (Status s = ParseFolderDigests(kStateHeader, text, path, recorded); !s.ok()) return s;
+  comparison->recordedTime = recorded->time;
   *found = true;
   return Status::Ok();
 }
@@ -45,38 +48,30 @@ void Conclude(InstallComparison* comparison) {
 
 Status CompareInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
                            const std::string& installedFolder, InstallComparison* comparison) {
-  *comparison = InstallComparison();
   FolderDigests recorded;
   bool found = false;
-  if (Status s = ReadInstallState(platform, dataDir, id, &recorded, &found); !s.ok() || !found) {
-    return s;
-  }
-  comparison->recordedTime = recorded.time;
-  for (std::size_t i = 0; i < kDictionaryFileNames.size(); ++i) {
+  Status s = StartComparison(platform, dataDir, id, comparison, &recorded, &found);
+  for (std::size_t i = 0; s.ok() && found && i < kDictionaryFileNames.size(); ++i) {
     const std::string name(kDictionaryFileNames[i]);
     FileDigest installed;
-    Status s = DigestFile(platform, JoinPath(installedFolder, name), &installed);
+    s = DigestFile(platform, JoinPath(installedFolder, name), &installed);
     if (s.Is(Status::Code::kNotFound)) {
       comparison->changedFiles.push_back(name + " (missing)");
-    } else if (!s.ok()) {
-      return s;
-    } else if (installed != recorded.files[i]) {
+      s = Status::Ok();
+    } else if (s.ok() && installed != recorded.files[i]) {
       comparison->changedFiles.push_back(name);
     }
   }
-  Conclude(comparison);
-  return Status::Ok();
+  if (s.ok() && found) Conclude(comparison);
+  return s;
 }
 
 Status CompareInstallDigests(Platform* platform, const std::string& dataDir, DictionaryId id,
                              const FolderDigests& installed, InstallComparison* comparison) {
-  *comparison = InstallComparison();
   FolderDigests recorded;
   bool found = false;
-  if (Status s = ReadInstallState(platform, dataDir, id, &recorded, &found); !s.ok() || !found) {
-    return s;
-  }
-  comparison->recordedTime = recorded.time;
+  const Status s = StartComparison(platform, dataDir, id, comparison, &recorded, &found);
+  if (!s.ok() || !found) return s;
   for (std::size_t i = 0; i < kDictionaryFileNames.size(); ++i) {
     if (installed.files[i] != recorded.files[i]) {
       comparison->changedFiles.emplace_back(kDictionaryFileNames[i]);

@@ -175,6 +175,7 @@ Status DiffTable(Platform* platform, const DictionaryIndex& snapshotIndex,
   } else if (digest != nullptr) {
     if (Status s = DigestFile(platform, installedPath, digest); !s.ok()) return s;
   }
+  if (std::find(dirty.begin(), dirty.end(), true) == dirty.end()) return Status::Ok();
   TableCursor snapshot;
   TableCursor installed;
   if (Status s = snapshot.Open(platform, snapshotIndex, snapshotPath, kind); !s.ok()) return s;

@@ -3,6 +3,7 @@
 #include "orders/data_folder.h"
 #include "orders/durable_file.h"
 #include "orders/folder_digests.h"
+#include "orders/install_fingerprints.h"
 
 namespace taliq {
 
@@ -16,6 +17,16 @@ Status RecordInstallState(Platform* platform, const std::string& dataDir, Dictio
   if (Status s = DigestDictionaryFolder(platform, installedFolder, &digests); !s.ok()) return s;
   digests.time = FormatLocalTime(clock());
   if (Status s = EnsureFolder(platform, JoinPath(dataDir, kStateFolderName)); !s.ok()) return s;
+  // The fingerprints first: they count only once the state record with
+  // their time is in place.
+  FolderFingerprints fingerprints;
+  if (Status s = FingerprintDictionaryFolder(platform, installedFolder, &fingerprints); !s.ok()) {
+    return s;
+  }
+  if (Status s = RecordInstallFingerprints(platform, dataDir, id, fingerprints, digests.time);
+      !s.ok()) {
+    return s;
+  }
   return WriteFileAtomically(platform, InstallStatePath(dataDir, id),
                              FormatFolderDigests(kStateHeader, digests));
 }
@@ -64,21 +75,6 @@ Status CompareInstallState(Platform* platform, const std::string& dataDir, Dicti
   }
   if (s.ok() && found) Conclude(comparison);
   return s;
-}
-
-Status CompareInstallDigests(Platform* platform, const std::string& dataDir, DictionaryId id,
-                             const FolderDigests& installed, InstallComparison* comparison) {
-  FolderDigests recorded;
-  bool found = false;
-  const Status s = StartComparison(platform, dataDir, id, comparison, &recorded, &found);
-  if (!s.ok() || !found) return s;
-  for (std::size_t i = 0; i < kDictionaryFileNames.size(); ++i) {
-    if (installed.files[i] != recorded.files[i]) {
-      comparison->changedFiles.emplace_back(kDictionaryFileNames[i]);
-    }
-  }
-  Conclude(comparison);
-  return Status::Ok();
 }
 
 }  // namespace taliq

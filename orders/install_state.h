@@ -48,11 +48,6 @@ struct InstallComparison {
 Status CompareInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
                            const std::string& installedFolder, InstallComparison* comparison);
 
-// The same for digests of the installed files already taken (all four
-// files present).
-Status CompareInstallDigests(Platform* platform, const std::string& dataDir, DictionaryId id,
-                             const FolderDigests& installed, InstallComparison* comparison);
-
 }  // namespace taliq
 
 #endif  // TALIQ_ORDERS_INSTALL_STATE_H_

@@ -2,6 +2,7 @@
 // differ from it, and whether the installed files changed since the last
 // save.
 #include "orders/data_folder.h"
+#include "orders/install_fingerprints.h"
 #include "orders/snapshot.h"
 #include "orders/table_diff.h"
 #include "orders/user_orders.h"
@@ -29,22 +30,23 @@ Status GetOrdersStatus(Platform* platform, const DictionaryStore& store, const s
       d.snapshotNumber = snapshot.number;
       d.snapshotTime = snapshot.manifest.time;
       // One read of the installed files gives both the differences and the
-      // digests to compare with the last save's.
-      FolderDigests digests;
+      // fingerprints to compare with the last save's.
+      FolderFingerprints fingerprints;
       const Status s = DiffDictionary(
           platform, snapshot.folder, installed,
           [&](const GroupDifference& g) {
             ++d.tables[static_cast<std::size_t>(g.table)].differing;
             return Status::Ok();
           },
-          &digests);
+          &fingerprints);
       if (s.ok()) {
-        if (Status c = CompareInstallDigests(platform, dataDir, id, digests, &d.install); !c.ok()) {
-          return c;
-        }
-        continue;
+        const Status c =
+            CompareInstallFingerprints(platform, dataDir, id, fingerprints, &d.install);
+        if (c.ok()) continue;
+        if (!c.Is(Status::Code::kNotFound)) return c;
+      } else {
+        d.problem = s.message();
       }
-      d.problem = s.message();
     }
     if (Status s = CompareInstallState(platform, dataDir, id, installed, &d.install); !s.ok()) {
       return s;

@@ -12,7 +12,7 @@
 #include "dictionary/table_cursor.h"
 #include "orders/data_folder.h"
 #include "orders/group_order.h"
-#include "orders/sha256.h"
+#include "orders/fingerprint.h"
 
 namespace taliq {
 namespace {
@@ -102,18 +102,19 @@ FileHandle OpenForReading(Platform* platform, const std::string& path, Status* s
   FileHandle f = platform->OpenFile(path, "rb");
   if (f == nullptr) {
     *status = errno == ENOENT ? Status::NotFound(path)
-                              : Status::CannotOpen(path, errno != 0 ? std::strerror(errno)
-                                                                    : "refused by the system");
+                              : Status::CannotOpen(
+                                    path, errno != 0 ? ErrnoText(errno) : "refused by the system");
   }
   return f;
 }
 
 // Reads both files front to back in step, one buffer each, and marks the
-// blocks whose bytes differ. With `digest`, also the installed file's size
-// and SHA-256.
+// blocks whose bytes differ. With `fingerprint`, also the installed file's
+// size and fingerprint.
 Status MarkChangedBlocks(Platform* platform, const BlockMap& blocks,
                          const std::string& installedPath, const std::string& snapshotPath,
-                         CompareBuffers* buffers, std::vector<bool>* dirty, FileDigest* digest) {
+                         CompareBuffers* buffers, std::vector<bool>* dirty,
+                         FileFingerprint* fingerprint) {
   Status status;
   FileHandle installed = OpenForReading(platform, installedPath, &status);
   if (installed == nullptr) return status;
@@ -121,13 +122,13 @@ Status MarkChangedBlocks(Platform* platform, const BlockMap& blocks,
   if (snapshot == nullptr) return status;
   char* a = buffers->installed.get();
   char* b = buffers->snapshot.get();
-  Sha256 hash;
+  Fingerprint64 hash;
   std::int64_t pos = 0;
   for (;;) {
     const std::size_t gotA = std::fread(a, 1, kCompareChunk, installed.get());
     const std::size_t gotB = std::fread(b, 1, kCompareChunk, snapshot.get());
     if (gotA == 0 && gotB == 0) break;
-    if (digest != nullptr) hash.Update(a, gotA);
+    if (fingerprint != nullptr) hash.Update(a, gotA);
     const std::size_t common = std::min(gotA, gotB);
     if (std::memcmp(a, b, common) != 0) {
       for (std::size_t at = 0; at < common; at += kComparePiece) {
@@ -144,11 +145,11 @@ Status MarkChangedBlocks(Platform* platform, const BlockMap& blocks,
                   dirty);
     }
     pos += static_cast<std::int64_t>(longer);
-    if (digest != nullptr) digest->size += static_cast<std::int64_t>(gotA);
+    if (fingerprint != nullptr) fingerprint->size += static_cast<std::int64_t>(gotA);
   }
   if (std::ferror(installed.get())) return Status::IoError(installedPath, "read failed");
   if (std::ferror(snapshot.get())) return Status::IoError(snapshotPath, "read failed");
-  if (digest != nullptr) digest->sha256 = hash.Finish();
+  if (fingerprint != nullptr) fingerprint->value = hash.Value();
   return Status::Ok();
 }
 
@@ -160,7 +161,7 @@ Status MarkChangedBlocks(Platform* platform, const BlockMap& blocks,
 Status DiffTable(Platform* platform, const DictionaryIndex& snapshotIndex,
                  const std::string& snapshotPath, const DictionaryIndex& installedIndex,
                  const std::string& installedPath, TableKind kind, const DifferenceSink& sink,
-                 CompareBuffers* buffers, FileDigest* digest) {
+                 CompareBuffers* buffers, FileFingerprint* fingerprint) {
   const OrderTable table = OrderTableOf(kind);
   // Where both tables have one layout (the tools only reorder groups in
   // place), only the blocks whose bytes differ are read group by group.
@@ -168,12 +169,12 @@ Status DiffTable(Platform* platform, const DictionaryIndex& snapshotIndex,
   std::vector<bool> dirty(kBucketCount, !sameLayout);
   if (sameLayout) {
     if (Status s = MarkChangedBlocks(platform, BlockMap(installedIndex, kind), installedPath,
-                                     snapshotPath, buffers, &dirty, digest);
+                                     snapshotPath, buffers, &dirty, fingerprint);
         !s.ok()) {
       return s;
     }
-  } else if (digest != nullptr) {
-    if (Status s = DigestFile(platform, installedPath, digest); !s.ok()) return s;
+  } else if (fingerprint != nullptr) {
+    if (Status s = FingerprintFile(platform, installedPath, fingerprint); !s.ok()) return s;
   }
   if (std::find(dirty.begin(), dirty.end(), true) == dirty.end()) return Status::Ok();
   TableCursor snapshot;
@@ -244,16 +245,16 @@ Status ReadPunctuationOrder(Platform* platform, const std::string& folder, TextO
 
 Status DiffDictionary(Platform* platform, const std::string& snapshotFolder,
                       const std::string& installedFolder, const DifferenceSink& sink,
-                      FolderDigests* installedDigests) {
+                      FolderFingerprints* installedFingerprints) {
   DictionaryIndex snapshotIndex;
   DictionaryIndex installedIndex;
   if (Status s = LoadIndex(platform, snapshotFolder, &snapshotIndex); !s.ok()) return s;
   if (Status s = LoadIndex(platform, installedFolder, &installedIndex); !s.ok()) return s;
   // kDictionaryFileNames: the index, the two tables, the punctuation.
   for (std::size_t i : {std::size_t{0}, std::size_t{3}}) {
-    if (installedDigests == nullptr) break;
-    if (Status s = DigestFile(platform, JoinPath(installedFolder, kDictionaryFileNames[i]),
-                              &installedDigests->files[i]);
+    if (installedFingerprints == nullptr) break;
+    if (Status s = FingerprintFile(platform, JoinPath(installedFolder, kDictionaryFileNames[i]),
+                                   &(*installedFingerprints)[i]);
         !s.ok()) {
       return s;
     }
@@ -261,12 +262,13 @@ Status DiffDictionary(Platform* platform, const std::string& snapshotFolder,
   CompareBuffers buffers;
   for (TableKind kind : {TableKind::kCharacters, TableKind::kPhrases}) {
     const char* name = TableFileName(kind);
-    FileDigest* digest = installedDigests == nullptr
-                             ? nullptr
-                             : &installedDigests->files[kind == TableKind::kCharacters ? 1 : 2];
+    FileFingerprint* fingerprint =
+        installedFingerprints == nullptr
+            ? nullptr
+            : &(*installedFingerprints)[kind == TableKind::kCharacters ? 1 : 2];
     if (Status s =
             DiffTable(platform, snapshotIndex, JoinPath(snapshotFolder, name), installedIndex,
-                      JoinPath(installedFolder, name), kind, sink, &buffers, digest);
+                      JoinPath(installedFolder, name), kind, sink, &buffers, fingerprint);
         !s.ok()) {
       return s;
     }

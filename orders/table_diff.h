@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "orders/folder_digests.h"
+#include "orders/install_fingerprints.h"
 #include "orders/order_group.h"
 #include "platform/platform.h"
 #include "platform/status.h"
@@ -30,12 +30,12 @@ using DifferenceSink = std::function<Status(const GroupDifference&)>;
 // code; a group only one side has is not a difference. Where both tables
 // have one layout, their bytes are compared front to back first and only
 // the blocks that differ are read group by group. Fails with the first
-// table that cannot be read whole (its path and why). `installedDigests`
-// (optional) receives the sizes and SHA-256 of the installed files, taken
-// from the same reads.
+// table that cannot be read whole (its path and why).
+// `installedFingerprints` (optional) receives the sizes and fingerprints of
+// the installed files, taken from the same reads.
 Status DiffDictionary(Platform* platform, const std::string& snapshotFolder,
                       const std::string& installedFolder, const DifferenceSink& sink,
-                      FolderDigests* installedDigests = nullptr);
+                      FolderFingerprints* installedFingerprints = nullptr);
 
 // The order `group` has in the snapshot (its dictionary is the snapshot's).
 // kNotFound when the snapshot has no such group.

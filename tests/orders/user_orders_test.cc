@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "dictionary/dictionary_store.h"
 #include "orders/data_folder.h"
 #include "orders/group_order.h"
+#include "orders/install_fingerprints.h"
 #include "orders/snapshot.h"
 #include "orders/text_codec.h"
 #include "tests/freqtool/installation.h"
@@ -269,6 +271,22 @@ TEST_F(UserOrdersTest, StatusCountsTheDifferingGroupsPerTable) {
   EXPECT_FALSE(status.dictionaries[1].hasSnapshot);  // cht-2002 never written
   EXPECT_EQ(status.dictionaries[2].tables[0].differing, 1);
   EXPECT_FALSE(status.reapplyPending);
+
+  // Without fingerprints that go with the state record, status compares the
+  // SHA-256 digests instead, with the same answer.
+  const std::string fingerprints = InstallFingerprintsPath(dataDir_, kCht);
+  const Bytes recorded = test::ReadBytes(fingerprints);
+  Bytes stale = recorded;
+  stale[stale.size() - 3] = '0' + (stale[stale.size() - 3] == '0');  // another time
+  for (const Bytes& record : {Bytes{}, stale}) {
+    if (record.empty()) {
+      std::filesystem::remove(fingerprints);
+    } else {
+      test::WriteBytes(fingerprints, record);
+    }
+    ASSERT_TRUE(GetOrdersStatus(&platform_, store_, dataDir_, kAllDictionaries, &status).ok());
+    EXPECT_EQ(status.dictionaries[0].install.result, InstallComparison::Result::kUnchanged);
+  }
 }
 
 TEST_F(UserOrdersTest, AReplacedInstallationIsFoundAndItsOrdersAppliedAgain) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "orders/block_feed.h"
+
 namespace taliq {
 namespace {
 
@@ -38,21 +40,11 @@ void Fingerprint64::Stripe(const std::uint8_t* p) {
 }
 
 void Fingerprint64::Update(const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
   total_ += size;
-  if (tailUsed_ > 0) {
-    const std::size_t take = std::min(size, tail_.size() - tailUsed_);
-    std::memcpy(tail_.data() + tailUsed_, bytes, take);
-    tailUsed_ += take;
-    bytes += take;
-    size -= take;
-    if (tailUsed_ < tail_.size()) return;
-    Stripe(tail_.data());
-    tailUsed_ = 0;
-  }
-  for (; size >= tail_.size(); bytes += tail_.size(), size -= tail_.size()) Stripe(bytes);
-  if (size > 0) std::memcpy(tail_.data(), bytes, size);
-  tailUsed_ = size;
+  FeedBlocks(static_cast<const std::uint8_t*>(data), size, &tail_, &tailUsed_,
+             [this](const std::uint8_t* p, std::size_t n) {
+               for (std::size_t i = 0; i < n; ++i) Stripe(p + 32 * i);
+             });
 }
 
 std::uint64_t Fingerprint64::Value() const {

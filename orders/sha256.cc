@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "orders/block_feed.h"
+
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <cpuid.h>
 #include <immintrin.h>
@@ -139,37 +141,17 @@ void Sha256::Compress(const std::uint8_t* block) {
 }
 
 void Sha256::Update(const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
   totalBytes_ += size;
-  if (blockUsed_ > 0) {
-    const std::size_t take = std::min(size, block_.size() - blockUsed_);
-    std::memcpy(block_.data() + blockUsed_, bytes, take);
-    blockUsed_ += take;
-    bytes += take;
-    size -= take;
-    if (blockUsed_ < block_.size()) return;
+  FeedBlocks(static_cast<const std::uint8_t*>(data), size, &block_, &blockUsed_,
+             [this](const std::uint8_t* p, std::size_t n) {
 #ifdef TALIQ_SHA256_X86
-    if (kHasShaInstructions) {
-      CompressWithShaInstructions(state_.data(), block_.data(), 1);
-    } else {
-      Compress(block_.data());
-    }
-#else
-    Compress(block_.data());
+               if (kHasShaInstructions) {
+                 CompressWithShaInstructions(state_.data(), p, n);
+                 return;
+               }
 #endif
-    blockUsed_ = 0;
-  }
-#ifdef TALIQ_SHA256_X86
-  if (kHasShaInstructions && size >= block_.size()) {
-    const std::size_t blocks = size / block_.size();
-    CompressWithShaInstructions(state_.data(), bytes, blocks);
-    bytes += blocks * block_.size();
-    size -= blocks * block_.size();
-  }
-#endif
-  for (; size >= block_.size(); bytes += block_.size(), size -= block_.size()) Compress(bytes);
-  if (size > 0) std::memcpy(block_.data(), bytes, size);
-  blockUsed_ = size;
+               for (std::size_t i = 0; i < n; ++i) Compress(p + 64 * i);
+             });
 }
 
 Sha256Digest Sha256::Finish() {

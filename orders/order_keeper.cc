@@ -20,6 +20,9 @@ Status OrderKeeper::DataFolder(std::string* folder) {
 Status OrderKeeper::Snapshot(DictionaryId id, const std::string& dataDir) {
   const std::string installed = store_->ResolveDictionaryFolder(id, false);
   if (installed.empty()) return Status::NotFound("the installed dictionary folder");
+  // Files replaced since the last save get their own snapshot, and the
+  // orders kept so far are set aside for a re-apply.
+  if (Status s = CheckReplacedDictionary(*this, id); !s.ok()) return s;
   return EnsureSnapshot(platform_, dataDir, id, installed, clock_);
 }
 

@@ -36,8 +36,10 @@ class OrderKeeper {
   // names none.
   Status DataFolder(std::string* folder);
 
-  // Before a save writes `change`'s group: the dictionary's snapshot unless
-  // one exists, and the change kept for Saved(). Ok, keeping nothing, when
+  // Before a save writes `change`'s group: when the installed files were
+  // replaced since the last save, a new snapshot and the kept orders set
+  // aside (CheckReplacedDictionary); the dictionary's snapshot unless one
+  // exists; and the change kept for Saved(). Ok, keeping nothing, when
   // there is no data folder.
   Status BeforeSave(const OrderChange& change);
   // After the save of BeforeSave's change succeeded (in the first copy at

@@ -30,32 +30,42 @@ Status SetAsideOrders(Platform* platform, const std::string& dataDir) {
 
 }  // namespace
 
-Status CheckReplaced(OrderKeeper& keeper, ReplacedCheck* check) {
-  *check = ReplacedCheck{};
+Status CheckReplacedDictionary(OrderKeeper& keeper, DictionaryId id, bool* replaced) {
+  if (replaced != nullptr) *replaced = false;
   Platform* platform = keeper.platform();
   std::string dataDir;
   if (Status s = keeper.DataFolder(&dataDir); !s.ok()) return s;
-  for (DictionaryId id : kAllDictionaries) {
-    const std::string installed = keeper.store()->ResolveDictionaryFolder(id, false);
-    InstallComparison comparison;
-    if (Status s = CompareInstallState(platform, dataDir, id, installed, &comparison); !s.ok()) {
-      return s;
-    }
-    if (comparison.result != InstallComparison::Result::kReplaced) continue;
-    // Set aside first: the new snapshot makes the old orders vanish from
-    // the next automatic export.
-    if (Status s = SetAsideOrders(platform, dataDir); !s.ok()) return s;
-    Snapshot taken;
-    const Status s = TakeNewSnapshot(platform, dataDir, id, installed, keeper.clock(), &taken);
-    // Not installed now: nothing to compare with until it is again.
-    if (s.Is(Status::Code::kNotFound)) continue;
-    if (!s.ok()) return s;
-    if (Status r = RecordInstallState(platform, dataDir, id, installed, keeper.clock()); !r.ok()) {
-      return r;
-    }
-    check->replaced.push_back(id);
+  const std::string installed = keeper.store()->ResolveDictionaryFolder(id, false);
+  InstallComparison comparison;
+  if (Status s = CompareInstallState(platform, dataDir, id, installed, &comparison); !s.ok()) {
+    return s;
   }
-  check->reapplyPending = Exists(platform, JoinPath(dataDir, kPendingReapplyFileName));
+  if (comparison.result != InstallComparison::Result::kReplaced) return Status::Ok();
+  // Set aside first: the new snapshot makes the old orders vanish from the
+  // next automatic export.
+  if (Status s = SetAsideOrders(platform, dataDir); !s.ok()) return s;
+  Snapshot taken;
+  const Status s = TakeNewSnapshot(platform, dataDir, id, installed, keeper.clock(), &taken);
+  // Not installed now: nothing to compare with until it is again.
+  if (s.Is(Status::Code::kNotFound)) return Status::Ok();
+  if (!s.ok()) return s;
+  if (Status r = RecordInstallState(platform, dataDir, id, installed, keeper.clock()); !r.ok()) {
+    return r;
+  }
+  if (replaced != nullptr) *replaced = true;
+  return Status::Ok();
+}
+
+Status CheckReplaced(OrderKeeper& keeper, ReplacedCheck* check) {
+  *check = ReplacedCheck{};
+  std::string dataDir;
+  if (Status s = keeper.DataFolder(&dataDir); !s.ok()) return s;
+  for (DictionaryId id : kAllDictionaries) {
+    bool replaced = false;
+    if (Status s = CheckReplacedDictionary(keeper, id, &replaced); !s.ok()) return s;
+    if (replaced) check->replaced.push_back(id);
+  }
+  check->reapplyPending = Exists(keeper.platform(), JoinPath(dataDir, kPendingReapplyFileName));
   return Status::Ok();
 }
 

@@ -147,6 +147,12 @@ struct ReplacedCheck {
 // when `reapplyPending`.
 Status CheckReplaced(OrderKeeper& keeper, ReplacedCheck* check);
 
+// CheckReplaced for one dictionary; `replaced` (optional) says whether it
+// was found replaced now. OrderKeeper runs it before every write, so that
+// a save after a reinstall does not drop the kept orders from the automatic
+// export.
+Status CheckReplacedDictionary(OrderKeeper& keeper, DictionaryId id, bool* replaced = nullptr);
+
 // Imports DATA/orders-to-reapply.tsv (or, when none waits, DATA/orders.tsv)
 // as a batch of kind kReapply. After a real run that applied every line
 // the waiting file is removed. kNotFound when there is nothing to apply.

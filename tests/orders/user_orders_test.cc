@@ -322,6 +322,24 @@ TEST_F(UserOrdersTest, AReplacedInstallationIsFoundAndItsOrdersAppliedAgain) {
   EXPECT_EQ(history.entries.back().kind, HistoryKind::kReapply);
 }
 
+TEST_F(UserOrdersTest, ASaveAfterAReinstallKeepsTheOrdersForReapply) {
+  SaveSome();
+  const std::map<std::string, Bytes> saved = install_.Snapshot();
+  install_.InstallAll();
+  // A save before anyone looked for the replacement.
+  Save(kPhrases, {u"中心點", u"中文", u"中國", u"中間"});
+  EXPECT_TRUE(test::FileExists(JoinPath(dataDir_, kPendingReapplyFileName)));
+  Snapshot snapshot;
+  ASSERT_TRUE(CurrentSnapshot(&platform_, dataDir_, kCht, &snapshot).ok());
+  EXPECT_EQ(snapshot.number, 2);
+  ReplacedCheck check;
+  ASSERT_TRUE(CheckReplaced(keeper_, &check).ok());
+  EXPECT_EQ(check.replaced, std::vector<DictionaryId>{kChs});  // cht was found by the save
+  ImportReport report;
+  ASSERT_TRUE(Reapply(keeper_, false, &report).ok());
+  EXPECT_EQ(install_.Snapshot(), saved);
+}
+
 TEST_F(UserOrdersTest, ReapplyOnAnotherVersionMergesTheKeptOrder) {
   Save(kChars, {u"丙", u"甲", u"乙", u"丁"});
   // The new version has another entry in the group and a new code in its

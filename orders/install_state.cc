@@ -3,6 +3,7 @@
 #include "orders/data_folder.h"
 #include "orders/durable_file.h"
 #include "orders/folder_digests.h"
+#include "orders/install_fingerprints.h"
 
 namespace taliq {
 
@@ -16,36 +17,64 @@ Status RecordInstallState(Platform* platform, const std::string& dataDir, Dictio
   if (Status s = DigestDictionaryFolder(platform, installedFolder, &digests); !s.ok()) return s;
   digests.time = FormatLocalTime(clock());
   if (Status s = EnsureFolder(platform, JoinPath(dataDir, kStateFolderName)); !s.ok()) return s;
+  // The fingerprints first: they count only once the state record with
+  // their time is in place.
+  FolderFingerprints fingerprints;
+  if (Status s = FingerprintDictionaryFolder(platform, installedFolder, &fingerprints); !s.ok()) {
+    return s;
+  }
+  if (Status s = RecordInstallFingerprints(platform, dataDir, id, fingerprints, digests.time);
+      !s.ok()) {
+    return s;
+  }
   return WriteFileAtomically(platform, InstallStatePath(dataDir, id),
                              FormatFolderDigests(kStateHeader, digests));
 }
 
-Status CompareInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
-                           const std::string& installedFolder, InstallComparison* comparison) {
+namespace {
+
+// Starts a comparison: reads the record of `id` into `recorded`. Ok with
+// `*found` false when there is none (the comparison says kNoRecord).
+Status StartComparison(Platform* platform, const std::string& dataDir, DictionaryId id,
+                       InstallComparison* comparison, FolderDigests* recorded, bool* found) {
   *comparison = InstallComparison();
+  *found = false;
   const std::string path = InstallStatePath(dataDir, id);
   std::string text;
   Status read = ReadSmallFile(platform, path, kMaxFolderDigestsFileSize, &text);
   if (read.Is(Status::Code::kNotFound)) return Status::Ok();
   if (!read.ok()) return read;
+  if (Status s = ParseFolderDigests(kStateHeader, text, path, recorded); !s.ok()) return s;
+  comparison->recordedTime = recorded->time;
+  *found = true;
+  return Status::Ok();
+}
+
+void Conclude(InstallComparison* comparison) {
+  comparison->result = comparison->changedFiles.empty() ? InstallComparison::Result::kUnchanged
+                                                        : InstallComparison::Result::kReplaced;
+}
+
+}  // namespace
+
+Status CompareInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
+                           const std::string& installedFolder, InstallComparison* comparison) {
   FolderDigests recorded;
-  if (Status s = ParseFolderDigests(kStateHeader, text, path, &recorded); !s.ok()) return s;
-  comparison->recordedTime = recorded.time;
-  for (std::size_t i = 0; i < kDictionaryFileNames.size(); ++i) {
+  bool found = false;
+  Status s = StartComparison(platform, dataDir, id, comparison, &recorded, &found);
+  for (std::size_t i = 0; s.ok() && found && i < kDictionaryFileNames.size(); ++i) {
     const std::string name(kDictionaryFileNames[i]);
     FileDigest installed;
-    Status s = DigestFile(platform, JoinPath(installedFolder, name), &installed);
+    s = DigestFile(platform, JoinPath(installedFolder, name), &installed);
     if (s.Is(Status::Code::kNotFound)) {
       comparison->changedFiles.push_back(name + " (missing)");
-    } else if (!s.ok()) {
-      return s;
-    } else if (installed != recorded.files[i]) {
+      s = Status::Ok();
+    } else if (s.ok() && installed != recorded.files[i]) {
       comparison->changedFiles.push_back(name);
     }
   }
-  comparison->result = comparison->changedFiles.empty() ? InstallComparison::Result::kUnchanged
-                                                        : InstallComparison::Result::kReplaced;
-  return Status::Ok();
+  if (s.ok() && found) Conclude(comparison);
+  return s;
 }
 
 }  // namespace taliq

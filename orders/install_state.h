@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dictionary/dictionary_id.h"
+#include "orders/folder_digests.h"
 #include "orders/local_time.h"
 #include "platform/platform.h"
 #include "platform/status.h"

@@ -7,6 +7,7 @@
 #include "orders/group_order.h"
 #include "orders/install_state.h"
 #include "orders/snapshot.h"
+#include "orders/user_orders.h"
 
 namespace taliq {
 OrderKeeper::OrderKeeper(Platform* platform, DictionaryStore* store, Clock clock)
@@ -19,6 +20,9 @@ Status OrderKeeper::DataFolder(std::string* folder) {
 Status OrderKeeper::Snapshot(DictionaryId id, const std::string& dataDir) {
   const std::string installed = store_->ResolveDictionaryFolder(id, false);
   if (installed.empty()) return Status::NotFound("the installed dictionary folder");
+  // Files replaced since the last save get their own snapshot, and the
+  // orders kept so far are set aside for a re-apply.
+  if (Status s = CheckReplacedDictionary(*this, id); !s.ok()) return s;
   return EnsureSnapshot(platform_, dataDir, id, installed, clock_);
 }
 
@@ -40,7 +44,7 @@ Status OrderKeeper::Record(HistoryKind kind, std::span<const OrderChange> change
       return s;
     }
   }
-  return Status::Ok();
+  return WriteAutomaticExport(platform_, *store_, dataDir);
 }
 
 Status OrderKeeper::BeforeSave(const OrderChange& change) {
@@ -57,6 +61,8 @@ Status OrderKeeper::Saved() {
   if (!pending_) return status_;
   const OrderChange change = std::move(*pending_);
   pending_.reset();
+  // A save that left the order as it was changed nothing worth keeping.
+  if (change.before == change.after) return status_ = Status::Ok();
   std::string dataDir;
   if (status_ = DataFolder(&dataDir); !status_.ok()) return status_;
   return status_ = Record(HistoryKind::kSave, std::span(&change, 1), 0, dataDir);
@@ -88,8 +94,7 @@ Status OrderKeeper::Apply(HistoryKind kind, std::span<const OrderChange> changes
   for (const OrderChange& c : changes) {
     if (loaded != c.group.dictionary) {
       loaded = c.group.dictionary;
-      if (Status s = store_->SelectCharset(*loaded); !s.ok()) return s;
-      if (Status s = store_->LoadIndex(); !s.ok()) return s;
+      if (Status s = SelectAndReload(store_, *loaded); !s.ok()) return s;
     }
     if (Status s = ReadGroupOrder(store_, c.group, list, &count, &current); !s.ok()) return s;
     if (current != c.before) {

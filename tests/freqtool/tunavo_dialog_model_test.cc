@@ -228,6 +228,42 @@ TEST_F(TunavoModelTest, EverySaveIsKeptInTheHistoryAfterASnapshotOfTheOriginal) 
   EXPECT_EQ(marks.after, (Lines{u"，", u"！", u"？", u"。"}));
 }
 
+// What a save keeps when not everything goes through: a save of the first
+// copy only is still kept (and can be undone); a save whose record fails
+// stands and says so after the success, with the reason.
+TEST_F(TunavoModelTest, SavesAreKeptWhenTheSecondCopyFailsAndAFailedRecordIsShown) {
+  std::filesystem::remove(install_.File(true, kCht, 0, kCharacterTableFileName));
+  Start();
+  view_.TypeAll(u"123");
+  view_.ClickLine(2);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kSecondCopyFailed);
+  std::string data;
+  ASSERT_TRUE(platform_.UserDataFolder(&data));
+  History history;
+  ASSERT_TRUE(ReadHistory(&platform_, data, &history).ok());
+  ASSERT_EQ(history.entries.size(), 1u);
+  EXPECT_EQ(history.entries[0].change.after, (Lines{u"丙", u"甲", u"乙", u"丁"}));
+
+  install_.InstallAll();
+  const std::string blocker = install_.dir().Join("blocker");
+  test::WriteBytes(blocker, {'x'});
+  platform_.SetUserDataFolder(blocker + "/data");
+  view_.messages.clear();
+  Start();
+  view_.TypeAll(u"123");
+  view_.ClickLine(3);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kSaved);
+  ASSERT_EQ(view_.messages.size(), 2u);
+  EXPECT_EQ(view_.messages[0].text, kSaveSucceededMessage);
+  const test::ShownMessage& kept = view_.messages[1];
+  EXPECT_EQ(kept.text.rfind(kOrdersNotKeptMessage, 0), 0u);
+  EXPECT_NE(kept.text.find(u"blocker"), std::u16string::npos);
+  EXPECT_EQ(kept.caption, kTunavoTitle);
+  EXPECT_EQ(kept.flags & kMbIconMask, kMbIconWarning);
+}
+
 TEST_F(TunavoModelTest, PhraseSaveOfFiveDigitCodeRewritesBothCopies) {
   Start();
   view_.TypeAll(u"12345");

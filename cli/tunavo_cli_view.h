@@ -36,6 +36,8 @@ class CliView : public TunavoView {
   void EnableSave(bool /*enabled*/) override {}
   int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
   void ShowAboutBox() override {}
+  // The command line has its own find command; no dialog opens here.
+  void ShowFindDialog(FindDialogModel* /*find*/) override {}
 
  private:
   const Streams io_;

@@ -127,12 +127,6 @@ SaveStatus TunavoDialogModel::OnSave() {
   return SaveStatus::kSaved;
 }
 
-bool TunavoDialogModel::OnSysCommand(unsigned commandId) {
-  if (!IsSystemMenuItem(commandId, kIdmAboutBox)) return false;
-  view_->ShowAboutBox();
-  return true;
-}
-
 std::string TunavoDialogModel::SaveTargetPath(bool secondCopy) {
   const char* file = nullptr;
   switch (source_) {

@@ -9,11 +9,14 @@
 #ifndef TALIQ_FREQTOOL_TUNAVO_DIALOG_MODEL_H_
 #define TALIQ_FREQTOOL_TUNAVO_DIALOG_MODEL_H_
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dictionary/dictionary_id.h"
 #include "dictionary/dictionary_store.h"
+#include "dictionary/table_find.h"
 #include "freqtool/adjustment_list.h"
 #include "freqtool/tunavo_view.h"
 #include "orders/order_keeper.h"
@@ -37,6 +40,8 @@ inline constexpr int kMaxCodeUnits = 6;
 
 // The About item of the system menu (IDM_ABOUTBOX of Tunavo.exe).
 inline constexpr unsigned kIdmAboutBox = 0x0010;
+// The tool's own system-menu commands, above the About item.
+inline constexpr unsigned kIdmFind = 0x0100;
 
 // The flags a dialog-framework message box is shown with: a box that names
 // no icon gets the exclamation icon (OK, OK/Cancel) or the question icon
@@ -114,10 +119,18 @@ class TunavoDialogModel {
   // first copy only.
   SaveStatus OnSave();
 
-  // WM_SYSCOMMAND: true when the command was the About item and the About
-  // box has been shown; false when the framework's default handling must
-  // run.
+  // The tool's commands in the system menu, in menu order.
+  std::span<const SystemMenuCommand> SystemMenuCommands() const;
+
+  // WM_SYSCOMMAND: true when the command was the About item or one of
+  // SystemMenuCommands() and has been carried out; false when the
+  // framework's default handling must run.
   bool OnSysCommand(unsigned commandId);
+
+  // 查碼: runs the find dialog on the dictionary the character set and
+  // edition choose; when it closed with a hit, the list shows that code in
+  // the hit's mode with the text's line selected.
+  void OnFind();
 
   // The table file a save of the current list writes in the first or the
   // second installed copy; empty when no list was looked up.
@@ -146,6 +159,8 @@ class TunavoDialogModel {
   // After a refused write of the second copy: the warning that it differs
   // from the first (nothing for a missing copy).
   void WarnIfSecondCopyDiffers();
+  // Lists `hit`'s code in its table's mode and selects the line of `text`.
+  void ShowHit(const FindHit& hit, std::u16string_view text);
   int ShowMessage(std::u16string_view text, unsigned flags);
   // The group the current list shows, its stored order and the order of
   // its lines: what a save of it changes.

@@ -12,6 +12,8 @@
 
 namespace taliq {
 
+class FindDialogModel;
+
 class TunavoView {
  public:
   virtual ~TunavoView() = default;
@@ -51,6 +53,10 @@ class TunavoView {
 
   // The About box, modal to the dialog (template 100).
   virtual void ShowAboutBox() = 0;
+
+  // The 查碼 dialog, modal to the dialog, run with `find` as its model;
+  // returns when it has closed.
+  virtual void ShowFindDialog(FindDialogModel* find) = 0;
 };
 
 }  // namespace taliq

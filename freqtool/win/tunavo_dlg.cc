@@ -4,14 +4,16 @@
 
 #include <iterator>
 
+#include "freqtool/win/find_dlg.h"
 #include "freqtool/win/resource.h"
 
 namespace taliq {
 
 using win32::W;
 
-// The model's About command is the one the system menu gets.
+// The model's system-menu commands are the ones the resources name.
 static_assert(IDM_ABOUTBOX == kIdmAboutBox);
+static_assert(IDM_FIND == kIdmFind);
 
 // The message map, in the order the dialog declares it.
 const win32::ModalDialog::CommandEntry<CTunavoDlg> CTunavoDlg::kCommandMap[] = {
@@ -115,6 +117,11 @@ int CTunavoDlg::ShowMessage(std::u16string_view text, std::u16string_view captio
   const std::u16string t(text);
   const std::u16string c(caption);
   return ::MessageBoxW(hwnd(), W(t), W(c), flags);
+}
+
+void CTunavoDlg::ShowFindDialog(FindDialogModel* find) {
+  CFindDlg dialog(find, hwnd());
+  dialog.DoModal();
 }
 
 std::vector<std::u16string> CommandLineArguments() {

@@ -37,6 +37,7 @@ class CTunavoDlg : public win32::ModelDialog<TunavoDialogModel, TunavoView> {
   void CheckCharset(int index) override;
   void EnableSave(bool enabled) override;
   int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
+  void ShowFindDialog(FindDialogModel* find) override;
 
  protected:
   void OnInitControls() override;

@@ -7,6 +7,7 @@
 #ifndef TALIQ_TESTS_FREQTOOL_RECORDING_VIEW_H_
 #define TALIQ_TESTS_FREQTOOL_RECORDING_VIEW_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ class RecordingView : public TunavoView {
   bool saveEnabled = false;
   std::vector<ShownMessage> messages;
   int aboutBoxes = 0;
+  // What the user does in the 查碼 dialog while it is open (nothing: it is
+  // closed at once), and how often it opened.
+  std::function<void(FindDialogModel*)> inFindDialog;
+  int findDialogs = 0;
   // LB_RESETCONTENT calls: one per refill of the list.
   int resets = 0;
   // EN_CHANGE notifications sent.
@@ -109,6 +114,10 @@ class RecordingView : public TunavoView {
     return 1;
   }
   void ShowAboutBox() override { ++aboutBoxes; }
+  void ShowFindDialog(FindDialogModel* find) override {
+    ++findDialogs;
+    if (inFindDialog) inFindDialog(find);
+  }
 
  private:
   void Changed() {

@@ -2,6 +2,7 @@
 
 #include "freqtool/second_copy_warning.h"
 #include "orders/group_order.h"
+#include "platform/text.h"
 
 namespace taliq {
 
@@ -119,12 +120,22 @@ SaveStatus TunavoDialogModel::OnSave() {
     }
     if (!store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true).ok()) {
       WarnIfSecondCopyDiffers();
+      // The first copy holds the new order: it can be undone like any save.
+      KeepSave();
       return SaveStatus::kSecondCopyFailed;
     }
   }
-  keeper_.Saved();
   ShowMessage(kSaveSucceededMessage, kMbIconInformation);
+  KeepSave();
   return SaveStatus::kSaved;
+}
+
+void TunavoDialogModel::KeepSave() {
+  if (keeper_.Saved().ok()) return;
+  std::u16string text(kOrdersNotKeptMessage);
+  text += u'\n';
+  text += Utf8ToUtf16(keeper_.status().message());
+  ShowMessage(text, kMbIconWarning);
 }
 
 std::string TunavoDialogModel::SaveTargetPath(bool secondCopy) {

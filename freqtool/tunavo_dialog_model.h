@@ -31,6 +31,10 @@ namespace taliq {
 inline constexpr char16_t kTunavoTitle[] = u"Taliq輸入法TSF調頻程序";
 inline constexpr char16_t kNoSelectionMessage[] = u"請先選擇需要調頻字詞";
 inline constexpr char16_t kSaveSucceededMessage[] = u"成功保存調頻信息!";
+// After a save whose record in the user data folder failed: this, a line
+// break and the reason.
+inline constexpr char16_t kOrdersNotKeptMessage[] =
+    u"調頻已保存,但未能記錄到調頻歷史(無法復原此次儲存):";
 // The dialog framework's own text for a field that holds more characters
 // than its data exchange allows.
 inline constexpr char16_t kCodeTooLongMessage[] = u"Please enter no more than 6 characters.";
@@ -162,6 +166,9 @@ class TunavoDialogModel {
   // Lists `hit`'s code in its table's mode and selects the line of `text`.
   void ShowHit(const FindHit& hit, std::u16string_view text);
   int ShowMessage(std::u16string_view text, unsigned flags);
+  // Records the save just made (in the first copy at least) and says so
+  // when that failed.
+  void KeepSave();
   // The group the current list shows, its stored order and the order of
   // its lines: what a save of it changes.
   OrderChange PendingChange() const;

@@ -7,6 +7,7 @@
 #include "orders/group_order.h"
 #include "orders/install_state.h"
 #include "orders/snapshot.h"
+#include "orders/user_orders.h"
 
 namespace taliq {
 OrderKeeper::OrderKeeper(Platform* platform, DictionaryStore* store, Clock clock)
@@ -40,7 +41,7 @@ Status OrderKeeper::Record(HistoryKind kind, std::span<const OrderChange> change
       return s;
     }
   }
-  return Status::Ok();
+  return WriteAutomaticExport(platform_, *store_, dataDir);
 }
 
 Status OrderKeeper::BeforeSave(const OrderChange& change) {
@@ -57,6 +58,8 @@ Status OrderKeeper::Saved() {
   if (!pending_) return status_;
   const OrderChange change = std::move(*pending_);
   pending_.reset();
+  // A save that left the order as it was changed nothing worth keeping.
+  if (change.before == change.after) return status_ = Status::Ok();
   std::string dataDir;
   if (status_ = DataFolder(&dataDir); !status_.ok()) return status_;
   return status_ = Record(HistoryKind::kSave, std::span(&change, 1), 0, dataDir);

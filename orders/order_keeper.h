@@ -40,8 +40,10 @@ class OrderKeeper {
   // one exists, and the change kept for Saved(). Ok, keeping nothing, when
   // there is no data folder.
   Status BeforeSave(const OrderChange& change);
-  // After the save of BeforeSave's change succeeded: appends it to the
-  // history as a save and records the installed files.
+  // After the save of BeforeSave's change succeeded (in the first copy at
+  // least): appends it to the history as a save, records the installed
+  // files and rewrites the automatic export. A change whose order is the
+  // same before and after is not recorded.
   Status Saved();
 
   // Undoes the most recent batch not yet undone: every group goes back to
@@ -54,12 +56,16 @@ class OrderKeeper {
 
   // Writes `changes` (each group from its `before` to its `after`) as one
   // batch of `kind`: a snapshot first, then every group checked to hold
-  // its `before` before anything is written, then the writes, the history
-  // and the installed files' record.
+  // its `before` before anything is written, then the writes, the history,
+  // the installed files' record and the automatic export.
   Status Apply(HistoryKind kind, std::span<const OrderChange> changes, std::int64_t undoes = 0);
 
   // The outcome of the last BeforeSave / Saved.
   const Status& status() const { return status_; }
+
+  Platform* platform() const { return platform_; }
+  const Clock& clock() const { return clock_; }
+  DictionaryStore* store() const { return store_; }
 
  private:
   Status Snapshot(DictionaryId id, const std::string& dataDir);

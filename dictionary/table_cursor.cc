@@ -1,0 +1,152 @@
+#include "dictionary/table_cursor.h"
+
+#include "dictionary/coding.h"
+
+namespace taliq {
+namespace {
+
+// Reads the entries of one group from the stream's position up to and past
+// its end marker, listing what a lookup lists. False when the block ends
+// first.
+bool ReadCharacterGroup(BlockStream* s, CandidateList& list, int* count) {
+  for (;;) {
+    const std::size_t avail = s->Ensure(kCharacterEntrySize);
+    if (avail < 2) return false;
+    const std::uint8_t* p = s->data() + s->pos();
+    const std::uint16_t unit = DecodeFixed16(p);
+    if (unit == kGroupEnd) {
+      s->Set(s->pos() + 2);
+      return true;
+    }
+    if (avail < kCharacterEntrySize) return false;
+    if (*count < kCandidateListCapacity) {
+      CandidateRecord& rec = list[static_cast<std::size_t>((*count)++)];
+      rec.text[0] = static_cast<char16_t>(unit);
+      rec.text[1] = 0;
+      rec.values[0] = DecodeFixed16(p + 2);
+      rec.values[1] = DecodeFixed16(p + 4);
+      rec.values[2] = DecodeFixed16(p + 6);
+    }
+    s->Set(s->pos() + kCharacterEntrySize);
+  }
+}
+
+bool ReadPhraseGroup(BlockStream* s, CandidateList& list, int* count) {
+  for (;;) {
+    if (s->Ensure(2) < 2) return false;
+    if (DecodeFixed16(s->data() + s->pos()) == kGroupEnd) {
+      s->Set(s->pos() + 2);
+      return true;
+    }
+    CandidateRecord* rec =
+        *count < kCandidateListCapacity ? &list[static_cast<std::size_t>(*count)] : nullptr;
+    std::size_t units = 0;
+    for (;;) {
+      if (s->Ensure(2) < 2) return false;
+      const std::uint16_t unit = DecodeFixed16(s->data() + s->pos());
+      s->Set(s->pos() + 2);
+      if (unit == kTextEnd) break;
+      if (rec != nullptr && units < static_cast<std::size_t>(kMaxCandidateText)) {
+        rec->text[units] = static_cast<char16_t>(unit);
+      }
+      ++units;
+    }
+    if (s->Ensure(4) < 4) return false;
+    const std::uint8_t* p = s->data() + s->pos();
+    if (rec != nullptr && units <= static_cast<std::size_t>(kMaxCandidateText)) {
+      rec->text[units] = 0;
+      rec->values[0] = DecodeFixed16(p);
+      rec->values[1] = DecodeFixed16(p + 2);
+      rec->values[2] = 0;
+      ++*count;
+    }
+    s->Set(s->pos() + 4);
+  }
+}
+
+}  // namespace
+
+Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
+                         TableKind table, int firstBucket, int endBucket) {
+  platform_ = platform;
+  index_ = &index;
+  path_ = path;
+  table_ = table;
+  inBlock_ = false;
+  bucket_ = firstBucket - 1;
+  endBucket_ = endBucket;
+  stream_.reset();
+  file_.reset();
+  if (!index.loaded()) return status_ = Status::Refused("no index is loaded for " + path);
+  status_ = Status::Ok();
+  file_ = OpenDictionaryFile(platform, path, "rb", &status_);
+  if (file_ == nullptr) return status_;
+  if (list_ == nullptr) list_ = std::make_unique<CandidateList>();
+  return status_;
+}
+
+bool TableCursor::NextBlock() {
+  while (++bucket_ < endBucket_) {
+    std::int32_t offset = 0;
+    std::uint32_t length = 0;
+    if (index_->PlaceBucket(bucket_, table_, &offset, &length) !=
+        DictionaryIndex::Placement::kFound) {
+      status_ = Status::Corruption(
+          path_, "the blocks before block " + std::to_string(bucket_) + " end past 2^31 - 1");
+      return false;
+    }
+    if (length == 0) continue;
+    stream_.emplace();
+    switch (stream_->Open(platform_, file_.get(), offset, length)) {
+      case BlockStream::OpenResult::kSeekFailed:
+        status_ = Status::IoError(path_, "cannot seek to offset " + std::to_string(offset));
+        return false;
+      case BlockStream::OpenResult::kNoMemory:
+        status_ = Status::NoMemory("reading " + path_);
+        return false;
+      case BlockStream::OpenResult::kOpened:
+        break;
+    }
+    inBlock_ = true;
+    return true;
+  }
+  return false;
+}
+
+bool TableCursor::Next(WalkedGroup* group) {
+  if (file_ == nullptr || !status_.ok()) return false;
+  for (;;) {
+    if (!inBlock_ && !NextBlock()) return false;
+    BlockStream& s = *stream_;
+    const std::size_t avail = s.Ensure(kPackedCodeSize);
+    if (avail == 0) {
+      inBlock_ = false;
+      continue;
+    }
+    const std::int64_t groupOffset = s.FileOffset(s.pos());
+    if (avail < kPackedCodeSize) {
+      status_ = Status::Corruption(
+          path_, groupOffset, "block " + std::to_string(bucket_) + " ends inside a packed code");
+      return false;
+    }
+    const int units = UnpackDigits(s.data() + s.pos(), code_);
+    s.Set(s.pos() + kPackedCodeSize);
+    int count = 0;
+    const bool whole = table_ == TableKind::kCharacters ? ReadCharacterGroup(&s, *list_, &count)
+                                                        : ReadPhraseGroup(&s, *list_, &count);
+    if (!whole) {
+      status_ = Status::Corruption(
+          path_, groupOffset,
+          s.truncated() ? "the file ends inside the group of block " + std::to_string(bucket_)
+                        : "block " + std::to_string(bucket_) + " ends inside a code group");
+      return false;
+    }
+    *group =
+        WalkedGroup{table_,      std::u16string_view(code_, static_cast<std::size_t>(units - 1)),
+                    groupOffset, list_.get(),
+                    count,       bucket_};
+    return true;
+  }
+}
+
+}  // namespace taliq

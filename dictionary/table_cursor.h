@@ -1,0 +1,82 @@
+// TableCursor: the code groups of a table one at a time, block by block in
+// bucket order, through the bounded block reader. WalkTable drives one to
+// the end; a caller that reads two tables side by side drives two.
+#ifndef TALIQ_DICTIONARY_TABLE_CURSOR_H_
+#define TALIQ_DICTIONARY_TABLE_CURSOR_H_
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "dictionary/block_stream.h"
+#include "dictionary/candidate.h"
+#include "dictionary/dictionary_index.h"
+#include "dictionary/format.h"
+#include "dictionary/open_file.h"
+#include "platform/platform.h"
+#include "platform/status.h"
+
+namespace taliq {
+
+// One code group as a lookup of its code would list it.
+struct WalkedGroup {
+  TableKind table = TableKind::kCharacters;
+  // The code as its packed bytes spell it (the digits before the first 0xF
+  // nibble; a damaged code may hold other characters).
+  std::u16string_view code;
+  // File offset of the group's packed code.
+  std::int64_t offset = 0;
+  // The entries a lookup lists, in stored order: the first 300, phrases of
+  // 50 units or more left out.
+  const CandidateList* entries = nullptr;
+  int count = 0;
+  // The block the group lies in.
+  int bucket = 0;
+};
+
+class TableCursor {
+ public:
+  TableCursor() = default;
+  TableCursor(const TableCursor&) = delete;
+  TableCursor& operator=(const TableCursor&) = delete;
+
+  // Opens the table at `path`, whose blocks the loaded `index` places, to
+  // read the blocks firstBucket .. endBucket - 1. The index must outlive
+  // the cursor.
+  Status Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
+              TableKind table, int firstBucket = 0, int endBucket = kBucketCount);
+
+  // The next group: true with `*group` filled (valid until the next call),
+  // false at the end or when the table could not be read on (status()).
+  bool Next(WalkedGroup* group);
+
+  // Ok at the end of the table, or why reading stopped: kRefused (no index
+  // loaded), kNotFound / kCannotOpen (the file), kIoError (a seek),
+  // kCorruption with the offset where a block or the file ran out inside a
+  // group (the groups before it were given).
+  const Status& status() const { return status_; }
+
+ private:
+  // Moves to the next block that is not empty; false at the end or on a
+  // failure.
+  bool NextBlock();
+
+  Platform* platform_ = nullptr;
+  const DictionaryIndex* index_ = nullptr;
+  std::string path_;
+  TableKind table_ = TableKind::kCharacters;
+  FileHandle file_;
+  std::optional<BlockStream> stream_;
+  bool inBlock_ = false;
+  int bucket_ = 0;
+  int endBucket_ = 0;
+  std::unique_ptr<CandidateList> list_;
+  char16_t code_[8] = {};
+  Status status_;
+};
+
+}  // namespace taliq
+
+#endif  // TALIQ_DICTIONARY_TABLE_CURSOR_H_

@@ -38,6 +38,11 @@ class CliView : public TunavoView {
   void ShowAboutBox() override {}
   // The command line has its own find command; no dialog opens here.
   void ShowFindDialog(FindDialogModel* /*find*/) override {}
+  void ShowHistoryDialog(const std::vector<std::u16string>& /*lines*/) override {}
+  bool AskSaveFileName(std::u16string_view /*suggestedName*/, std::u16string* /*path*/) override {
+    return false;
+  }
+  bool AskOpenFileName(std::u16string* /*path*/) override { return false; }
 
  private:
   const Streams io_;

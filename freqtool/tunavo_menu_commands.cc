@@ -10,6 +10,22 @@ namespace {
 
 constexpr std::array kMenuCommands = {
     SystemMenuCommand{kIdmFind, u"查碼(&F)..."},
+    SystemMenuCommand{kIdmUndo, u"復原上次儲存(&U)"},
+    SystemMenuCommand{kIdmResetCode, u"恢復此碼原始順序(&O)"},
+    SystemMenuCommand{kIdmExport, u"匯出調頻記錄(&E)..."},
+    SystemMenuCommand{kIdmImport, u"匯入調頻記錄(&I)..."},
+    SystemMenuCommand{kIdmHistory, u"調頻歷史(&H)..."},
+};
+
+struct CommandHandler {
+  unsigned id;
+  void (TunavoDialogModel::*handler)();
+};
+
+constexpr CommandHandler kHandlers[] = {
+    {kIdmFind, &TunavoDialogModel::OnFind},           {kIdmUndo, &TunavoDialogModel::OnUndo},
+    {kIdmResetCode, &TunavoDialogModel::OnResetCode}, {kIdmExport, &TunavoDialogModel::OnExport},
+    {kIdmImport, &TunavoDialogModel::OnImport},       {kIdmHistory, &TunavoDialogModel::OnHistory},
 };
 
 }  // namespace
@@ -23,9 +39,11 @@ bool TunavoDialogModel::OnSysCommand(unsigned commandId) {
     view_->ShowAboutBox();
     return true;
   }
-  if (IsSystemMenuItem(commandId, kIdmFind)) {
-    OnFind();
-    return true;
+  for (const CommandHandler& command : kHandlers) {
+    if (IsSystemMenuItem(commandId, command.id)) {
+      (this->*command.handler)();
+      return true;
+    }
   }
   return false;
 }

@@ -7,9 +7,17 @@
 #define IDS_ABOUTBOX 101
 #define IDD_TUNAVO_DIALOG 102
 #define IDD_FIND_DIALOG 103
+#define IDD_HISTORY_DIALOG 104
 #define IDR_MAINFRAME 128
 #define IDM_ABOUTBOX 0x0010
 #define IDM_FIND 0x0100
+#define IDM_UNDO 0x0200
+#define IDM_RESET_CODE 0x0300
+#define IDM_EXPORT 0x0400
+#define IDM_IMPORT 0x0500
+#define IDM_HISTORY 0x0600
+// Posted to the main dialog by itself once it is on screen.
+#define ID_START_UP_CHECK 0x8001
 #define AFX_IDS_APP_TITLE 57344
 
 #define IDC_CANDIDATES 1000
@@ -31,6 +39,9 @@
 #define IDC_FIND_STATUS 1102
 #define IDC_FIND_HITS 1103
 #define IDC_FIND_GO 1104
+
+// The 調頻歷史 dialog.
+#define IDC_HISTORY_LIST 1200
 
 #ifndef IDC_STATIC
 #define IDC_STATIC -1

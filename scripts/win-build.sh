@@ -28,7 +28,7 @@ done
 # The DLLs every Windows has; anything else (libstdc++-6.dll,
 # libgcc_s_*.dll, libwinpthread-1.dll) would have to ship beside the
 # programs.
-system_dlls='^(kernel32|user32|gdi32|shell32|comctl32|comdlg32|ole32|advapi32|msvcrt|version)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|shell32|comctl32|ole32|advapi32|msvcrt|version)\.dll$'
 
 for preset in mingw-i686 mingw-x64; do
   echo "== $preset"

@@ -13,6 +13,19 @@ constexpr wchar_t kFilter[] = L"調頻記錄 (*.tsv;*.txt)\0*.tsv;*.txt\0所有�
 
 constexpr DWORD kPathUnits = 32768;
 
+using FileDialogFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+
+// comdlg32 is loaded on first use, not imported: the program restricts its
+// DLL search to System32 first thing, and an imported comdlg32 would have
+// its own imports (comctl32, uxtheme.dll) looked for beside the program
+// before that.
+FileDialogFunction FileDialog(const char* name) {
+  static const HMODULE comdlg32 = ::LoadLibraryW(L"comdlg32.dll");
+  if (comdlg32 == nullptr) return nullptr;
+  return reinterpret_cast<FileDialogFunction>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(comdlg32, name)));
+}
+
 OPENFILENAMEW Dialog(HWND owner, std::vector<wchar_t>& buffer) {
   OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof(ofn);
@@ -34,7 +47,8 @@ bool AskSaveOrdersFile(HWND owner, std::u16string_view suggestedName, std::u16st
   }
   OPENFILENAMEW ofn = Dialog(owner, buffer);
   ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!::GetSaveFileNameW(&ofn)) return false;
+  const FileDialogFunction getSaveFileName = FileDialog("GetSaveFileNameW");
+  if (getSaveFileName == nullptr || !getSaveFileName(&ofn)) return false;
   *path = win32::U16(buffer.data());
   return true;
 }
@@ -43,7 +57,8 @@ bool AskOpenOrdersFile(HWND owner, std::u16string* path) {
   std::vector<wchar_t> buffer(kPathUnits, L'\0');
   OPENFILENAMEW ofn = Dialog(owner, buffer);
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!::GetOpenFileNameW(&ofn)) return false;
+  const FileDialogFunction getOpenFileName = FileDialog("GetOpenFileNameW");
+  if (getOpenFileName == nullptr || !getOpenFileName(&ofn)) return false;
   *path = win32::U16(buffer.data());
   return true;
 }

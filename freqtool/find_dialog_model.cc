@@ -35,7 +35,7 @@ std::u16string FindStatusText(std::u16string_view query, std::size_t hits) {
   if (query.empty()) return kFindEmptyQuery;
   const std::u16string quoted = u"「" + std::u16string(query) + u"」";
   if (hits == 0) return quoted + u"不在本碼本中";
-  return quoted + u"在 " + Number(static_cast<long long>(hits)) + u" 個編碼中";
+  return quoted + u"找到 " + Number(static_cast<long long>(hits)) + u" 處";
 }
 
 FindDialogModel::FindDialogModel(Platform* platform, DictionaryId id, std::string folder)

@@ -77,10 +77,10 @@ TEST_F(FindTest, SearchListsEveryCodeOfBothTablesWithPosition) {
       // Characters first, then phrases, each table in file order.
       {u"乙",
        {u"1\t單字\t第2位/共2個", u"123\t單字\t第2位/共4個", u"12\t詞組\t第2位/共2個"},
-       u"「乙」在 3 個編碼中"},
-      {u"  中國 ", {u"12345\t詞組\t第2位/共4個"}, u"「中國」在 1 個編碼中"},
-      {u"日", {u"124\t單字\t第1位/共1個"}, u"「日」在 1 個編碼中"},
-      {u"六位數", {u"123456\t詞組\t第1位/共1個"}, u"「六位數」在 1 個編碼中"},
+       u"「乙」找到 3 處"},
+      {u"  中國 ", {u"12345\t詞組\t第2位/共4個"}, u"「中國」找到 1 處"},
+      {u"日", {u"124\t單字\t第1位/共1個"}, u"「日」找到 1 處"},
+      {u"六位數", {u"123456\t詞組\t第1位/共1個"}, u"「六位數」找到 1 處"},
       // Only the traditional standard dictionary is searched.
       {u"简", {}, u"「简」不在本碼本中"},
       {u"中", {}, u"「中」不在本碼本中"},

@@ -49,7 +49,7 @@ void FindAndGo() {
            "Enter in the field listed no hit");
     const std::vector<std::u16string> expected = {u"123\t單字\t第4位/共4個"};
     Expect(ListLines(hits) == expected, "the hits read " + Show(ListLines(hits)));
-    Expect(ItemText(find, kFindStatus) == u"「太」在 1 個編碼中",
+    Expect(ItemText(find, kFindStatus) == u"「太」找到 1 處",
            "the status reads " + Show(ItemText(find, kFindStatus)));
     Expect(ListSelection(hits) == 0, "the first hit is not selected");
     Expect(IsEnabled(find, kFindGo), "前往 is not enabled after a hit");

@@ -202,7 +202,58 @@ void ReapplyOffer() {
   }
 }
 
+// The process's open popup menu (class #32768), or null.
+HWND OpenMenu(DWORD pid) {
+  HWND menu = nullptr;
+  while ((menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(menu, &owner);
+    if (owner == pid && ::IsWindowVisible(menu)) return menu;
+  }
+  return nullptr;
+}
+
+// Alt+Space opens the system menu; the letter, typed once it is open, runs
+// the command.
+void SystemMenuKey(DWORD pid, HWND dialog, char16_t letter) {
+  const UINT scan = ::MapVirtualKeyW(VK_SPACE, MAPVK_VK_TO_VSC);
+  // Bit 29: the Alt key is down.
+  ::PostMessageW(dialog, WM_SYSKEYDOWN, VK_SPACE, 1 | (scan << 16) | (1u << 29));
+  ::PostMessageW(dialog, WM_SYSKEYUP, VK_SPACE, 1 | (scan << 16) | (1u << 29) | 0xC0000000u);
+  // The character Alt+Space makes comes after whatever is queued already:
+  // the letter must wait for the menu.
+  Require(WaitUntil([&] { return OpenMenu(pid) != nullptr; }, kStepTimeoutMs),
+          "Alt+Space opened no system menu");
+  ::PostMessageW(dialog, WM_CHAR, letter, 1);
+}
+
+// The access keys: Alt+Space, H shows the history (newest first) and
+// Alt+Space, F the 查碼 dialog.
+void SystemMenuKeys() {
+  InstallBothCopies();
+  TunavoWindow t;
+  SaveMove(t);
+  SystemMenuKey(t.program.pid(), t.dialog, u'h');
+  const HWND history = WaitForDialog(t.program.pid(), u"調頻歷史", kStepTimeoutMs);
+  Require(history != nullptr, "Alt+Space, H showed no history");
+  const std::vector<std::u16string> lines = ListLines(::GetDlgItem(history, 1200));
+  Expect(lines.size() == 1 && Holds(lines[0], u"\t儲存\t繁體 單字 123\t大 天 夫 太 → 太 大 天 夫"),
+         "the history lists " + Show(lines));
+  PressKey(::GetDlgItem(history, IDCANCEL), VK_ESCAPE);
+  Expect(WaitUntil([&] { return !::IsWindow(history); }, kStepTimeoutMs),
+         "Esc did not close the history");
+
+  SystemMenuKey(t.program.pid(), t.dialog, u'f');
+  const HWND find = WaitForDialog(t.program.pid(), u"查碼", kStepTimeoutMs);
+  Require(find != nullptr, "Alt+Space, F showed no 查碼 dialog");
+  PressKey(::GetDlgItem(find, IDCANCEL), VK_ESCAPE);
+  Expect(WaitUntil([&] { return !::IsWindow(find); }, kStepTimeoutMs),
+         "Esc did not close the 查碼 dialog");
+  t.Close();
+}
+
 const RegisterScenario kRegistered[] = {
+    {"tunavo-system-menu-keys", &SystemMenuKeys},
     {"tunavo-undo-and-reset", &UndoAndReset},
     {"tunavo-import-through-file-dialog", &ImportThroughFileDialog},
     {"tunavo-reapply-offer", &ReapplyOffer},

@@ -1,6 +1,7 @@
 // Tunavo.exe's commands on the user's orders in a real window: undo and
-// reset through the system menu, an import through the standard Open
-// dialog, and the re-apply offer after the installation was replaced.
+// reset through the system menu, an import and an export through the
+// standard Open and Save dialogs, the access keys, and the re-apply offer
+// after the installation was replaced.
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ namespace {
 
 constexpr unsigned kUndoCommand = 0x0200;
 constexpr unsigned kResetCommand = 0x0300;
+constexpr unsigned kExportCommand = 0x0400;
 constexpr unsigned kImportCommand = 0x0500;
 
 const FixtureDictionary kCht = StandardFixture(1, 0);
@@ -99,8 +101,9 @@ HWND FileNameBox(HWND fileDialog) {
 }
 
 // An orders file chosen in the Open dialog: its summary asks first; Yes
-// writes both copies and the list shows the new order.
-void ImportThroughFileDialog() {
+// writes both copies and the list shows the new order. Then the orders go
+// out again to a file named in the Save dialog.
+void ImportAndExportThroughFileDialogs() {
   InstallBothCopies();
   const std::wstring file = L"C:\\e2e-orders.tsv";
   const std::string text =
@@ -143,8 +146,34 @@ void ImportThroughFileDialog() {
   const std::vector<std::u16string> imported = {u"夫", u"太", u"大", u"天"};
   t.ExpectLines(imported, "after the import");
   ExpectBothCopies(imported, "after the import");
+
+  Note("the orders exported through the Save dialog");
+  const std::wstring exported = L"C:\\e2e-exported.tsv";
+  ::DeleteFileW(exported.c_str());
+  PendingSend exportSend(t.dialog, WM_SYSCOMMAND, kExportCommand, 0);
+  const HWND save = WaitForOtherDialog(pid, {t.dialog});
+  Require(save != nullptr, "匯出調頻記錄 opened no file dialog");
+  const HWND saveName = FileNameBox(save);
+  Require(saveName != nullptr, "the Save dialog has no file-name box");
+  const std::u16string savePath = u"C:\\e2e-exported.tsv";
+  ::SendMessageW(saveName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(win32::W(savePath)));
+  ::PostMessageW(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(save, IDOK)));
+  const HWND saved = WaitForOtherDialog(pid, {t.dialog, save});
+  Require(saved != nullptr, "no result after the export");
+  const MessageBoxSeen report = ReadMessageBox(saved);
+  Expect(Holds(report.text, u"已匯出 1 個編碼") && Holds(report.text, savePath),
+         "the export said " + Show(report.text));
+  Expect(DismissMessageBox(saved), "the export's result did not close");
+  Expect(exportSend.WaitDone(), "the export did not return");
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(exported);
+  const std::string written(bytes.begin(), bytes.end());
+  Expect(written.rfind("# taliq-orders 1\n", 0) == 0 &&
+             written.find("cht\tcharacters\t123\t夫 太 大 天\n") != std::string::npos,
+         "the exported file holds: " + written);
   t.Close();
   ::DeleteFileW(file.c_str());
+  ::DeleteFileW(exported.c_str());
 }
 
 // The main dialog of a started Tunavo (the one with the code field), also
@@ -255,7 +284,7 @@ void SystemMenuKeys() {
 const RegisterScenario kRegistered[] = {
     {"tunavo-system-menu-keys", &SystemMenuKeys},
     {"tunavo-undo-and-reset", &UndoAndReset},
-    {"tunavo-import-through-file-dialog", &ImportThroughFileDialog},
+    {"tunavo-import-and-export-through-file-dialogs", &ImportAndExportThroughFileDialogs},
     {"tunavo-reapply-offer", &ReapplyOffer},
 };
 

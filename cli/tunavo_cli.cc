@@ -17,14 +17,16 @@
 #include "cli/cli_platform.h"
 #include "cli/front_end.h"
 #include "cli/tunavo_command.h"
+#include "cli/tunavo_session.h"
 
 namespace taliq::cli {
 namespace {
 
 // Every command, in the order the usage text lists them.
 const Command* const kCommands[] = {
-    &kListCommand,  &kMoveCommand, &kOrderCommand,   &kFindCommand,
-    &kCheckCommand, &kSyncCommand, &kHistoryCommand, &kUndoCommand,
+    &kListCommand,   &kMoveCommand,    &kOrderCommand,   &kFindCommand,  &kCheckCommand,
+    &kSyncCommand,   &kHistoryCommand, &kUndoCommand,    &kResetCommand, &kExportCommand,
+    &kImportCommand, &kStatusCommand,  &kReapplyCommand,
 };
 
 constexpr OptionDecl kGlobalOptions[] = {
@@ -125,7 +127,8 @@ int Main(const std::vector<std::string>& args, const Streams& io) {
     if (c->name == name) {
       const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
                                           args.end());
-      return c->run(options, rest, io);
+      return c->orders.body != nullptr ? RunOrdersCommand(*c, options, rest, io)
+                                       : c->run(options, rest, io);
     }
   }
   return UsageError(io, "unknown command '" + name + "'");

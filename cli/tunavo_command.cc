@@ -40,6 +40,15 @@ std::optional<int> ParseCommand(const Command& command, const std::vector<std::s
   return std::nullopt;
 }
 
+std::optional<int> ParseCommandOptions(const Command& command, const std::vector<std::string>& args,
+                                       std::span<const OptionDecl> decls, const Streams& io,
+                                       ParsedArgs* parsed) {
+  if (auto status = ParseCommand(command, args, decls, io, parsed)) return status;
+  if (parsed->positionals.empty()) return std::nullopt;
+  return UsageError(
+      io, std::string(command.name) + ": unexpected argument '" + parsed->positionals[0] + "'");
+}
+
 int CheckInputCode(const Streams& io, std::string_view command, const std::string& code) {
   if (IsInputCode(code)) return kExitOk;
   return UsageError(

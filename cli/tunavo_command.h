@@ -23,12 +23,28 @@ struct GlobalOptions {
   DictionaryId dictionary = {Charset::kTraditional, Edition::kStandard};
 };
 
-// A command; `args` are the arguments after its name.
+class Session;
+
+// What the commands over the kept orders share (RunOrdersCommand in
+// tunavo_session.h parses, opens the session on the user data folder, runs
+// the body and ends the output): their options, how many arguments they
+// take, and the body.
+struct OrdersCommand {
+  std::span<const OptionDecl> options;
+  std::size_t minArguments = 0;
+  std::size_t maxArguments = 0;
+  std::string_view arguments;  // the usage error's "give ...": "one FILE, or -"
+  int (*body)(Session& session, const ParsedArgs& parsed) = nullptr;
+};
+
+// A command; `args` are the arguments after its name. A command over the
+// kept orders has no `run` but an `orders` body.
 struct Command {
   std::string_view name;
   std::string_view synopsis;     // its arguments, for the usage text
   std::string_view description;  // indented lines for the usage text
   int (*run)(const GlobalOptions& options, const std::vector<std::string>& args, const Streams& io);
+  OrdersCommand orders = {};
 };
 
 // list [--phrases] [--values] CODE
@@ -50,6 +66,16 @@ extern const Command kSyncCommand;
 extern const Command kHistoryCommand;
 // undo
 extern const Command kUndoCommand;
+// reset [--phrases] CODE | --punctuation | --all
+extern const Command kResetCommand;
+// export [--all-dictionaries] FILE|-
+extern const Command kExportCommand;
+// import [--dry-run] FILE|-
+extern const Command kImportCommand;
+// status
+extern const Command kStatusCommand;
+// reapply [--dry-run]
+extern const Command kReapplyCommand;
 
 // Writes "usage: tunavo-cli [GLOBAL OPTIONS] <name> <synopsis>" and the
 // description.
@@ -65,6 +91,12 @@ bool ParseArguments(const std::vector<std::string>& args, std::span<const Option
 std::optional<int> ParseCommand(const Command& command, const std::vector<std::string>& args,
                                 std::span<const OptionDecl> decls, const Streams& io,
                                 ParsedArgs* parsed);
+
+// ParseCommand for a command that takes no arguments besides its options:
+// an argument is a usage error.
+std::optional<int> ParseCommandOptions(const Command& command, const std::vector<std::string>& args,
+                                       std::span<const OptionDecl> decls, const Streams& io,
+                                       ParsedArgs* parsed);
 
 // kExitOk when `code` is an input code (one to six digits 0 to 9), else
 // kExitUsage after saying so for `command` ("list").

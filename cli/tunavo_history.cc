@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/tunavo_command.h"
+#include "cli/tunavo_orders_report.h"
 #include "cli/tunavo_session.h"
 #include "orders/data_folder.h"
 #include "orders/history.h"
@@ -15,21 +16,11 @@ namespace {
 
 constexpr OptionDecl kHistoryOptions[] = {{"--limit", true}};
 
-// "甲 乙 丙" as the history file writes it.
-std::string OrderText(const TextOrder& order) {
-  std::string text, reason;
-  if (!FormatTextOrder(order, &text, &reason)) return "(" + reason + ")";
-  return text;
-}
-
 int RunHistory(const GlobalOptions& options, const std::vector<std::string>& args,
                const Streams& io) {
   ParsedArgs parsed;
-  if (auto status = ParseCommand(kHistoryCommand, args, kHistoryOptions, io, &parsed)) {
+  if (auto status = ParseCommandOptions(kHistoryCommand, args, kHistoryOptions, io, &parsed)) {
     return *status;
-  }
-  if (!parsed.positionals.empty()) {
-    return UsageError(io, "history: unexpected argument '" + parsed.positionals[0] + "'");
   }
   std::size_t limit = static_cast<std::size_t>(-1);
   if (std::optional<std::string> given = parsed.Value("--limit")) {
@@ -57,8 +48,7 @@ int RunHistory(const GlobalOptions& options, const std::vector<std::string>& arg
            << OrderTableName(e.change.group.table) << '\t' << e.change.group.code << '\t'
            << OrderText(e.change.before) << "\t->\t" << OrderText(e.change.after) << '\n';
   }
-  io.out.flush();
-  return io.out ? kExitOk : Failure(io, "history: the output could not be written");
+  return session.EndOutput("history");
 }
 
 }  // namespace

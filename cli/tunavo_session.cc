@@ -77,6 +77,29 @@ OrderKeeper& Session::keeper() {
   return *keeper_;
 }
 
+int Session::OpenOrders(std::string_view command, std::string* dataDir) {
+  if (int status = OpenFolders(); status != kExitOk) return status;
+  const Status s = keeper().DataFolder(dataDir);
+  if (s.Is(Status::Code::kNotFound)) {
+    return Failure(io_, std::string(command) + ": no user data folder: give --data-dir DIR");
+  }
+  if (!s.ok()) return Failure(io_, std::string(command) + ": " + s.message());
+  dataDir_ = *dataDir;
+  return kExitOk;
+}
+
+int Session::OrdersFailure(std::string_view command, const Status& why) {
+  const std::string message = std::string(command) + ": " + why.message();
+  if (why.Is(Status::Code::kRefused)) return Refused(io_, message);
+  return Failure(io_, message);
+}
+
+int Session::EndOutput(std::string_view command) {
+  io_.out.flush();
+  if (io_.out) return kExitOk;
+  return Failure(io_, std::string(command) + ": the output could not be written");
+}
+
 int Session::FindLine(std::u16string_view text) const {
   const auto& lines = view_.lines();
   const auto it = std::find(lines.begin(), lines.end(), text);
@@ -88,11 +111,9 @@ int Session::Save() {
   switch (status) {
     case SaveStatus::kSaved:
       io_.out.flush();
-      // The save stands; only what is kept of it did not go through.
-      if (!model_->keeper().status().ok()) {
-        Note(io_, "the save was not kept in the history: " + model_->keeper().status().message());
-      }
-      return kExitOk;
+      // The save stands; only what is kept of it did not go through (the
+      // model has said so).
+      return model_->keeper().status().ok() ? kExitOk : kExitFailure;
     case SaveStatus::kNothingToSave:
       return Failure(io_, "nothing to save");
     default:
@@ -150,6 +171,27 @@ int Session::FileFailure(std::string_view what, const Status& why, std::string_v
   if (!why.ok()) message += " (" + why.message() + ")";
   message += outcome;
   return Failure(io_, message);
+}
+
+int RunOrdersCommand(const Command& command, const GlobalOptions& options,
+                     const std::vector<std::string>& args, const Streams& io) {
+  const OrdersCommand& orders = command.orders;
+  ParsedArgs parsed;
+  if (auto status = ParseCommand(command, args, orders.options, io, &parsed)) return *status;
+  const std::size_t given = parsed.positionals.size();
+  if (orders.maxArguments == 0 && given > 0) {
+    return UsageError(
+        io, std::string(command.name) + ": unexpected argument '" + parsed.positionals[0] + "'");
+  }
+  if (given < orders.minArguments || given > orders.maxArguments) {
+    return UsageError(io, std::string(command.name) + ": give " + std::string(orders.arguments));
+  }
+  Session session(options, io);
+  std::string dataDir;
+  if (int status = session.OpenOrders(command.name, &dataDir); status != kExitOk) return status;
+  const int status = orders.body(session, parsed);
+  const int written = session.EndOutput(command.name);
+  return status != kExitOk ? status : written;
 }
 
 }  // namespace taliq::cli

@@ -55,8 +55,23 @@ class Session {
   // `*count`, or kExitFailure after saying why the table cannot be read.
   int Lookup(std::u16string_view code, bool phrases, CandidateList& list, int* count);
 
-  // After OpenStore: the keeper of the user's orders over the store.
+  // After OpenStore or OpenFolders: the keeper of the user's orders over
+  // the store.
   OrderKeeper& keeper();
+  // For the commands over the kept orders: OpenFolders, then the user data
+  // folder (created when missing) in `*dataDir`. kExitFailure after saying
+  // why there is none.
+  int OpenOrders(std::string_view command, std::string* dataDir);
+  // After OpenOrders.
+  const std::string& dataDir() const { return dataDir_; }
+  const Streams& io() const { return io_; }
+  // Reports a failure of the kept orders for `command` and returns its exit
+  // status: kExitUsage for a refusal (nothing was done) or a code without
+  // candidates, else kExitFailure with the file and why.
+  int OrdersFailure(std::string_view command, const Status& why);
+  // Flushes the output: kExitOk, or kExitFailure when it could not be
+  // written.
+  int EndOutput(std::string_view command);
 
   // After OpenDialog.
   TunavoDialogModel& model() { return *model_; }
@@ -91,7 +106,15 @@ class Session {
   std::unique_ptr<TunavoDialogModel> model_;
   DictionaryStore* store_ = nullptr;  // ownStore_ or the model's
   std::unique_ptr<OrderKeeper> keeper_;
+  std::string dataDir_;
 };
+
+// Runs a command over the kept orders: parses `command.orders.options` and
+// its arguments, opens the session on the user data folder, runs the body
+// and flushes the output. The body's exit status, or kExitFailure when the
+// output could not be written.
+int RunOrdersCommand(const Command& command, const GlobalOptions& options,
+                     const std::vector<std::string>& args, const Streams& io);
 
 }  // namespace taliq::cli
 

@@ -33,10 +33,7 @@ std::string TimeFolderName() {
 
 int RunSync(const GlobalOptions& options, const std::vector<std::string>& args, const Streams& io) {
   ParsedArgs parsed;
-  if (auto status = ParseCommand(kSyncCommand, args, {}, io, &parsed)) return *status;
-  if (!parsed.positionals.empty()) {
-    return UsageError(io, "sync-copies: unexpected argument '" + parsed.positionals[0] + "'");
-  }
+  if (auto status = ParseCommandOptions(kSyncCommand, args, {}, io, &parsed)) return *status;
   Session session(options, io);
   if (int status = session.OpenFolders(); status != kExitOk) return status;
   Platform* platform = session.platform();
@@ -117,8 +114,7 @@ int RunSync(const GlobalOptions& options, const std::vector<std::string>& args, 
     }
     io.out << "replaced " << target << '\n';
   }
-  io.out.flush();
-  return io.out ? kExitOk : Failure(io, "cannot write the report");
+  return session.EndOutput("sync-copies");
 }
 
 }  // namespace

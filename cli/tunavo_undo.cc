@@ -13,10 +13,7 @@ namespace {
 
 int RunUndo(const GlobalOptions& options, const std::vector<std::string>& args, const Streams& io) {
   ParsedArgs parsed;
-  if (auto status = ParseCommand(kUndoCommand, args, {}, io, &parsed)) return *status;
-  if (!parsed.positionals.empty()) {
-    return UsageError(io, "undo: unexpected argument '" + parsed.positionals[0] + "'");
-  }
+  if (auto status = ParseCommandOptions(kUndoCommand, args, {}, io, &parsed)) return *status;
   Session session(options, io);
   if (int status = session.OpenStore(); status != kExitOk) return status;
   UndoStep step;
@@ -29,8 +26,7 @@ int RunUndo(const GlobalOptions& options, const std::vector<std::string>& args, 
            << ' ' << c.group.code << (&c == &step.changes.back() ? "" : ",");
   }
   io.out << '\n';
-  io.out.flush();
-  return kExitOk;
+  return session.EndOutput("undo");
 }
 
 }  // namespace

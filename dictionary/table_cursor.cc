@@ -85,6 +85,12 @@ Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const
   return status_;
 }
 
+void TableCursor::Restrict(int firstBucket, int endBucket) {
+  inBlock_ = false;
+  bucket_ = firstBucket - 1;
+  endBucket_ = endBucket;
+}
+
 bool TableCursor::NextBlock() {
   while (++bucket_ < endBucket_) {
     std::int32_t offset = 0;

@@ -48,6 +48,10 @@ class TableCursor {
   Status Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
               TableKind table, int firstBucket = 0, int endBucket = kBucketCount);
 
+  // Goes on with the blocks firstBucket .. endBucket - 1 of the open table
+  // (the next Next gives the first group of firstBucket).
+  void Restrict(int firstBucket, int endBucket);
+
   // The next group: true with `*group` filled (valid until the next call),
   // false at the end or when the table could not be read on (status()).
   bool Next(WalkedGroup* group);

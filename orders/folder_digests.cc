@@ -5,19 +5,10 @@
 
 #include "orders/data_folder.h"
 #include "orders/local_time.h"
+#include "orders/text_lines.h"
 
 namespace taliq {
 namespace {
-
-std::vector<std::string_view> SplitTabs(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (std::size_t start = 0;;) {
-    const std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
-    if (tab == std::string_view::npos) return fields;
-    start = tab + 1;
-  }
-}
 
 bool ParseSize(std::string_view text, std::int64_t* size) {
   if (text.empty() || text.size() > 18) return false;

@@ -15,6 +15,11 @@ TextOrder RecordTexts(const CandidateList& list, int count, OrderTable table) {
   return texts;
 }
 
+Status SelectAndReload(DictionaryStore* store, DictionaryId id) {
+  if (Status s = store->SelectCharset(id); !s.ok()) return s;
+  return store->LoadIndex();
+}
+
 Status ReadGroupOrder(DictionaryStore* store, const GroupKey& group, CandidateList& list,
                       int* count, TextOrder* order) {
   if (Status s = store->SelectCharset(group.dictionary); !s.ok()) return s;

@@ -16,6 +16,10 @@ namespace taliq {
 // mark of a punctuation record, the text of any other.
 TextOrder RecordTexts(const CandidateList& list, int count, OrderTable table);
 
+// Makes `id` the store's dictionary with its index read afresh: the files
+// may have been replaced since the store loaded it.
+Status SelectAndReload(DictionaryStore* store, DictionaryId id);
+
 // Selects the group's dictionary and reads the group into `list` (its
 // records in `*count`) and its texts into `order`. kNotFound when a
 // character or phrase code has no candidates.

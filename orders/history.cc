@@ -8,6 +8,7 @@
 #include "orders/data_folder.h"
 #include "orders/durable_file.h"
 #include "orders/text_codec.h"
+#include "orders/text_lines.h"
 
 namespace taliq {
 namespace {
@@ -15,16 +16,6 @@ namespace {
 constexpr std::string_view kKindNames[] = {"save", "undo", "reset", "import", "reapply"};
 constexpr std::string_view kNoBatch = "-";
 constexpr std::size_t kFieldCount = 9;
-
-std::vector<std::string_view> SplitTabs(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (std::size_t start = 0;;) {
-    const std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
-    if (tab == std::string_view::npos) return fields;
-    start = tab + 1;
-  }
-}
 
 bool ParseBatch(std::string_view text, std::int64_t* value) {
   if (text.empty() || text.size() > 18 || text[0] == '0') return false;
@@ -69,17 +60,7 @@ class HistoryScanner {
   HistoryScanner(History* history, EntrySink sink) : history_(history), sink_(std::move(sink)) {}
 
   void Feed(std::string_view bytes) {
-    while (!bytes.empty()) {
-      const std::size_t newline = bytes.find('\n');
-      if (newline == std::string_view::npos) {
-        pending_ += bytes;
-        return;
-      }
-      pending_ += bytes.substr(0, newline);
-      bytes.remove_prefix(newline + 1);
-      Line(pending_);
-      pending_.clear();
-    }
+    SplitAtLineFeeds(bytes, &pending_, [this](std::string_view line) { Line(line); });
   }
 
   void Finish() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dictionary/dictionary_id.h"
+#include "orders/folder_digests.h"
 #include "orders/local_time.h"
 #include "platform/platform.h"
 #include "platform/status.h"
@@ -46,6 +47,11 @@ struct InstallComparison {
 // reason other than its absence.
 Status CompareInstallState(Platform* platform, const std::string& dataDir, DictionaryId id,
                            const std::string& installedFolder, InstallComparison* comparison);
+
+// The same for digests of the installed files already taken (all four
+// files present).
+Status CompareInstallDigests(Platform* platform, const std::string& dataDir, DictionaryId id,
+                             const FolderDigests& installed, InstallComparison* comparison);
 
 }  // namespace taliq
 

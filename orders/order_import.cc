@@ -3,6 +3,7 @@
 // line number.
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "orders/group_order.h"
 #include "orders/merge.h"
@@ -20,7 +21,20 @@ Status ApplyLines(OrderKeeper& keeper, std::vector<OrdersLine> lines, bool dryRu
     return DictionaryName(a.group.dictionary) < DictionaryName(b.group.dictionary);
   });
   auto list = std::make_unique<CandidateList>();
+  std::optional<DictionaryId> loaded;
+  Status installed;
   for (OrdersLine& line : lines) {
+    if (loaded != line.group.dictionary) {
+      loaded = line.group.dictionary;
+      installed = SelectAndReload(keeper.store(), *loaded);
+      if (!installed.ok() && !installed.Is(Status::Code::kNotFound)) return installed;
+    }
+    if (!installed.ok()) {
+      report->notApplied.push_back({line.lineNumber, "the " + std::string(DictionaryName(*loaded)) +
+                                                         " dictionary is not installed (" +
+                                                         installed.message() + ")"});
+      continue;
+    }
     int count = 0;
     TextOrder current;
     const Status s = ReadGroupOrder(keeper.store(), line.group, *list, &count, &current);

@@ -91,8 +91,7 @@ Status OrderKeeper::Apply(HistoryKind kind, std::span<const OrderChange> changes
   for (const OrderChange& c : changes) {
     if (loaded != c.group.dictionary) {
       loaded = c.group.dictionary;
-      if (Status s = store_->SelectCharset(*loaded); !s.ok()) return s;
-      if (Status s = store_->LoadIndex(); !s.ok()) return s;
+      if (Status s = SelectAndReload(store_, *loaded); !s.ok()) return s;
     }
     if (Status s = ReadGroupOrder(store_, c.group, list, &count, &current); !s.ok()) return s;
     if (current != c.before) {

@@ -35,6 +35,7 @@ Status ResetGroup(OrderKeeper& keeper, const GroupKey& group, ResetReport* repor
   auto list = std::make_unique<CandidateList>();
   int count = 0;
   TextOrder current;
+  if (Status s = SelectAndReload(keeper.store(), group.dictionary); !s.ok()) return s;
   if (Status s = ReadGroupOrder(keeper.store(), group, *list, &count, &current); !s.ok()) return s;
   TextOrder original;
   const Status s = SnapshotOrder(keeper.platform(), folder, group, &original);

@@ -21,22 +21,34 @@ Status GetOrdersStatus(Platform* platform, const DictionaryStore& store, const s
       d.tables.push_back(TableStatus{t, 0});
     }
     const std::string installed = store.ResolveDictionaryFolder(id, false);
+    Snapshot snapshot;
+    const Status found = CurrentSnapshot(platform, dataDir, id, &snapshot);
+    if (!found.ok() && !found.Is(Status::Code::kNotFound)) return found;
+    if (found.ok()) {
+      d.hasSnapshot = true;
+      d.snapshotNumber = snapshot.number;
+      d.snapshotTime = snapshot.manifest.time;
+      // One read of the installed files gives both the differences and the
+      // digests to compare with the last save's.
+      FolderDigests digests;
+      const Status s = DiffDictionary(
+          platform, snapshot.folder, installed,
+          [&](const GroupDifference& g) {
+            ++d.tables[static_cast<std::size_t>(g.table)].differing;
+            return Status::Ok();
+          },
+          &digests);
+      if (s.ok()) {
+        if (Status c = CompareInstallDigests(platform, dataDir, id, digests, &d.install); !c.ok()) {
+          return c;
+        }
+        continue;
+      }
+      d.problem = s.message();
+    }
     if (Status s = CompareInstallState(platform, dataDir, id, installed, &d.install); !s.ok()) {
       return s;
     }
-    Snapshot snapshot;
-    const Status found = CurrentSnapshot(platform, dataDir, id, &snapshot);
-    if (found.Is(Status::Code::kNotFound)) continue;
-    if (!found.ok()) return found;
-    d.hasSnapshot = true;
-    d.snapshotNumber = snapshot.number;
-    d.snapshotTime = snapshot.manifest.time;
-    const Status s =
-        DiffDictionary(platform, snapshot.folder, installed, [&](const GroupDifference& g) {
-          ++d.tables[static_cast<std::size_t>(g.table)].differing;
-          return Status::Ok();
-        });
-    if (!s.ok()) d.problem = s.message();
   }
   return Status::Ok();
 }

@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <cpuid.h>
+#include <immintrin.h>
+#define TALIQ_SHA256_X86 1
+#endif
+
 namespace taliq {
 namespace {
 
@@ -18,7 +24,72 @@ constexpr std::uint32_t kRoundConstants[64] = {
 
 constexpr std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
+#ifdef TALIQ_SHA256_X86
+// Whether the processor has the SHA extensions (and SSSE3 / SSE4.1, which
+// the code around them uses).
+bool HasShaInstructions() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
+  const bool ssse3 = (c >> 9) & 1, sse41 = (c >> 19) & 1;
+  if (!ssse3 || !sse41 || !__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+  return (b >> 29) & 1;
+}
+
+// `blocks` blocks of 64 bytes with the SHA instructions: the state kept as
+// ABEF / CDGH, four rounds per step, the message schedule four words at a
+// time.
+__attribute__((target("sha,ssse3,sse4.1"))) void CompressWithShaInstructions(
+    std::uint32_t* state, const std::uint8_t* data, std::size_t blocks) {
+  const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+  __m128i cdab = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0xB1);
+  __m128i efgh =
+      _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4)), 0x1B);
+  __m128i abef = _mm_alignr_epi8(cdab, efgh, 8);
+  __m128i cdgh = _mm_blend_epi16(efgh, cdab, 0xF0);
+  for (; blocks > 0; --blocks, data += 64) {
+    const __m128i abefBefore = abef;
+    const __m128i cdghBefore = cdgh;
+    __m128i w[4];
+    for (int i = 0; i < 16; ++i) {
+      __m128i words;
+      if (i < 4) {
+        words = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)),
+                                 byteSwap);
+      } else {
+        // W[t] = s1(W[t-2]) + W[t-7] + s0(W[t-15]) + W[t-16], four at once.
+        const __m128i older = _mm_sha256msg1_epu32(w[i & 3], w[(i + 1) & 3]);
+        const __m128i seventh = _mm_alignr_epi8(w[(i + 3) & 3], w[(i + 2) & 3], 4);
+        words = _mm_sha256msg2_epu32(_mm_add_epi32(older, seventh), w[(i + 3) & 3]);
+      }
+      w[i & 3] = words;
+      __m128i message = _mm_add_epi32(
+          words, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kRoundConstants[4 * i])));
+      cdgh = _mm_sha256rnds2_epu32(cdgh, abef, message);
+      message = _mm_shuffle_epi32(message, 0x0E);
+      abef = _mm_sha256rnds2_epu32(abef, cdgh, message);
+    }
+    abef = _mm_add_epi32(abef, abefBefore);
+    cdgh = _mm_add_epi32(cdgh, cdghBefore);
+  }
+  const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+  const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_blend_epi16(feba, dchg, 0xF0));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), _mm_alignr_epi8(dchg, feba, 8));
+}
+
+bool kHasShaInstructions = HasShaInstructions();
+#endif
+
 }  // namespace
+
+bool Sha256::UseProcessorInstructions(bool use) {
+#ifdef TALIQ_SHA256_X86
+  kHasShaInstructions = use && HasShaInstructions();
+  return kHasShaInstructions;
+#else
+  return use && false;
+#endif
+}
 
 void Sha256::Reset() {
   state_ = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
@@ -77,9 +148,25 @@ void Sha256::Update(const void* data, std::size_t size) {
     bytes += take;
     size -= take;
     if (blockUsed_ < block_.size()) return;
+#ifdef TALIQ_SHA256_X86
+    if (kHasShaInstructions) {
+      CompressWithShaInstructions(state_.data(), block_.data(), 1);
+    } else {
+      Compress(block_.data());
+    }
+#else
     Compress(block_.data());
+#endif
     blockUsed_ = 0;
   }
+#ifdef TALIQ_SHA256_X86
+  if (kHasShaInstructions && size >= block_.size()) {
+    const std::size_t blocks = size / block_.size();
+    CompressWithShaInstructions(state_.data(), bytes, blocks);
+    bytes += blocks * block_.size();
+    size -= blocks * block_.size();
+  }
+#endif
   for (; size >= block_.size(); bytes += block_.size(), size -= block_.size()) Compress(bytes);
   if (size > 0) std::memcpy(block_.data(), bytes, size);
   blockUsed_ = size;

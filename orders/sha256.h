@@ -28,6 +28,11 @@ class Sha256 {
 
   static Sha256Digest Of(std::string_view bytes);
 
+  // Whether blocks go through the processor's SHA instructions where it has
+  // them (the default) or the portable code; returns whether they now do.
+  // For comparing the two.
+  static bool UseProcessorInstructions(bool use);
+
  private:
   void Reset();
   void Compress(const std::uint8_t* block);

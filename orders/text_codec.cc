@@ -1,9 +1,18 @@
 #include "orders/text_codec.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 #include "platform/text.h"
 
 namespace taliq {
 namespace {
+
+// The escapes of a text: the letter after the backslash and the character
+// it stands for.
+constexpr std::pair<char, char> kEscapes[] = {
+    {'s', ' '}, {'t', '\t'}, {'n', '\n'}, {'r', '\r'}, {'\\', '\\'}};
 
 bool IsHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
@@ -26,9 +35,10 @@ void AppendUtf8(char32_t c, std::string* out) {
   }
 }
 
-// Escapes one text; false when it is empty or not valid UTF-16.
-bool AppendEscaped(std::u16string_view text, std::string* out) {
-  if (text.empty()) return false;
+// Calls `each` with every code point of `text`; false on an unpaired
+// surrogate.
+template <typename F>
+bool ForEachCodePoint(std::u16string_view text, F each) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
     if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
@@ -36,27 +46,24 @@ bool AppendEscaped(std::u16string_view text, std::string* out) {
     } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
       return false;
     }
-    switch (c) {
-      case U' ':
-        *out += "\\s";
-        break;
-      case U'\t':
-        *out += "\\t";
-        break;
-      case U'\n':
-        *out += "\\n";
-        break;
-      case U'\r':
-        *out += "\\r";
-        break;
-      case U'\\':
-        *out += "\\\\";
-        break;
-      default:
-        AppendUtf8(c, out);
-    }
+    each(c);
   }
   return true;
+}
+
+// Escapes one text; false when it is empty or not valid UTF-16.
+bool AppendEscaped(std::u16string_view text, std::string* out) {
+  if (text.empty()) return false;
+  return ForEachCodePoint(text, [out](char32_t c) {
+    const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                      [c](const auto& e) { return char32_t(e.second) == c; });
+    if (escape == std::end(kEscapes)) {
+      AppendUtf8(c, out);
+    } else {
+      out->push_back('\\');
+      out->push_back(escape->first);
+    }
+  });
 }
 
 // One escaped text of a field to UTF-8 without escapes.
@@ -74,26 +81,14 @@ bool Unescape(std::string_view text, std::string* out, std::string* reason) {
       *reason = "a backslash ends a text (write a backslash as \\\\)";
       return false;
     }
-    switch (text[i]) {
-      case 's':
-        out->push_back(' ');
-        break;
-      case 't':
-        out->push_back('\t');
-        break;
-      case 'n':
-        out->push_back('\n');
-        break;
-      case 'r':
-        out->push_back('\r');
-        break;
-      case '\\':
-        out->push_back('\\');
-        break;
-      default:
-        *reason = "unknown escape \\" + std::string(1, text[i]) + " (known: \\s \\t \\n \\r \\\\)";
-        return false;
+    const char letter = text[i];
+    const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                      [letter](const auto& e) { return e.first == letter; });
+    if (escape == std::end(kEscapes)) {
+      *reason = "unknown escape \\" + std::string(1, letter) + " (known: \\s \\t \\n \\r \\\\)";
+      return false;
     }
+    out->push_back(escape->second);
   }
   return true;
 }
@@ -102,16 +97,7 @@ bool Unescape(std::string_view text, std::string* out, std::string* reason) {
 
 bool EncodeUtf8(std::u16string_view text, std::string* out) {
   out->clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-      return false;
-    }
-    AppendUtf8(c, out);
-  }
-  return true;
+  return ForEachCodePoint(text, [out](char32_t c) { AppendUtf8(c, out); });
 }
 
 bool DecodeUtf8(std::string_view text, std::u16string* out) {

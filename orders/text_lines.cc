@@ -113,17 +113,33 @@ void TextLineSplitter::DecodeUtf16(std::string_view bytes) {
   flushText();
 }
 
-void TextLineSplitter::AppendText(std::string_view utf8) {
-  while (!utf8.empty()) {
-    const std::size_t newline = utf8.find('\n');
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (std::size_t start = 0;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+    if (tab == std::string_view::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+void SplitAtLineFeeds(std::string_view bytes, std::string* partial,
+                      const std::function<void(std::string_view)>& line) {
+  while (!bytes.empty()) {
+    const std::size_t newline = bytes.find('\n');
     if (newline == std::string_view::npos) {
-      line_ += utf8;
+      *partial += bytes;
       return;
     }
-    line_ += utf8.substr(0, newline);
-    utf8.remove_prefix(newline + 1);
-    EmitLine();
+    *partial += bytes.substr(0, newline);
+    bytes.remove_prefix(newline + 1);
+    line(*partial);
+    partial->clear();
   }
+}
+
+void TextLineSplitter::AppendText(std::string_view utf8) {
+  SplitAtLineFeeds(utf8, &line_, [this](std::string_view) { EmitLine(); });
 }
 
 void TextLineSplitter::EmitLine() {

@@ -8,8 +8,18 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace taliq {
+
+// The fields of a line separated by tabs (the whole line when it has none).
+std::vector<std::string_view> SplitTabs(std::string_view line);
+
+// Splits `bytes` at each LF: `partial` holds the start of a line not yet
+// ended (from earlier bytes, and what is left of these); `line` is called
+// with each completed line, without its LF, before `partial` is cleared.
+void SplitAtLineFeeds(std::string_view bytes, std::string* partial,
+                      const std::function<void(std::string_view)>& line);
 
 enum class TextEncoding {
   kUnknown,  // too few bytes seen yet

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace taliq {
 namespace {
@@ -36,6 +37,26 @@ TEST(Sha256Test, StandardVectors) {
   for (const Vector& v : kVectors) {
     EXPECT_EQ(DigestHex(Sha256::Of(v.input)), v.digest) << v.input.size() << " bytes";
   }
+}
+
+// The portable code and, where the processor has them, its SHA
+// instructions give the same digests, also for input split unevenly.
+TEST(Sha256Test, PortableAndProcessorCompressionAgree) {
+  std::string input;
+  for (int i = 0; i < 5000; ++i) input += static_cast<char>(i * 131 % 251);
+  std::vector<Sha256Digest> digests;
+  for (bool processor : {false, true}) {
+    Sha256::UseProcessorInstructions(processor);
+    for (const Vector& v : kVectors) {
+      EXPECT_EQ(DigestHex(Sha256::Of(v.input)), v.digest) << processor << " " << v.input.size();
+    }
+    Sha256 sha;
+    for (std::size_t at = 0; at < input.size(); at += 333) sha.Update(input.substr(at, 333));
+    digests.push_back(sha.Finish());
+  }
+  Sha256::UseProcessorInstructions(true);
+  EXPECT_EQ(digests[0], digests[1]);
+  EXPECT_EQ(digests[0], Sha256::Of(input));
 }
 
 TEST(Sha256Test, MillionAsInUnevenPieces) {

@@ -36,6 +36,13 @@ class CliView : public TunavoView {
   void EnableSave(bool /*enabled*/) override {}
   int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
   void ShowAboutBox() override {}
+  // The command line has its own find command; no dialog opens here.
+  void ShowFindDialog(FindDialogModel* /*find*/) override {}
+  void ShowHistoryDialog(const std::vector<std::u16string>& /*lines*/) override {}
+  bool AskSaveFileName(std::u16string_view /*suggestedName*/, std::u16string* /*path*/) override {
+    return false;
+  }
+  bool AskOpenFileName(std::u16string* /*path*/) override { return false; }
 
  private:
   const Streams io_;

@@ -138,12 +138,6 @@ void TunavoDialogModel::KeepSave() {
   ShowMessage(text, kMbIconWarning);
 }
 
-bool TunavoDialogModel::OnSysCommand(unsigned commandId) {
-  if (!IsSystemMenuItem(commandId, kIdmAboutBox)) return false;
-  view_->ShowAboutBox();
-  return true;
-}
-
 std::string TunavoDialogModel::SaveTargetPath(bool secondCopy) {
   const char* file = nullptr;
   switch (source_) {

@@ -9,14 +9,18 @@
 #ifndef TALIQ_FREQTOOL_TUNAVO_DIALOG_MODEL_H_
 #define TALIQ_FREQTOOL_TUNAVO_DIALOG_MODEL_H_
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dictionary/dictionary_id.h"
 #include "dictionary/dictionary_store.h"
+#include "dictionary/table_find.h"
 #include "freqtool/adjustment_list.h"
 #include "freqtool/tunavo_view.h"
 #include "orders/order_keeper.h"
+#include "orders/user_orders.h"
 #include "platform/dialog_frame.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
@@ -41,6 +45,13 @@ inline constexpr int kMaxCodeUnits = 6;
 
 // The About item of the system menu (IDM_ABOUTBOX of Tunavo.exe).
 inline constexpr unsigned kIdmAboutBox = 0x0010;
+// The tool's own system-menu commands, above the About item.
+inline constexpr unsigned kIdmFind = 0x0100;
+inline constexpr unsigned kIdmUndo = 0x0200;
+inline constexpr unsigned kIdmResetCode = 0x0300;
+inline constexpr unsigned kIdmExport = 0x0400;
+inline constexpr unsigned kIdmImport = 0x0500;
+inline constexpr unsigned kIdmHistory = 0x0600;
 
 // The flags a dialog-framework message box is shown with: a box that names
 // no icon gets the exclamation icon (OK, OK/Cancel) or the question icon
@@ -118,10 +129,38 @@ class TunavoDialogModel {
   // first copy only.
   SaveStatus OnSave();
 
-  // WM_SYSCOMMAND: true when the command was the About item and the About
-  // box has been shown; false when the framework's default handling must
-  // run.
+  // The tool's commands in the system menu, in menu order.
+  std::span<const SystemMenuCommand> SystemMenuCommands() const;
+
+  // WM_SYSCOMMAND: true when the command was the About item or one of
+  // SystemMenuCommands() and has been carried out; false when the
+  // framework's default handling must run.
   bool OnSysCommand(unsigned commandId);
+
+  // 查碼: runs the find dialog on the dictionary the character set and
+  // edition choose; when it closed with a hit, the list shows that code in
+  // the hit's mode with the text's line selected.
+  void OnFind();
+
+  // The user's orders (orders/user_orders.h). Each shows its result in a
+  // message box with the program's caption; failures name the file and
+  // why. After a change the list shows the current code's new order.
+  // 復原上次儲存: undoes the most recent save not yet undone.
+  void OnUndo();
+  // 恢復此碼原始順序: the listed code (or the punctuation table) back in its
+  // original order.
+  void OnResetCode();
+  // 匯出調頻記錄: every dictionary's orders to a file the user chooses.
+  void OnExport();
+  // 匯入調頻記錄: a file the user chooses; its summary is shown and nothing
+  // is written without the user's yes.
+  void OnImport();
+  // 調頻歷史: the history, newest first, in a modal dialog.
+  void OnHistory();
+  // Once the dialog is on screen: when the installed dictionaries were
+  // replaced since the last save, offers (Yes/No) to apply the kept orders
+  // again.
+  void OnStartUp();
 
   // The table file a save of the current list writes in the first or the
   // second installed copy; empty when no list was looked up.
@@ -150,6 +189,13 @@ class TunavoDialogModel {
   // After a refused write of the second copy: the warning that it differs
   // from the first (nothing for a missing copy).
   void WarnIfSecondCopyDiffers();
+  // Lists `hit`'s code in its table's mode and selects the line of `text`.
+  void ShowHit(const FindHit& hit, std::u16string_view text);
+  // Refills the list from the files after they changed under it.
+  void Relist();
+  // Asks before an import or re-apply writes, with `report`'s summary;
+  // true on Yes.
+  bool ConfirmImport(std::u16string_view lead, const ImportReport& report);
   int ShowMessage(std::u16string_view text, unsigned flags);
   // Records the save just made (in the first copy at least) and says so
   // when that failed.

@@ -9,8 +9,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace taliq {
+
+class FindDialogModel;
 
 class TunavoView {
  public:
@@ -51,6 +54,21 @@ class TunavoView {
 
   // The About box, modal to the dialog (template 100).
   virtual void ShowAboutBox() = 0;
+
+  // The 查碼 dialog, modal to the dialog, run with `find` as its model;
+  // returns when it has closed.
+  virtual void ShowFindDialog(FindDialogModel* find) = 0;
+
+  // The history dialog, modal to the dialog: a list of `lines`, one each,
+  // and a button that closes it.
+  virtual void ShowHistoryDialog(const std::vector<std::u16string>& lines) = 0;
+
+  // The standard file dialogs for an orders file (text files, *.tsv and
+  // *.txt): true with the file chosen, false when the user cancelled.
+  // Saving suggests `suggestedName` and asks before replacing a file.
+  virtual bool AskSaveFileName(std::u16string_view suggestedName,
+                               std::u16string* path) = 0;  // GetSaveFileNameW
+  virtual bool AskOpenFileName(std::u16string* path) = 0;  // GetOpenFileNameW
 };
 
 }  // namespace taliq

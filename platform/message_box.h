@@ -23,6 +23,8 @@ inline constexpr unsigned kMbIconMask = 0x000000F0u;
 
 // The button pressed.
 inline constexpr int kIdOk = 1;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
 
 }  // namespace taliq
 

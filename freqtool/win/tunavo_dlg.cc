@@ -4,14 +4,23 @@
 
 #include <iterator>
 
+#include "freqtool/win/file_dialogs.h"
+#include "freqtool/win/find_dlg.h"
+#include "freqtool/win/history_dlg.h"
 #include "freqtool/win/resource.h"
 
 namespace taliq {
 
 using win32::W;
 
-// The model's About command is the one the system menu gets.
+// The model's system-menu commands are the ones the resources name.
 static_assert(IDM_ABOUTBOX == kIdmAboutBox);
+static_assert(IDM_FIND == kIdmFind);
+static_assert(IDM_UNDO == kIdmUndo);
+static_assert(IDM_RESET_CODE == kIdmResetCode);
+static_assert(IDM_EXPORT == kIdmExport);
+static_assert(IDM_IMPORT == kIdmImport);
+static_assert(IDM_HISTORY == kIdmHistory);
 
 // The message map, in the order the dialog declares it.
 const win32::ModalDialog::CommandEntry<CTunavoDlg> CTunavoDlg::kCommandMap[] = {
@@ -26,6 +35,7 @@ const win32::ModalDialog::CommandEntry<CTunavoDlg> CTunavoDlg::kCommandMap[] = {
     {BN_CLICKED, IDC_PHRASE, &CTunavoDlg::OnPhraseClicked},
     {BN_CLICKED, IDC_SAVE, &CTunavoDlg::OnSaveClicked},
     {BN_CLICKED, IDC_PUNCTUATION, &CTunavoDlg::OnPunctuationClicked},
+    {0, ID_START_UP_CHECK, &CTunavoDlg::OnStartUp},
 };
 
 CTunavoDlg::CTunavoDlg()
@@ -47,6 +57,8 @@ void CTunavoDlg::OnInitControls() {
 
   // Writes the controls, then takes the command line.
   model().OnInitDialog(CommandLineArguments());
+  // What the model has to ask at start waits until the dialog is shown.
+  ::PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(ID_START_UP_CHECK, 0), 0);
 }
 
 bool CTunavoDlg::OnCommand(WORD id, WORD code) {
@@ -116,6 +128,22 @@ int CTunavoDlg::ShowMessage(std::u16string_view text, std::u16string_view captio
   const std::u16string c(caption);
   return ::MessageBoxW(hwnd(), W(t), W(c), flags);
 }
+
+void CTunavoDlg::ShowFindDialog(FindDialogModel* find) {
+  CFindDlg dialog(find, hwnd());
+  dialog.DoModal();
+}
+
+void CTunavoDlg::ShowHistoryDialog(const std::vector<std::u16string>& lines) {
+  CHistoryDlg dialog(&lines, hwnd());
+  dialog.DoModal();
+}
+
+bool CTunavoDlg::AskSaveFileName(std::u16string_view suggestedName, std::u16string* path) {
+  return AskSaveOrdersFile(hwnd(), suggestedName, path);
+}
+
+bool CTunavoDlg::AskOpenFileName(std::u16string* path) { return AskOpenOrdersFile(hwnd(), path); }
 
 std::vector<std::u16string> CommandLineArguments() {
   std::vector<std::u16string> arguments;

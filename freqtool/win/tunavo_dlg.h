@@ -37,6 +37,10 @@ class CTunavoDlg : public win32::ModelDialog<TunavoDialogModel, TunavoView> {
   void CheckCharset(int index) override;
   void EnableSave(bool enabled) override;
   int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
+  void ShowFindDialog(FindDialogModel* find) override;
+  void ShowHistoryDialog(const std::vector<std::u16string>& lines) override;
+  bool AskSaveFileName(std::u16string_view suggestedName, std::u16string* path) override;
+  bool AskOpenFileName(std::u16string* path) override;
 
  protected:
   void OnInitControls() override;
@@ -53,6 +57,7 @@ class CTunavoDlg : public win32::ModelDialog<TunavoDialogModel, TunavoView> {
   void OnPhraseClicked() { model().OnPhraseClicked(); }
   void OnSaveClicked() { model().OnSave(); }
   void OnPunctuationClicked() { model().OnPunctuationClicked(); }
+  void OnStartUp() { model().OnStartUp(); }
 
   static const CommandEntry<CTunavoDlg> kCommandMap[];
 

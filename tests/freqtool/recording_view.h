@@ -7,6 +7,7 @@
 #ifndef TALIQ_TESTS_FREQTOOL_RECORDING_VIEW_H_
 #define TALIQ_TESTS_FREQTOOL_RECORDING_VIEW_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,19 @@ class RecordingView : public TunavoView {
   bool saveEnabled = false;
   std::vector<ShownMessage> messages;
   int aboutBoxes = 0;
+  // What the user does in the 查碼 dialog while it is open (nothing: it is
+  // closed at once), and how often it opened.
+  std::function<void(FindDialogModel*)> inFindDialog;
+  int findDialogs = 0;
+  // The history dialogs shown, each its lines.
+  std::vector<std::vector<std::u16string>> historyDialogs;
+  // The file the user picks in the Save / Open dialogs; empty: cancelled.
+  std::u16string fileToSave;
+  std::u16string fileToOpen;
+  std::u16string suggestedName;
+  // The button pressed in the next message boxes that ask (Yes/No); when
+  // none is queued, Yes.
+  std::vector<int> answers;
   // LB_RESETCONTENT calls: one per refill of the list.
   int resets = 0;
   // EN_CHANGE notifications sent.
@@ -106,9 +120,29 @@ class RecordingView : public TunavoView {
   void EnableSave(bool enabled) override { saveEnabled = enabled; }
   int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override {
     messages.push_back({std::u16string(text), std::u16string(caption), flags});
-    return 1;
+    if ((flags & kMbTypeMask) != kMbYesNo) return kIdOk;
+    if (answers.empty()) return kIdYes;
+    const int answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
   }
   void ShowAboutBox() override { ++aboutBoxes; }
+  void ShowFindDialog(FindDialogModel* find) override {
+    ++findDialogs;
+    if (inFindDialog) inFindDialog(find);
+  }
+  void ShowHistoryDialog(const std::vector<std::u16string>& shown) override {
+    historyDialogs.push_back(shown);
+  }
+  bool AskSaveFileName(std::u16string_view suggested, std::u16string* path) override {
+    suggestedName = std::u16string(suggested);
+    *path = fileToSave;
+    return !fileToSave.empty();
+  }
+  bool AskOpenFileName(std::u16string* path) override {
+    *path = fileToOpen;
+    return !fileToOpen.empty();
+  }
 
  private:
   void Changed() {

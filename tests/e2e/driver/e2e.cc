@@ -458,6 +458,12 @@ std::wstring AppDataFolder() {
   return path;
 }
 
+std::wstring TunavoDataFolder() {
+  wchar_t path[MAX_PATH] = {};
+  ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
+  return std::wstring(path) + L"\\Taliq\\Tunavo";
+}
+
 HiddenSystemInstaller::HiddenSystemInstaller() {
   for (const wchar_t* folder : {L"C:\\windows\\system32", L"C:\\windows\\syswow64"}) {
     const std::wstring path = std::wstring(folder) + L"\\msiexec.exe";

@@ -176,6 +176,9 @@ inline const std::wstring kProgramFilesX86 = L"C:\\Program Files (x86)";
 inline const std::wstring kProgramFiles = L"C:\\Program Files";
 // The current user's application-data folder.
 std::wstring AppDataFolder();
+// Tunavo's per-user data folder (kept orders, history): the local
+// application-data folder's Taliq\Tunavo.
+std::wstring TunavoDataFolder();
 
 // The system's own Msiexec.exe, moved aside while the object lives, so
 // that no installer can be started by name.

@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
     if (!wanted) continue;
     ++ran;
     taliq::e2e::ClearFailures();
+    // Every scenario starts as a user who never saved: what Tunavo kept of
+    // an earlier scenario's saves (its history, the installed files it
+    // last left) must not show up as a replaced installation later.
+    taliq::e2e::RemoveTree(taliq::e2e::TunavoDataFolder());
     std::printf("RUN  %s\n", scenario.name);
     std::fflush(stdout);
     try {

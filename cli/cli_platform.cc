@@ -10,11 +10,6 @@ namespace taliq::cli {
 CliPlatform::CliPlatform(Platform* base, PlatformOptions options)
     : PlatformWrapper(base), options_(std::move(options)) {}
 
-void CliPlatform::WriteMessages(std::ostream& err) {
-  for (const std::u16string& m : messages_) err << Utf16ToUtf8(m) << '\n';
-  messages_.clear();
-}
-
 bool FolderUsableAsGiven(const std::string& folder, bool narrowToo) {
   std::u16string wide;
   std::string narrow;
@@ -28,35 +23,48 @@ std::string FolderNotUsable(std::string_view option) {
          "the system code page lacks); nothing was done";
 }
 
-// The folders are used exactly as given; the front ends refuse those that
-// cannot be (FolderUsableAsGiven) before anything is read.
+namespace {
+
+// Sets `*path` from the option exactly as given, in the form the query
+// answers with; false when the option was not given. The front ends refuse
+// an option that cannot be used as given (FolderUsableAsGiven) before
+// anything is read; should one come here, it names no folder.
+bool Given(const std::optional<std::string>& option, std::string* path) {
+  if (option && !PathArgumentToNarrow(*option, path)) path->clear();
+  return option.has_value();
+}
+
+bool Given(const std::optional<std::string>& option, std::u16string* path) {
+  if (option && !PathArgumentToUtf16(*option, path)) path->clear();
+  return option.has_value();
+}
+
+}  // namespace
+
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
-  if (!options_.programFiles) return base()->ProgramFilesFolderA(path);
-  return PathArgumentToNarrow(*options_.programFiles, path);
+  return Given(options_.programFiles, path) || base()->ProgramFilesFolderA(path);
 }
 
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
-  if (!options_.programFiles) return base()->ProgramFilesFolderW(path);
-  return PathArgumentToUtf16(*options_.programFiles, path);
+  return Given(options_.programFiles, path) || base()->ProgramFilesFolderW(path);
 }
 
 bool CliPlatform::AppDataFolderW(std::u16string* path) {
-  if (!options_.appData) return base()->AppDataFolderW(path);
-  return PathArgumentToUtf16(*options_.appData, path);
+  return Given(options_.appData, path) || base()->AppDataFolderW(path);
 }
 
 bool CliPlatform::UserDataFolder(std::string* path) {
-  if (!options_.dataDir) return base()->UserDataFolder(path);
-  return PathArgumentToNarrow(*options_.dataDir, path);
+  return Given(options_.dataDir, path) || base()->UserDataFolder(path);
 }
 
 unsigned CliPlatform::AnsiCodePage() {
   return options_.codePage ? *options_.codePage : base()->AnsiCodePage();
 }
 
-int CliPlatform::MessageBox(std::u16string_view text, std::u16string_view /*caption*/,
+int CliPlatform::MessageBox(std::u16string_view /*text*/, std::u16string_view /*caption*/,
                             unsigned /*flags*/) {
-  messages_.emplace_back(text);
+  // The front ends report the results the boxes stand for, with their
+  // reasons, on the error stream.
   return kIdOk;
 }
 

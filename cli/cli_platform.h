@@ -34,12 +34,6 @@ class CliPlatform : public PlatformWrapper {
  public:
   CliPlatform(Platform* base, PlatformOptions options);
 
-  // Writes the message boxes shown so far, one per line in UTF-8, and
-  // forgets them.
-  void WriteMessages(std::ostream& err);
-  // Forgets them unwritten.
-  void DropMessages() { messages_.clear(); }
-
   bool ProgramFilesFolderA(std::string* path) override;
   bool ProgramFilesFolderW(std::u16string* path) override;
   bool AppDataFolderW(std::u16string* path) override;
@@ -49,7 +43,6 @@ class CliPlatform : public PlatformWrapper {
 
  private:
   const PlatformOptions options_;
-  std::vector<std::u16string> messages_;
 };
 
 }  // namespace taliq::cli

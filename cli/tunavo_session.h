@@ -29,7 +29,7 @@ class Session {
 
   // Each Open returns kExitOk, or the status after saying why not:
   // kExitUsage when no Program Files folder is known, kExitFailure when the
-  // dictionary cannot be read (the store's own messages first).
+  // dictionary cannot be read (with the store's reason).
 
   // Creates the store and loads the chosen dictionary's index.
   int OpenStore();
@@ -55,29 +55,20 @@ class Session {
  private:
   // kExitOk when the platform names a Program Files folder.
   int CheckProgramFiles();
-  // Right after the store was created on its start dictionary.
-  void ForgetStartMessages();
-  void WriteStoreMessages();
   // The chosen dictionary's folder in the first installed copy.
   std::string Folder();
   // An index that cannot be loaded; a file that cannot be opened for
   // reading (kExitOk when it can); a save the store refused.
   int IndexFailure();
-  int UnlessReadable(const std::string& path);
+  int UnlessReadable(const std::string& path, const Status& status);
   int SaveFailure(SaveStatus status);
   // Every failure to read or write a dictionary file is reported here:
-  // `what` names the file and what became of it, `reason` says why (the
-  // likely cause, as long as the store does not return one), `outcome` what
-  // was saved all the same ("; nothing was saved").
-  int FileFailure(std::string_view what, std::string_view reason, std::string_view outcome);
+  // `what` names the file and what became of it, `why` is the store's
+  // reason, `outcome` what was saved all the same ("; nothing was saved").
+  int FileFailure(std::string_view what, const Status& why, std::string_view outcome);
 
   const Streams io_;
-  // The chosen dictionary as the store and the dialog's command line take
-  // it today: digits (0 simplified, 1 traditional; 1 the 2002 edition).
-  const int charsetDigit_;
-  const int editionDigit_;
-  // The start dictionary's messages are beside the point for another one.
-  const bool otherThanStart_;
+  const DictionaryId dictionary_;
   CliPlatform platform_;
   CliView view_;
   std::unique_ptr<DictionaryStore> ownStore_;

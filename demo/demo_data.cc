@@ -4,12 +4,11 @@
 #include <cstdlib>
 #include <tuple>
 
+#include "dictionary/format.h"
 #include "platform/text.h"
 
 namespace taliq::demo {
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::vector<std::string_view> Split(std::string_view s, char sep) {
   std::vector<std::string_view> parts;
@@ -75,7 +74,7 @@ std::vector<char16_t> PunctuationMarks(Charset charset) {
   const std::u16string common = u"，。、；：？！（）《》〈〉【】〔〕…—～·";
   const std::u16string corner = u"「」『』";
   const std::u16string curved = u"“”‘’";
-  std::u16string marks = charset == Charset::Traditional
+  std::u16string marks = charset == Charset::kTraditional
                              ? u"，。、；：？！" + corner + common.substr(7) + curved
                              : u"，。、；：？！" + curved + common.substr(7) + corner;
   return std::vector<char16_t>(marks.begin(), marks.end());
@@ -95,12 +94,6 @@ std::optional<FourCornerCode> ParseFourCornerCode(std::string_view value) {
     code.supplement = value[5] - '0';
   }
   return code;
-}
-
-std::string SubfolderName(Charset charset, Edition edition) {
-  std::string name = charset == Charset::Simplified ? "chs" : "cht";
-  if (edition == Edition::Edition2002) name += "_2002";
-  return name;
 }
 
 void ReadFourCornerCodes(std::istream& in, Sources* sources) {
@@ -203,7 +196,7 @@ void ReadConversionPhrases(std::istream& in, bool simplifiedToTraditional,
 bool InCharset(const Sources& sources, char16_t c, Charset charset) {
   if (sources.characters.find(c) == sources.characters.end()) return false;
   const std::set<char16_t>& excluded =
-      charset == Charset::Simplified ? sources.traditionalOnly : sources.simplifiedOnly;
+      charset == Charset::kSimplified ? sources.traditionalOnly : sources.simplifiedOnly;
   return excluded.find(c) == excluded.end();
 }
 
@@ -248,7 +241,7 @@ EditionData BuildEdition(const Sources& sources, Charset charset, Edition editio
     }
   }
   for (auto& [code, group] : characterGroups) {
-    if (edition == Edition::Standard) {
+    if (edition == Edition::kStandard) {
       // Frequent characters first; among equals the supplementary corner
       // decides, as in a four-corner dictionary; then the code point.
       std::sort(group.begin(), group.end(), [](const auto& a, const auto& b) {
@@ -274,14 +267,14 @@ EditionData BuildEdition(const Sources& sources, Charset charset, Edition editio
     texts.insert(text);
   };
   for (const auto& [from, to] : sources.stPhrases) {
-    if (charset == Charset::Simplified) {
+    if (charset == Charset::kSimplified) {
       offer(from);
     } else if (!to.empty()) {
       offer(to.front());
     }
   }
   for (const auto& [from, to] : sources.tsPhrases) {
-    if (charset == Charset::Traditional) {
+    if (charset == Charset::kTraditional) {
       offer(from);
     } else if (!to.empty()) {
       offer(to.front());
@@ -307,7 +300,7 @@ EditionData BuildEdition(const Sources& sources, Charset charset, Edition editio
     phraseGroups[code].push_back(std::move(candidate));
   }
   for (auto& [code, group] : phraseGroups) {
-    if (edition == Edition::Standard) {
+    if (edition == Edition::kStandard) {
       // Shorter phrases first, then those made of more frequent characters.
       std::stable_sort(group.begin(), group.end(), [](const auto& a, const auto& b) {
         return std::tie(a.values[0], a.values[1]) < std::tie(b.values[0], b.values[1]);

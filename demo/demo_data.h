@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "dictionary/dictionary_id.h"
 #include "dictionary/dictionary_writer.h"
 
 namespace taliq::demo {
@@ -44,12 +45,6 @@ struct CharacterInfo {
   int frequency = kUnknownFrequency;
   int strokes = 0;  // 0 when Unihan gives no stroke count
 };
-
-enum class Charset { Simplified, Traditional };
-enum class Edition { Standard, Edition2002 };
-
-// Folder name of a character set and edition below ...\mb\.
-std::string SubfolderName(Charset charset, Edition edition);
 
 struct Sources {
   // Characters of one UTF-16 unit that have a four-corner code.

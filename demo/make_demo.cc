@@ -106,9 +106,9 @@ int main(int argc, char** argv) {
   std::cout << sources.characters.size() << " characters with four-corner codes; "
             << sources.rejectedLines << " input values not understood\n";
 
-  for (Charset charset : {Charset::Simplified, Charset::Traditional}) {
-    for (Edition edition : {Edition::Standard, Edition::Edition2002}) {
-      const std::string sub = SubfolderName(charset, edition);
+  for (Charset charset : {Charset::kSimplified, Charset::kTraditional}) {
+    for (Edition edition : {Edition::kStandard, Edition::k2002}) {
+      const std::string sub(DictionaryFolderName({charset, edition}));
       const EditionData editionData = BuildEdition(sources, charset, edition);
       DictionaryWriter writer;
       std::string error;

@@ -34,11 +34,6 @@ inline void PutFixed16(std::vector<std::uint8_t>* out, std::uint16_t v) {
   out->push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
-inline void PutFixed32(std::vector<std::uint8_t>* out, std::uint32_t v) {
-  PutFixed16(out, static_cast<std::uint16_t>(v));
-  PutFixed16(out, static_cast<std::uint16_t>(v >> 16));
-}
-
 }  // namespace taliq
 
 #endif  // TALIQ_DICTIONARY_CODING_H_

@@ -37,6 +37,12 @@ constexpr std::string_view DictionaryName(DictionaryId id) {
   return id.edition == Edition::k2002 ? "cht-2002" : "cht";
 }
 
+// The dictionary's folder below the installation's "mb" folder.
+constexpr std::string_view DictionaryFolderName(DictionaryId id) {
+  constexpr std::string_view kNames[2][2] = {{"chs", "chs_2002"}, {"cht", "cht_2002"}};
+  return kNames[CharsetDigit(id.charset)][EditionDigit(id.edition)];
+}
+
 constexpr std::optional<DictionaryId> ParseDictionaryName(std::string_view name) {
   for (Charset c : {Charset::kSimplified, Charset::kTraditional}) {
     for (Edition e : {Edition::kStandard, Edition::k2002}) {

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "dictionary/format.h"
+
 namespace taliq {
 
 struct CharacterEntry {
@@ -59,9 +61,16 @@ class DictionaryWriter {
     std::u16string code;
     std::vector<PhraseEntry> entries;
   };
-  // The four files' bytes, or false with `error` set.
-  bool Build(std::vector<std::uint8_t>* index, std::vector<std::uint8_t>* characters,
-             std::vector<std::uint8_t>* phrases, std::string* error) const;
+  // The index and the two tables.
+  struct Files {
+    std::vector<std::uint8_t> index;
+    std::vector<std::uint8_t> characters;
+    std::vector<std::uint8_t> phrases;
+  };
+  // The files' bytes, or false with `error` set.
+  bool Build(Files* files, std::string* error) const;
+  // The same, empty when they cannot be built.
+  Files BuildOrEmpty() const;
   CharacterGroup* CharacterGroupFor(std::u16string_view code);
   PhraseGroup* PhraseGroupFor(std::u16string_view code);
 
@@ -72,10 +81,6 @@ class DictionaryWriter {
   std::unordered_map<std::u16string, std::size_t> phraseGroupIndex_;
   std::vector<char16_t> punctuation_;
 };
-
-// Packs a code of 1-6 digits into three bytes (the 0xF nibble after a code
-// of fewer than six digits, the rest 0xF as well).
-std::array<std::uint8_t, 3> PackDigits(std::u16string_view code);
 
 }  // namespace taliq
 

@@ -1,15 +1,28 @@
 #include "freqtool/tunavo_dialog_model.h"
 
-#include <algorithm>
-
 namespace taliq {
-namespace {
 
-bool AllDigits(std::u16string_view code) {
-  return std::all_of(code.begin(), code.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+const char16_t* IndexLoadMessage(const Status& status, const char16_t* failedMessage) {
+  if (status.ok()) return nullptr;
+  return status.Is(Status::Code::kNoMemory) ? kOutOfMemoryMessage : failedMessage;
 }
 
-}  // namespace
+const char16_t* PunctuationWriteMessage(const Status& status) {
+  const bool notOpened = status.Is(Status::Code::kNotFound) || status.Is(Status::Code::kCannotOpen);
+  return notOpened ? kPunctuationFileMessage : nullptr;
+}
+
+void ReportIndexLoad(Platform* platform, const Status& status, const char16_t* failedMessage) {
+  if (const char16_t* text = IndexLoadMessage(status, failedMessage)) {
+    platform->MessageBox(text, u"", kMbOk);
+  }
+}
+
+void ReportPunctuationWrite(Platform* platform, const Status& status) {
+  if (const char16_t* text = PunctuationWriteMessage(status)) {
+    platform->MessageBox(text, u"", kMbOk);
+  }
+}
 
 unsigned FrameworkMessageBoxFlags(unsigned flags) {
   if ((flags & kMbIconMask) != 0) return flags;
@@ -26,18 +39,22 @@ unsigned FrameworkMessageBoxFlags(unsigned flags) {
 }
 
 TunavoDialogModel::TunavoDialogModel(Platform* platform, TunavoView* view)
-    : view_(view), store_(platform != nullptr ? platform : Platform::Default()) {}
+    : platform_(platform != nullptr ? platform : Platform::Default()),
+      view_(view),
+      store_(platform_) {
+  ReportIndexLoad(platform_, store_.indexStatus(), kIndexLoadFailedMessage);
+}
 
 void TunavoDialogModel::OnInitDialog(const std::vector<std::u16string>& arguments) {
   WriteControls();
   if (arguments.empty()) return;
   const std::u16string& first = arguments[0];
-  // The digit's value as given: only 1 means the 2002 edition, and the store
-  // treats every other value as the standard edition.
-  edition_ = first.size() >= 2 ? static_cast<int>(first[1]) - static_cast<int>(u'0')
-                               : kEditionStandard;
+  // The digit's value as given: only 1 means the 2002 edition.
+  edition_ = first.size() >= 2
+                 ? EditionFromDigit(static_cast<int>(first[1]) - static_cast<int>(u'0'))
+                 : Edition::kStandard;
   if (first.empty() || (first[0] != u'0' && first[0] != u'1')) return;
-  charset_ = first[0] == u'0' ? kCharsetSimplified : kCharsetTraditional;
+  charset_ = first[0] == u'0' ? Charset::kSimplified : Charset::kTraditional;
   // Whatever passes the code puts one character before it; it carries no
   // meaning here.
   code_ = arguments.size() >= 2 && arguments[1].size() >= 2 ? arguments[1].substr(1)
@@ -87,15 +104,17 @@ SaveStatus TunavoDialogModel::OnSave() {
   if (!adjustment_.saveEnabled()) return SaveStatus::NothingToSave;
   if (adjustment_.mode() == ListMode::Punctuation) {
     const int n = adjustment_.ApplyPunctuationOrder();
-    if (store_.WritePunctuation(adjustment_.records(), n) != 1) {
+    const Status written = store_.WritePunctuation(adjustment_.records(), n);
+    if (!written.ok()) {
+      ReportPunctuationWrite(platform_, written);
       return SaveStatus::PunctuationFailed;
     }
   } else {
     adjustment_.ApplyListOrder();
-    if (store_.WriteCandidates(adjustment_.records(), adjustment_.count(), false) <= 0) {
+    if (!store_.WriteCandidates(adjustment_.records(), adjustment_.count(), false).ok()) {
       return SaveStatus::FirstCopyFailed;
     }
-    if (store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true) <= 0) {
+    if (!store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true).ok()) {
       return SaveStatus::SecondCopyFailed;
     }
   }
@@ -125,8 +144,7 @@ std::string TunavoDialogModel::SaveTargetPath(bool secondCopy) {
       secondCopy = false;  // only the first copy's table is ever written
       break;
   }
-  const std::string folder =
-      store_.ResolveDictionaryFolder(store_.charset(), store_.edition(), secondCopy);
+  const std::string folder = store_.ResolveDictionaryFolder(store_.id(), secondCopy);
   return folder.empty() ? std::string() : folder + file;
 }
 
@@ -154,7 +172,7 @@ void TunavoDialogModel::LoadPunctuationList() {
 }
 
 int TunavoDialogModel::RunLookup() {
-  store_.SelectCharset(charset_, edition_);
+  ReportIndexLoad(platform_, store_.SelectCharset({charset_, edition_}), kTableLoadFailedMessage);
   if (adjustment_.mode() == ListMode::Punctuation) {
     source_ = Source::Punctuation;
     return store_.ReadPunctuation(adjustment_.records());
@@ -180,7 +198,8 @@ void TunavoDialogModel::FillList() {
 
 void TunavoDialogModel::ReadControls() {
   code_ = view_->CodeText();
-  charset_ = view_->CheckedCharset();
+  // No button checked (-1) reads as the traditional set, as any digit but 0.
+  charset_ = CharsetFromDigit(view_->CheckedCharset());
   // The field refuses a seventh character; only a code from the command
   // line can be longer. The framework says so and the caller goes on.
   if (code_.size() > static_cast<size_t>(kMaxCodeUnits)) {
@@ -193,7 +212,7 @@ void TunavoDialogModel::ReadControls() {
 void TunavoDialogModel::WriteControls() {
   ++writingControls_;
   if (view_->CodeText() != code_) view_->SetCodeText(code_);
-  view_->CheckCharset(charset_);
+  view_->CheckCharset(CharsetDigit(charset_));
   view_->LimitCodeText(kMaxCodeUnits);
   --writingControls_;
 }

@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "dictionary/dictionary_id.h"
 #include "dictionary/dictionary_store.h"
 #include "freqtool/adjustment_list.h"
 #include "freqtool/tunavo_view.h"
 #include "platform/dialog_frame.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
+#include "platform/status.h"
 
 namespace taliq {
 
@@ -31,12 +33,6 @@ inline constexpr char16_t kCodeTooLongMessage[] = u"Please enter no more than 6 
 
 // The input field holds at most this many characters.
 inline constexpr int kMaxCodeUnits = 6;
-// Character sets as the radio group numbers them.
-inline constexpr int kCharsetSimplified = 0;
-inline constexpr int kCharsetTraditional = 1;
-// Edition values given to the store; every value other than 1 is standard.
-inline constexpr int kEditionStandard = 0;
-inline constexpr int kEdition2002 = 1;
 
 // The About item of the system menu (IDM_ABOUTBOX of Tunavo.exe).
 inline constexpr unsigned kIdmAboutBox = 0x0010;
@@ -46,9 +42,25 @@ inline constexpr unsigned kIdmAboutBox = 0x0010;
 // (Yes/No, Yes/No/Cancel).
 unsigned FrameworkMessageBoxFlags(unsigned flags);
 
-// How a press of Save ended. The dialog shows only the success message (the
-// store shows its own on a failed punctuation write); front ends that can
-// say more use the rest.
+// The message boxes the tool shows for the store's results, with no owner
+// window, the platform's default caption and OK, as they have always
+// appeared:
+// - a failed index load: kOutOfMemoryMessage when memory ran out, else
+//   `failedMessage` (kIndexLoadFailedMessage at start-up,
+//   kTableLoadFailedMessage after a switch of dictionary);
+// - a failed punctuation write: kPunctuationFileMessage when the table could
+//   not be created or opened for writing (or its folder is missing); a
+//   failed write itself shows nothing.
+// The texts, or null when nothing is shown.
+const char16_t* IndexLoadMessage(const Status& status, const char16_t* failedMessage);
+const char16_t* PunctuationWriteMessage(const Status& status);
+// Shows the box the text functions above name, if any.
+void ReportIndexLoad(Platform* platform, const Status& status, const char16_t* failedMessage);
+void ReportPunctuationWrite(Platform* platform, const Status& status);
+
+// How a press of Save ended. The dialog shows only the success message (and
+// the punctuation message above on a failed punctuation write); front ends
+// that can say more use the rest, and the store's status().
 enum class SaveStatus {
   Saved,               // every write succeeded; the success message was shown
   NothingToSave,       // Save is disabled: nothing moved since the list was filled
@@ -59,9 +71,10 @@ enum class SaveStatus {
 
 class TunavoDialogModel {
  public:
-  // Constructs the store, which loads the simplified standard index and
-  // reports a failure through the platform (null: Platform::Default()). The
-  // view is not used before OnInitDialog. Both must outlive the model.
+  // Constructs the store, which loads the simplified standard index, and
+  // reports a failure through the platform's message box (null platform:
+  // Platform::Default()). The view is not used before OnInitDialog; both
+  // must outlive the model.
   TunavoDialogModel(Platform* platform, TunavoView* view);
   TunavoDialogModel(const TunavoDialogModel&) = delete;
   TunavoDialogModel& operator=(const TunavoDialogModel&) = delete;
@@ -69,11 +82,12 @@ class TunavoDialogModel {
   // After the framework created the controls: writes them (empty field
   // limited to 6 characters, 繁體 checked), then takes the command line,
   // given as the arguments after the program name. The first argument's
-  // second character selects the edition ("1" = 2002); when the first
-  // argument begins with "0" or "1" it also selects the character set, the
-  // second argument without its first character becomes the code, and the
-  // list is refreshed. The edition is applied first, so that this start-up
-  // list already comes from the edition asked for.
+  // second character selects the edition ("1" = 2002, anything else the
+  // standard edition); when the first argument begins with "0" or "1" it
+  // also selects the character set, the second argument without its first
+  // character becomes the code, and the list is refreshed. The edition is
+  // applied first, so that this start-up list already comes from the
+  // edition asked for.
   void OnInitDialog(const std::vector<std::u16string>& arguments);
 
   // EN_CHANGE of the input field: the list is refilled for the field's code.
@@ -109,8 +123,8 @@ class TunavoDialogModel {
   std::string SaveTargetPath(bool secondCopy);
 
   ListMode mode() const { return adjustment_.mode(); }
-  int charset() const { return charset_; }
-  int edition() const { return edition_; }
+  Charset charset() const { return charset_; }
+  Edition edition() const { return edition_; }
   const std::u16string& code() const { return code_; }
   const AdjustmentList& adjustment() const { return adjustment_; }
   DictionaryStore& store() { return store_; }
@@ -129,12 +143,13 @@ class TunavoDialogModel {
   MoveResult Move(MoveResult (AdjustmentList::*move)(), bool toEnd);
   int ShowMessage(std::u16string_view text, unsigned flags);
 
+  Platform* const platform_;
   TunavoView* const view_;
   DictionaryStore store_;
   AdjustmentList adjustment_;
-  int edition_ = kEditionStandard;
+  Edition edition_ = Edition::kStandard;
   std::u16string code_;
-  int charset_ = kCharsetTraditional;
+  Charset charset_ = Charset::kTraditional;
   // Which lookup filled the current list.
   Source source_ = Source::None;
   // Set while the model writes its controls: the notifications that writing

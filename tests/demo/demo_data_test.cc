@@ -107,8 +107,8 @@ TEST(CharsetTest, SplitsByOpenCC) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(std::u16string(1, c.c)));
-    EXPECT_EQ(InCharset(s, c.c, Charset::Simplified), c.simplified);
-    EXPECT_EQ(InCharset(s, c.c, Charset::Traditional), c.traditional);
+    EXPECT_EQ(InCharset(s, c.c, Charset::kSimplified), c.simplified);
+    EXPECT_EQ(InCharset(s, c.c, Charset::kTraditional), c.traditional);
   }
 }
 
@@ -146,9 +146,9 @@ TEST(BuildEditionTest, PhrasesTakeTheirScriptsForm) {
     std::sort(out.begin(), out.end());
     return out;
   };
-  EXPECT_EQ(texts(BuildEdition(s, Charset::Simplified, Edition::Standard)),
+  EXPECT_EQ(texts(BuildEdition(s, Charset::kSimplified, Edition::kStandard)),
             (std::vector<std::u16string>{u"后这", u"这个"}));
-  EXPECT_EQ(texts(BuildEdition(s, Charset::Traditional, Edition::Standard)),
+  EXPECT_EQ(texts(BuildEdition(s, Charset::kTraditional, Edition::kStandard)),
             (std::vector<std::u16string>{u"後這", u"這個"}));
 }
 
@@ -158,7 +158,7 @@ TEST(BuildEditionTest, LeavesOutPhrasesOf50UnitsOrMore) {
   ReadFourCornerCodes(unihan, &s);
   s.stPhrases.push_back({std::u16string(49, u'\u4E00'), {std::u16string(49, u'\u4E00')}});
   s.stPhrases.push_back({std::u16string(50, u'\u4E00'), {std::u16string(50, u'\u4E00')}});
-  const EditionData d = BuildEdition(s, Charset::Simplified, Edition::Standard);
+  const EditionData d = BuildEdition(s, Charset::kSimplified, Edition::kStandard);
   ASSERT_EQ(d.phrases.size(), 1u);
   EXPECT_EQ(d.phrases[0].first, u"10101");
   ASSERT_EQ(d.phrases[0].second.size(), 1u);
@@ -196,12 +196,12 @@ std::u16string Order(const EditionData& d) {
 
 TEST(BuildEditionTest, EditionsOrderCharactersDifferently) {
   const Sources s = OrderingSources();
-  const EditionData standard = BuildEdition(s, Charset::Simplified, Edition::Standard);
+  const EditionData standard = BuildEdition(s, Charset::kSimplified, Edition::kStandard);
   ASSERT_EQ(standard.characters.size(), 1u);
   // Frequency class, then supplementary corner, then code point.
   EXPECT_EQ(Order(standard), u"\u4E02\u4E01\u4E00\u4E03");
   // Strokes, unknown counts last.
-  EXPECT_EQ(Order(BuildEdition(s, Charset::Simplified, Edition::Edition2002)),
+  EXPECT_EQ(Order(BuildEdition(s, Charset::kSimplified, Edition::k2002)),
             u"\u4E01\u4E02\u4E00\u4E03");
   // Values: frequency class, supplement, strokes.
   const CharacterCandidate& first = standard.characters[0].second[0];
@@ -211,24 +211,24 @@ TEST(BuildEditionTest, EditionsOrderCharactersDifferently) {
 }
 
 TEST(BuildEditionTest, EveryMarkIsAFullWidthOrCjkMarkOnce) {
-  for (Charset charset : {Charset::Simplified, Charset::Traditional}) {
-    const EditionData d = BuildEdition(Sources(), charset, Edition::Standard);
+  for (Charset charset : {Charset::kSimplified, Charset::kTraditional}) {
+    const EditionData d = BuildEdition(Sources(), charset, Edition::kStandard);
     std::vector<char16_t> marks = d.punctuation;
     ASSERT_FALSE(marks.empty());
     std::sort(marks.begin(), marks.end());
     EXPECT_EQ(std::adjacent_find(marks.begin(), marks.end()), marks.end());
     for (char16_t m : marks) EXPECT_GE(m, 0x00B7);  // nothing of ASCII
   }
-  EXPECT_EQ(BuildEdition(Sources(), Charset::Traditional, Edition::Standard).punctuation.at(7),
+  EXPECT_EQ(BuildEdition(Sources(), Charset::kTraditional, Edition::kStandard).punctuation.at(7),
             u'「');
-  EXPECT_EQ(BuildEdition(Sources(), Charset::Simplified, Edition::Standard).punctuation.at(7),
+  EXPECT_EQ(BuildEdition(Sources(), Charset::kSimplified, Edition::kStandard).punctuation.at(7),
             u'“');
 }
 
 // The generated folder read back by the production store.
 TEST(DemoRoundTripTest, StoreListsTheEditionInItsOrder) {
   const Sources s = OrderingSources();
-  const EditionData d = BuildEdition(s, Charset::Traditional, Edition::Edition2002);
+  const EditionData d = BuildEdition(s, Charset::kTraditional, Edition::k2002);
   DictionaryWriter writer;
   std::string error;
   ASSERT_TRUE(AddToWriter(d, &writer, &error)) << error;
@@ -239,7 +239,7 @@ TEST(DemoRoundTripTest, StoreListsTheEditionInItsOrder) {
   test::TestPlatform platform;
   platform.SetProgramFilesFolder(dir.Join("pf"));
   DictionaryStore store(&platform);
-  store.SelectCharset(1, 1);
+  store.SelectCharset({Charset::kTraditional, Edition::k2002});
   CandidateList list;
   ASSERT_EQ(store.LookupCharacters(u"1000", list), 4);
   std::u16string got;

@@ -1,5 +1,7 @@
 // The punctuation table: reading at most 300 marks, and replacing the file
 // whole without losing the marks the list could not hold.
+#include <filesystem>
+
 #include "tests/dictionary/store_test_util.h"
 
 namespace taliq::test {
@@ -12,7 +14,15 @@ class PunctuationTest : public StoreTest {
   // The folder holds no index: the punctuation table needs none.
   void SetUp() override { tmp_.MakeDirs("Program Files (x86)/lurm/rozevuv_cht/mb/chs"); }
   std::string Pround() const { return PathOf("Pround.dat"); }
-  std::string Temp() const { return PathOf("~Pround.dat"); }
+  // Whether a temporary file ("~Pround.dat.XXXXXXXX.tmp"), or the one of
+  // old, "~Pround.dat", is left beside the table.
+  bool TempFileLeft() const {
+    for (const auto& e : std::filesystem::directory_iterator(
+             std::filesystem::path(Pround()).parent_path())) {
+      if (e.path().filename().string().rfind("~Pround.dat", 0) == 0) return true;
+    }
+    return false;
+  }
   // Records of (mark, second unit).
   void WriteTable(const std::vector<std::pair<char16_t, std::uint16_t>>& records,
                   size_t trailing = 0) {
@@ -48,9 +58,9 @@ TEST_F(PunctuationTest, ReadsWholeRecordsAndWritesTheFillerUnit) {
   EXPECT_EQ(list_[2].Mark(), u'x');
 
   std::swap(list_[0], list_[1]);
-  EXPECT_EQ(store.WritePunctuation(list_, 2), 1);
+  EXPECT_TRUE(store.WritePunctuation(list_, 2).ok());
   EXPECT_EQ(ReadBytes(Pround()), Table({0xFF0C, 0x3002}));
-  EXPECT_FALSE(FileExists(Temp()));
+  EXPECT_FALSE(TempFileLeft());
   EXPECT_TRUE(platform_.messages.empty());
 }
 
@@ -60,13 +70,14 @@ TEST_F(PunctuationTest, EmptyTables) {
   platform_.messages.clear();
   EXPECT_EQ(store.ReadPunctuation(list_), 0);
   WriteTable({{u'a', 0x20}});
-  EXPECT_EQ(store.WritePunctuation(list_, 0), 1);
+  EXPECT_TRUE(store.WritePunctuation(list_, 0).ok());
   EXPECT_EQ(ReadBytes(Pround()).size(), 0u);
   std::remove(Pround().c_str());
   EXPECT_EQ(store.ReadPunctuation(list_), 0);  // missing: no message
+  EXPECT_EQ(store.status().code(), Status::Code::kNotFound);
   EXPECT_TRUE(platform_.messages.empty());
   list_[0].SetMark(0);  // an empty row writes the mark 0
-  EXPECT_EQ(store.WritePunctuation(list_, 1), 1);
+  EXPECT_TRUE(store.WritePunctuation(list_, 1).ok());
   EXPECT_EQ(ReadBytes(Pround()), Table({0}));
 }
 
@@ -80,7 +91,7 @@ TEST_F(PunctuationTest, MarksBeyondTheListSurviveARoundTrip) {
   DictionaryStore store(&platform_);
   ASSERT_EQ(store.ReadPunctuation(list_), 300);
   std::reverse(list_.begin(), list_.end());
-  ASSERT_EQ(store.WritePunctuation(list_, 300), 1);
+  ASSERT_TRUE(store.WritePunctuation(list_, 300).ok());
 
   std::vector<char16_t> listed;
   for (int i = 299; i >= 0; --i) listed.push_back(static_cast<char16_t>(0x3000 + i));
@@ -97,29 +108,34 @@ TEST_F(PunctuationTest, RefusedRenameRewritesInPlace) {
   DictionaryStore store(&platform_);
   ASSERT_EQ(store.ReadPunctuation(list_), 2);
   std::swap(list_[0], list_[1]);
-  EXPECT_EQ(store.WritePunctuation(list_, 2), 1);
+  EXPECT_TRUE(store.WritePunctuation(list_, 2).ok());
   EXPECT_EQ(ReadBytes(Pround()), Table({u'b', u'a'}));
-  EXPECT_FALSE(FileExists(Temp()));
+  EXPECT_FALSE(TempFileLeft());
 }
 
 TEST_F(PunctuationTest, FailuresAreReported) {
-  // "~Pround.dat" is the temporary file, "/Pround.dat" only the table itself.
+  // kTemp is the temporary file, "/Pround.dat" only the table itself.
+  const std::string kTemp = "~Pround.dat.*.tmp";
+  // The tool shows its "pun file not found!" box for the files that could
+  // not be opened (kCannotOpen), and nothing for a failed write (kIoError).
+  using Code = Status::Code;
   struct Case {
     const char* name;
     std::vector<std::string> failOpenForWrite;
     std::vector<std::string> failWrites;
     bool refuseReplace;
-    int result;
-    bool message;
+    Code code;
     bool oldTableKept;
   };
   const Case cases[] = {
-      {"cannot create", {"Pround.dat"}, {}, false, 0, true, true},
-      {"write fails", {}, {"Pround.dat"}, false, 0, false, true},
-      {"write fails, rename refused", {}, {"Pround.dat"}, true, 0, false, true},
-      {"in-place write fails", {}, {"/Pround.dat"}, true, 0, false, false},
-      {"in-place create fails", {"/Pround.dat"}, {}, true, 0, true, true},
-      {"only the table unwritable", {"/Pround.dat"}, {"/Pround.dat"}, false, 1, false, false},
+      {"cannot create", {"Pround.dat", kTemp}, {}, false, Code::kCannotOpen, true},
+      {"write fails", {}, {"Pround.dat", kTemp}, false, Code::kIoError, true},
+      {"write fails, rename refused", {}, {"Pround.dat", kTemp}, true, Code::kIoError, true},
+      // Rewritten in place under a journal: what the failed write left is
+      // rolled back.
+      {"in-place write fails", {}, {"/Pround.dat"}, true, Code::kIoError, true},
+      {"in-place create fails", {"/Pround.dat"}, {}, true, Code::kCannotOpen, true},
+      {"only the table unwritable", {"/Pround.dat"}, {"/Pround.dat"}, false, Code::kOk, false},
   };
   for (const Case& c : cases) {
     WriteTable({{u'a', 0x41}, {u'b', 0x42}});
@@ -132,32 +148,31 @@ TEST_F(PunctuationTest, FailuresAreReported) {
     DictionaryStore store(&platform);
     ASSERT_EQ(store.ReadPunctuation(list_), 2) << c.name;
     std::swap(list_[0], list_[1]);
-    platform.messages.clear();
-    EXPECT_EQ(store.WritePunctuation(list_, 2), c.result) << c.name;
+    const Status status = store.WritePunctuation(list_, 2);
+    EXPECT_EQ(status.code(), c.code) << c.name << ": " << status.message();
+    if (!status.ok()) {
+      EXPECT_NE(status.message().find("Pround.dat"), std::string::npos) << status.message();
+    }
     if (c.oldTableKept) {
       EXPECT_EQ(ReadBytes(Pround()), before) << c.name;
     }
-    if (c.result == 1) {
+    if (status.ok()) {
       EXPECT_EQ(ReadBytes(Pround()), Table({u'b', u'a'})) << c.name;
     }
-    EXPECT_FALSE(FileExists(Temp())) << c.name;
-    ASSERT_EQ(platform.messages.size(), c.message ? 1u : 0u) << c.name;
-    if (c.message) {
-      EXPECT_EQ(platform.messages[0].text, u"pun file not found!");
-      EXPECT_EQ(platform.messages[0].caption, u"");
-      EXPECT_EQ(platform.messages[0].flags, kMbOk);
-    }
+    EXPECT_FALSE(TempFileLeft()) << c.name;
+    EXPECT_TRUE(platform.messages.empty()) << c.name;
   }
 }
 
-TEST_F(PunctuationTest, MissingFolderShowsTheMessage) {
+TEST_F(PunctuationTest, MissingFolderCannotBeWritten) {
   platform_.SetProgramFilesFolder(tmp_.Join("nowhere"));
   DictionaryStore store(&platform_);
-  platform_.messages.clear();
   list_[0].SetMark(u'a');
-  EXPECT_EQ(store.WritePunctuation(list_, 1), 0);
-  ASSERT_EQ(platform_.messages.size(), 1u);
-  EXPECT_EQ(platform_.messages[0].text, kPunctuationFileMessage);
+  // The results the tool shows "pun file not found!" for.
+  EXPECT_EQ(store.WritePunctuation(list_, 1).code(), Status::Code::kNotFound);
+  EXPECT_TRUE(platform_.messages.empty());
+  platform_.failProgramFiles = true;
+  EXPECT_EQ(store.WritePunctuation(list_, 1).code(), Status::Code::kNotFound);
 }
 
 TEST_F(PunctuationTest, OnlyTheFirstCopyIsWritten) {
@@ -166,7 +181,7 @@ TEST_F(PunctuationTest, OnlyTheFirstCopyIsWritten) {
   WriteBytes(second, Table({u'z'}));
   DictionaryStore store(&platform_);
   list_[0].SetMark(u'q');
-  EXPECT_EQ(store.WritePunctuation(list_, 1), 1);
+  EXPECT_TRUE(store.WritePunctuation(list_, 1).ok());
   EXPECT_EQ(ReadBytes(Pround()), Table({u'q'}));
   EXPECT_EQ(ReadBytes(second), Table({u'z'}));
 }

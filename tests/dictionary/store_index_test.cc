@@ -83,7 +83,7 @@ TEST_F(IndexTest, FindBlockRefusals) {
   std::uint32_t length = 0;
   EXPECT_EQ(store.FindBlock(u"12345", TableKind::Phrases, &offset, &length), 0);
   // Without an index everything is refused.
-  store.SelectCharset(1, 0);
+  store.SelectCharset(kCht);
   ASSERT_FALSE(store.HasIndex());
   EXPECT_EQ(store.FindBlock(u"1", TableKind::Characters, &offset, &length), -1);
 }
@@ -92,19 +92,46 @@ TEST_F(IndexTest, ShortIndexFailsLikeAMissingOne) {
   InstallIndex({{158, 40}}, {}, kMinIndexSize - 1);
   DictionaryStore store(&platform_);
   EXPECT_FALSE(store.HasIndex());
-  ASSERT_EQ(platform_.messages.size(), 1u);
-  EXPECT_EQ(platform_.messages[0].text, kIndexLoadFailedMessage);
-  EXPECT_EQ(platform_.messages[0].caption, u"");
-  EXPECT_EQ(platform_.messages[0].flags, kMbOk);
-  EXPECT_EQ(store.LoadIndex(), 0);
+  // The failure is the store's result; the tool shows it (see the model).
+  EXPECT_EQ(store.indexStatus().code(), Status::Code::kCorruption);
+  EXPECT_TRUE(platform_.messages.empty());
+  EXPECT_EQ(store.LoadIndex().code(), Status::Code::kCorruption);
   CandidateList list;
   EXPECT_EQ(store.LookupCharacters(u"123", list), -1);
 
   // Exactly 7324 bytes is enough; more is loaded and ignored.
   InstallIndex({{158, 40}}, {}, kMinIndexSize + 100);
-  EXPECT_EQ(store.LoadIndex(), 1);
+  EXPECT_TRUE(store.LoadIndex().ok());
   InstallIndex({{158, 40}}, {}, kMinIndexSize);
-  EXPECT_EQ(store.LoadIndex(), 1);
+  EXPECT_TRUE(store.LoadIndex().ok());
+}
+
+TEST_F(IndexTest, LoadFailuresNameTheIndexAndTheCause) {
+  const struct {
+    const char* name;
+    size_t size;  // 0: no index installed
+    bool failOpen;
+    Status::Code code;
+    const char* cause;
+  } cases[] = {
+      {"missing", 0, false, Status::Code::kNotFound, ": missing"},
+      {"unreadable", kMinIndexSize, true, Status::Code::kCannotOpen, ": cannot open"},
+      {"too short", kMinIndexSize - 1, false, Status::Code::kCorruption,
+       ": damaged: too short: 7323 bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::remove(PathOf("lurm2008.idx").c_str());
+    if (c.size > 0) InstallIndex({}, {}, c.size);
+    platform_.failOpen =
+        c.failOpen ? std::vector<std::string>{"lurm2008.idx"} : std::vector<std::string>{};
+    DictionaryStore store(&platform_);
+    ExpectStatus(store.indexStatus(), c.code, PathOf("lurm2008.idx") + c.cause);
+    EXPECT_FALSE(store.HasIndex());
+  }
+  EXPECT_TRUE(platform_.messages.empty());
+  platform_.failProgramFiles = true;
+  EXPECT_EQ(DictionaryStore(&platform_).indexStatus().code(), Status::Code::kNotFound);
 }
 
 TEST_F(IndexTest, SelectCharsetReloadsOnlyOnChange) {
@@ -114,28 +141,29 @@ TEST_F(IndexTest, SelectCharsetReloadsOnlyOnChange) {
   ASSERT_TRUE(platform_.messages.empty());
   platform_.opened.clear();
 
-  store.SelectCharset(0, 0);  // already current: no file access
+  EXPECT_TRUE(store.SelectCharset(kChs).ok());  // already current: no file access
+  // Any edition digit but 1 is the standard edition: the same dictionary.
+  EXPECT_TRUE(store.SelectCharset({Charset::kSimplified, EditionFromDigit(2)}).ok());
   EXPECT_TRUE(platform_.opened.empty());
+  EXPECT_EQ(store.edition(), Edition::kStandard);
 
-  store.SelectCharset(0, 2);  // another standard edition: the same "chs" index
+  // Any non-zero charset digit is the traditional set.
+  EXPECT_TRUE(store.SelectCharset({CharsetFromDigit(5), EditionFromDigit(1)}).ok());
   ASSERT_EQ(platform_.opened.size(), 1u);
-  EXPECT_EQ(platform_.opened[0], PathOf("lurm2008.idx", "chs"));
-  EXPECT_TRUE(store.HasIndex());
-  EXPECT_EQ(store.edition(), 2);
-
-  store.SelectCharset(5, 1);  // any non-zero charset is the traditional one
   EXPECT_EQ(platform_.opened.back(), PathOf("lurm2008.idx", "cht_2002"));
   EXPECT_TRUE(store.HasIndex());
   EXPECT_TRUE(platform_.messages.empty());
 
-  store.SelectCharset(1, 0);  // "cht" is not installed
+  // "cht" is not installed.
+  EXPECT_EQ(store.SelectCharset(kCht).code(), Status::Code::kNotFound);
   EXPECT_FALSE(store.HasIndex());
-  ASSERT_EQ(platform_.messages.size(), 1u);
-  EXPECT_EQ(platform_.messages[0].text, kTableLoadFailedMessage);
-  EXPECT_EQ(store.charset(), 1);  // the pair asked for stays current
-  EXPECT_EQ(store.edition(), 0);
-  store.SelectCharset(1, 0);  // same pair: no retry, no second message
-  EXPECT_EQ(platform_.messages.size(), 1u);
+  EXPECT_EQ(store.charset(), Charset::kTraditional);  // the pair asked for stays current
+  EXPECT_EQ(store.edition(), Edition::kStandard);
+  // Same pair: no retry, nothing to report again.
+  const size_t opens = platform_.opened.size();
+  EXPECT_TRUE(store.SelectCharset(kCht).ok());
+  EXPECT_EQ(platform_.opened.size(), opens);
+  EXPECT_TRUE(platform_.messages.empty());
 }
 
 TEST_F(IndexTest, FoldersOfTheTwoCopies) {
@@ -155,23 +183,23 @@ TEST_F(IndexTest, FoldersOfTheTwoCopies) {
   native.SetProgramFilesFolder("C:\\Program Files");
   DictionaryStore a(&x86), b(&native);
   for (const Case& c : cases) {
-    EXPECT_EQ(a.ResolveDictionaryFolder(c.charset, c.edition, false),
-              mb("C:\\Program Files (x86)", c.sub));
-    EXPECT_EQ(a.ResolveDictionaryFolder(c.charset, c.edition, true), mb("C:\\Program Files", c.sub));
-    EXPECT_EQ(b.ResolveDictionaryFolder(c.charset, c.edition, false), mb("C:\\Program Files", c.sub));
-    EXPECT_EQ(b.ResolveDictionaryFolder(c.charset, c.edition, true), mb("C:\\Program Files", c.sub));
+    const DictionaryId id{CharsetFromDigit(c.charset), EditionFromDigit(c.edition)};
+    EXPECT_EQ(a.ResolveDictionaryFolder(id, false), mb("C:\\Program Files (x86)", c.sub));
+    EXPECT_EQ(a.ResolveDictionaryFolder(id, true), mb("C:\\Program Files", c.sub));
+    EXPECT_EQ(b.ResolveDictionaryFolder(id, false), mb("C:\\Program Files", c.sub));
+    EXPECT_EQ(b.ResolveDictionaryFolder(id, true), mb("C:\\Program Files", c.sub));
   }
   // Only the first "(" counts.
   TestPlatform odd;
   odd.SetProgramFilesFolder("/opt/Programs (a) (b)");
   DictionaryStore c(&odd);
-  EXPECT_EQ(c.ResolveDictionaryFolder(1, 0, true), mb("/opt/Programs", "cht"));
+  EXPECT_EQ(c.ResolveDictionaryFolder(kCht, true), mb("/opt/Programs", "cht"));
   // No Program Files folder: no path, and the index counts as missing.
   TestPlatform none;
   none.failProgramFiles = true;
   DictionaryStore d(&none);
-  EXPECT_EQ(d.ResolveDictionaryFolder(0, 0, false), "");
-  EXPECT_EQ(d.LoadIndex(), 0);
+  EXPECT_EQ(d.ResolveDictionaryFolder(kChs, false), "");
+  EXPECT_EQ(d.LoadIndex().code(), Status::Code::kNotFound);
   EXPECT_TRUE(none.opened.empty());
 }
 
@@ -184,9 +212,8 @@ TEST_F(IndexTest, FolderNamesDifferingInCase) {
   std::string error;
   ASSERT_TRUE(w.WriteFolder(folder, &error)) << error;
   DictionaryStore store(&platform_);
-  platform_.messages.clear();  // the simplified edition is not installed
-  store.SelectCharset(1, 0);
-  EXPECT_TRUE(platform_.messages.empty());
+  EXPECT_FALSE(store.indexStatus().ok());  // the simplified edition is not installed
+  EXPECT_TRUE(store.SelectCharset(kCht).ok());
   CandidateList list;
   EXPECT_EQ(store.LookupCharacters(u"1", list), 1);
   EXPECT_EQ(store.LookupPhrases(u"1", list), 1);

@@ -118,7 +118,9 @@ TEST_F(LookupTest, CodeLengthsAndNonDigits) {
     EXPECT_EQ(store.LookupPhrases(code, list_), 0);
   }
   EXPECT_TRUE(platform_.opened.empty());
+  EXPECT_EQ(store.status().code(), Status::Code::kRefused);
   EXPECT_EQ(store.LookupPhrases(u"12345", list_), 1);
+  EXPECT_TRUE(store.status().ok());
 }
 
 TEST_F(LookupTest, ListStopsAt300) {
@@ -174,18 +176,19 @@ TEST_F(LookupTest, PhraseCodesOfFiveAndSixDigitsShareTheThreeDigitBlock) {
 
 TEST_F(LookupTest, MissingIndexGivesMinusOneAndRetriesSilently) {
   DictionaryStore store(&platform_);  // nothing installed
-  ASSERT_EQ(platform_.messages.size(), 1u);
-  EXPECT_EQ(platform_.messages[0].text, kIndexLoadFailedMessage);
+  EXPECT_EQ(store.indexStatus().code(), Status::Code::kNotFound);
   EXPECT_EQ(store.LookupCharacters(u"1", list_), -1);
+  EXPECT_EQ(store.status().code(), Status::Code::kNotFound);
   EXPECT_EQ(store.LookupPhrases(u"1", list_), -1);
-  EXPECT_EQ(platform_.messages.size(), 1u);
+  EXPECT_TRUE(platform_.messages.empty());  // the store shows nothing
 
   DictionaryWriter w;
   ASSERT_TRUE(w.AddCharacter(u"1", Ch(u'一')));
   Install(w);
   EXPECT_EQ(store.LookupCharacters(u"1", list_), 1);  // the lookup loaded it
   EXPECT_TRUE(store.HasIndex());
-  EXPECT_EQ(platform_.messages.size(), 1u);
+  EXPECT_TRUE(store.indexStatus().ok());
+  EXPECT_TRUE(platform_.messages.empty());
 }
 
 TEST_F(LookupTest, MissingTableGivesZero) {
@@ -197,7 +200,9 @@ TEST_F(LookupTest, MissingTableGivesZero) {
   platform_.failOpen = {"lurmsmc.mb"};
   DictionaryStore store(&platform_);
   EXPECT_EQ(store.LookupCharacters(u"1", list_), 0);
+  ExpectStatus(store.status(), Status::Code::kNotFound, PathOf("lurmsmz.mb"));
   EXPECT_EQ(store.LookupPhrases(u"1", list_), 0);
+  ExpectStatus(store.status(), Status::Code::kCannotOpen, PathOf("lurmsmc.mb"));
   EXPECT_TRUE(platform_.messages.empty());
 }
 
@@ -234,8 +239,15 @@ TEST_F(DamagedTableTest, TableEndingInsideTheMatchedGroup) {
   Rewrite("lurmsmc.mb", phrases);
   DictionaryStore store(&platform_);
   EXPECT_EQ(store.LookupCharacters(u"123", list_), 1);
+  // Damaged where the bytes run out: at the file's end.
+  ExpectStatus(store.status(), Status::Code::kCorruption,
+               PathOf("lurmsmz.mb") + ": damaged at offset " + std::to_string(chars.size()) +
+                   ": the file ends inside the block of code 123");
   EXPECT_EQ(store.LookupPhrases(u"123", list_), 1);
+  ExpectStatus(store.status(), Status::Code::kCorruption,
+               "damaged at offset " + std::to_string(phrases.size()));
   EXPECT_EQ(store.LookupCharacters(u"1234", list_), 2);
+  EXPECT_TRUE(store.status().ok());
 }
 
 TEST_F(DamagedTableTest, TableEndingInsideASkippedGroup) {
@@ -275,7 +287,11 @@ TEST_F(DamagedTableTest, GroupRunningPastItsBlock) {
   Rewrite("lurm2008.idx", index);
   DictionaryStore store(&platform_);
   EXPECT_EQ(store.LookupCharacters(u"123", list_), 1);
+  ExpectStatus(store.status(), Status::Code::kCorruption,
+               "damaged at offset " + std::to_string(64 + charLen) +
+                   ": the block of code 123 ends inside a code group");
   EXPECT_EQ(store.LookupPhrases(u"123", list_), 1);
+  ExpectStatus(store.status(), Status::Code::kCorruption, PathOf("lurmsmc.mb"));
 }
 
 TEST_F(DamagedTableTest, BlockLengthsBeyondTheFile) {
@@ -301,6 +317,7 @@ TEST_F(DamagedTableTest, BlockLengthsSummingPastTwoGigabytes) {
   std::uint32_t length = 0;
   EXPECT_EQ(store.FindBlock(u"123", TableKind::Phrases, &offset, &length), -1);
   EXPECT_EQ(store.LookupPhrases(u"123", list_), 0);
+  ExpectStatus(store.status(), Status::Code::kCorruption, PathOf("lurm2008.idx"));
   EXPECT_EQ(store.FindBlock(u"123", TableKind::Characters, &offset, &length), 0);
 }
 

@@ -5,7 +5,8 @@
 // bytes, and tables that end inside the block. The store reads a block in
 // pieces and walks phrase groups many entries at a time; the model reads
 // the whole block and walks one unit at a time, as the format describes.
-// Every scan kernel the processor can run (portable, SSE2, AVX2) is checked.
+// Every scan kernel the processor can run (portable, SSE2, AVX2) is checked,
+// and so is the lookup's verdict on the block: damaged or not.
 #include <random>
 
 #include "tests/dictionary/store_test_util.h"
@@ -18,6 +19,9 @@ constexpr int kBucket = 158;  // codes beginning "123"
 struct Expected {
   int count = 0;
   std::int32_t matchOffset = 0;
+  // The scan ran out of bytes inside a group or a code, or ran out where the
+  // file ends before the block the index gives.
+  bool damaged = false;
   std::vector<std::u16string> texts;
   std::vector<std::array<std::uint16_t, 3>> values;
 };
@@ -31,6 +35,12 @@ Expected Model(const std::vector<std::uint8_t>& file, std::int32_t offset, std::
   const size_t stop = std::min(file.size(), begin + length);
   const std::uint8_t* b = file.data() + begin;
   const size_t size = stop - begin;
+  const bool truncated = length > 0 && file.size() < static_cast<size_t>(offset) + length;
+  // The scan ran out of bytes; `cut` inside a group or a code.
+  auto ranOut = [&](bool cut) {
+    e.damaged = cut || truncated;
+    return e;
+  };
   auto unit = [&](size_t p) { return DecodeFixed16(b + p); };
   size_t pos = 0;
   while (size - pos >= 3) {
@@ -41,30 +51,32 @@ Expected Model(const std::vector<std::uint8_t>& file, std::int32_t offset, std::
     if (!match) {
       if (!phrases) {
         for (;;) {
-          if (size - pos < 2) return e;
+          if (size - pos < 2) return ranOut(true);
           pos += 2;
           if (unit(pos - 2) == 0xFFFF) break;
         }
         continue;
       }
       for (;;) {
-        if (size - pos < 2) return e;
+        if (size - pos < 2) return ranOut(true);
         if (unit(pos) == 0xFFFF) break;
         for (;;) {  // the text, to its 0x0000
-          if (size - pos < 2) return e;
+          if (size - pos < 2) return ranOut(true);
           pos += 2;
           if (unit(pos - 2) == 0) break;
         }
-        if (size - pos < 4) return e;
+        if (size - pos < 4) return ranOut(true);
         pos += 4;
       }
       pos += 2;
       continue;
     }
     e.matchOffset = offset + static_cast<std::int32_t>(pos);
-    while (e.count < kCandidateListCapacity && size - pos >= 2 && unit(pos) != 0xFFFF) {
+    while (e.count < kCandidateListCapacity) {
+      if (size - pos < 2) return ranOut(true);
+      if (unit(pos) == 0xFFFF) break;
       if (!phrases) {
-        if (size - pos < 8) break;
+        if (size - pos < 8) return ranOut(true);
         e.texts.push_back(std::u16string(1, static_cast<char16_t>(unit(pos))));
         e.values.push_back({unit(pos + 2), unit(pos + 4), unit(pos + 6)});
         ++e.count;
@@ -76,7 +88,7 @@ Expected Model(const std::vector<std::uint8_t>& file, std::int32_t offset, std::
         text.push_back(static_cast<char16_t>(unit(pos)));
         pos += 2;
       }
-      if (size - pos < 6) break;
+      if (size - pos < 6) return ranOut(true);
       if (text.size() <= static_cast<size_t>(kMaxCandidateText)) {
         e.texts.push_back(text);
         e.values.push_back({unit(pos + 2), unit(pos + 4), 0});
@@ -86,7 +98,7 @@ Expected Model(const std::vector<std::uint8_t>& file, std::int32_t offset, std::
     }
     return e;
   }
-  return e;
+  return ranOut(size - pos > 0);
 }
 
 const std::u16string kCodes[] = {u"123", u"1230", u"1234", u"12345", u"123456", u"123999"};
@@ -199,6 +211,12 @@ class BlockScanTest : public StoreTest, public ::testing::WithParamInterface<Sca
       const int n = phrases ? store.LookupPhrases(code, list) : store.LookupCharacters(code, list);
       ASSERT_EQ(n, e.count);
       EXPECT_EQ(store.matchOffset(), e.matchOffset);
+      EXPECT_EQ(store.status().ok(), !e.damaged) << store.status().message();
+      if (e.damaged) {
+        EXPECT_EQ(store.status().code(), Status::Code::kCorruption);
+        EXPECT_NE(store.status().message().find(phrases ? "lurmsmc.mb" : "lurmsmz.mb"),
+                  std::string::npos);
+      }
       for (int i = 0; i < n; ++i) {
         const CandidateRecord& r = list[static_cast<size_t>(i)];
         ASSERT_EQ(r.Text(), e.texts[static_cast<size_t>(i)]) << "record " << i;

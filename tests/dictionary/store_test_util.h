@@ -13,6 +13,8 @@
 #include "dictionary/coding.h"
 #include "dictionary/dictionary_store.h"
 #include "dictionary/dictionary_writer.h"
+#include "dictionary/format.h"
+#include "dictionary/scan_kernels.h"
 #include "platform/text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
@@ -58,6 +60,15 @@ inline std::u16string PhraseText(int n, char16_t seed = u'\u4e00') {
   std::u16string s;
   for (int i = 0; i < n; ++i) s.push_back(static_cast<char16_t>(seed + i));
   return s;
+}
+
+inline constexpr DictionaryId kChs{Charset::kSimplified, Edition::kStandard};
+inline constexpr DictionaryId kCht{Charset::kTraditional, Edition::kStandard};
+
+// The status has the code, and its message names `text` (a file, mostly).
+inline void ExpectStatus(const Status& status, Status::Code code, std::string_view text) {
+  EXPECT_EQ(status.code(), code) << status.message();
+  EXPECT_NE(status.message().find(text), std::string::npos) << status.message();
 }
 
 inline void PutFixed16At(std::vector<std::uint8_t>* bytes, size_t pos, std::uint16_t v) {

@@ -76,7 +76,7 @@ TEST_F(WriteTest, CharacterGroupChangesOnlyItsEntries) {
   ASSERT_EQ(store.LookupCharacters(u"123", list_), 3);
   const std::int32_t at = store.matchOffset();
   std::swap(list_[0], list_[2]);  // 戊 丁 丙
-  EXPECT_EQ(store.WriteCandidates(list_, 3, false), 24);
+  EXPECT_TRUE(store.WriteCandidates(list_, 3, false).ok());
   EXPECT_EQ(Chars(), Overlay(before, static_cast<size_t>(at), CharacterEntries(list_, 3)));
   EXPECT_EQ(store.matchOffset(), at);  // the write changes no field
 
@@ -88,7 +88,7 @@ TEST_F(WriteTest, CharacterGroupChangesOnlyItsEntries) {
 
   // The second copy, found by cutting "(x86)" off the folder.
   const Bytes second = Chars(true);
-  EXPECT_EQ(store.WriteCandidates(list_, 3, true), 24);
+  EXPECT_TRUE(store.WriteCandidates(list_, 3, true).ok());
   EXPECT_EQ(Chars(true), Overlay(second, static_cast<size_t>(at), CharacterEntries(list_, 3)));
 }
 
@@ -98,7 +98,7 @@ TEST_F(WriteTest, PhraseGroupKeepsItsEndMarkerInPlace) {
   ASSERT_EQ(store.LookupPhrases(u"123", list_), 3);
   const size_t at = static_cast<size_t>(store.matchOffset());
   Reverse(list_, 3);
-  EXPECT_EQ(store.WriteCandidates(list_, 3, false), 10 + 12 + 14);
+  EXPECT_TRUE(store.WriteCandidates(list_, 3, false).ok());
   const Bytes after = Phrases();
   EXPECT_EQ(after, Overlay(before, at, PhraseEntries(list_, 3)));
   EXPECT_EQ(DecodeFixed16(after.data() + at + 36), 0xFFFF);
@@ -119,7 +119,7 @@ TEST_F(WriteTest, OnlyTheListedEntriesOfALongGroupAreRewritten) {
   ASSERT_EQ(store.LookupCharacters(u"88", list_), 300);
   const size_t at = static_cast<size_t>(store.matchOffset());
   Reverse(list_, 300);
-  EXPECT_EQ(store.WriteCandidates(list_, 300, false), 2400);
+  EXPECT_TRUE(store.WriteCandidates(list_, 300, false).ok());
   const Bytes after = Chars();
   EXPECT_EQ(after, Overlay(before, at, CharacterEntries(list_, 300)));
   EXPECT_EQ(DecodeFixed16(after.data() + at + 2400), 0x4E00 + 300);
@@ -130,9 +130,9 @@ TEST_F(WriteTest, BothCallsWriteTheSameFileWithoutParenthesis) {
   DictionaryStore store(&platform_);
   ASSERT_EQ(store.LookupCharacters(u"123", list_), 3);
   Reverse(list_, 3);
-  ASSERT_EQ(store.WriteCandidates(list_, 3, false), 24);
+  ASSERT_TRUE(store.WriteCandidates(list_, 3, false).ok());
   const Bytes once = Chars(true);
-  EXPECT_EQ(store.WriteCandidates(list_, 3, true), 24);
+  EXPECT_TRUE(store.WriteCandidates(list_, 3, true).ok());
   EXPECT_EQ(Chars(true), once);
 }
 
@@ -147,10 +147,10 @@ TEST_F(WriteTest, PhraseListStartingWithOneUnitGoesToThePhraseTable) {
   const Bytes phrases = Phrases();
   ASSERT_EQ(store.LookupPhrases(u"555", list_), 2);
   const size_t at = static_cast<size_t>(store.matchOffset());
-  EXPECT_EQ(store.WriteCandidates(list_, 2, false), 8 + 10);  // stored order, one unit first
+  EXPECT_TRUE(store.WriteCandidates(list_, 2, false).ok());  // stored order, one unit first
   EXPECT_EQ(Phrases(), phrases);
   Reverse(list_, 2);
-  EXPECT_EQ(store.WriteCandidates(list_, 2, false), 18);
+  EXPECT_TRUE(store.WriteCandidates(list_, 2, false).ok());
   EXPECT_EQ(Phrases(), Overlay(phrases, at, PhraseEntries(list_, 2)));
   EXPECT_EQ(Chars(), chars);
 }
@@ -168,7 +168,7 @@ TEST_F(WriteTest, TrailingEntriesLeftOutOfTheListStayInPlace) {
   ASSERT_EQ(store.LookupPhrases(u"777", list_), 2);
   const size_t at = static_cast<size_t>(store.matchOffset());
   Reverse(list_, 2);
-  EXPECT_EQ(store.WriteCandidates(list_, 2, false), 22);
+  EXPECT_TRUE(store.WriteCandidates(list_, 2, false).ok());
   EXPECT_EQ(Phrases(), Overlay(before, at, PhraseEntries(list_, 2)));
 }
 
@@ -178,7 +178,8 @@ TEST_F(WriteTest, FailedWriteIsReportedAndChangesNothing) {
   ASSERT_EQ(store.LookupCharacters(u"123", list_), 3);
   Reverse(list_, 3);
   platform_.failWrites = {"lurmsmz.mb"};
-  EXPECT_EQ(store.WriteCandidates(list_, 3, false), 0);
+  ExpectStatus(store.WriteCandidates(list_, 3, false), Status::Code::kIoError,
+               PathOf("lurmsmz.mb") + ": write failed");
   EXPECT_EQ(Chars(), before);
 }
 
@@ -187,8 +188,9 @@ TEST_F(WriteTest, MissingCopyGivesZero) {
   DictionaryStore store(&platform_);
   ASSERT_EQ(store.LookupCharacters(u"123", list_), 3);
   Reverse(list_, 3);
-  EXPECT_GT(store.WriteCandidates(list_, 3, false), 0);
-  EXPECT_EQ(store.WriteCandidates(list_, 3, true), 0);
+  EXPECT_TRUE(store.WriteCandidates(list_, 3, false).ok());
+  ExpectStatus(store.WriteCandidates(list_, 3, true), Status::Code::kNotFound,
+               PathOf("lurmsmz.mb", "chs", true));
   EXPECT_FALSE(FileExists(PathOf("lurmsmz.mb", "chs", true)));
   EXPECT_TRUE(platform_.messages.empty());
 }
@@ -228,7 +230,9 @@ TEST_F(RefusedWriteTest, GroupWithALongEntryBetweenListedOnes) {
   DictionaryStore store(&platform_);
   ASSERT_EQ(store.LookupPhrases(u"777", list_), 2);
   Reverse(list_, 2);
-  EXPECT_EQ(store.WriteCandidates(list_, 2, false), 0);
+  ExpectStatus(store.WriteCandidates(list_, 2, false), Status::Code::kRefused,
+               PathOf("lurmsmc.mb") + ": the group of code 777");
+  EXPECT_NE(store.status().message().find("too long to list"), std::string::npos);
   ExpectUnchanged();
 }
 
@@ -242,7 +246,8 @@ TEST_F(RefusedWriteTest, TableChangedSinceTheLookup) {
   w.AddPhrase(u"1234", {u"丙乙", {1, 1}});
   Install(w);
   Snapshot();
-  EXPECT_EQ(store.WriteCandidates(list_, 3, false), 0);
+  ExpectStatus(store.WriteCandidates(list_, 3, false), Status::Code::kChanged,
+               PathOf("lurmsmc.mb") + ": changed since the lookup");
   ExpectUnchanged();
 }
 
@@ -254,9 +259,10 @@ TEST_F(RefusedWriteTest, SecondCopyDiffersFromTheFirst) {
   DictionaryStore store(&platform_);
   ASSERT_EQ(store.LookupCharacters(u"123", list_), 3);
   Reverse(list_, 3);
-  EXPECT_EQ(store.WriteCandidates(list_, 3, false), 24);
+  EXPECT_TRUE(store.WriteCandidates(list_, 3, false).ok());
   chars_[false] = Chars(false);
-  EXPECT_EQ(store.WriteCandidates(list_, 3, true), 0);
+  ExpectStatus(store.WriteCandidates(list_, 3, true), Status::Code::kRefused,
+               PathOf("lurmsmz.mb", "chs", true) + ": differs from the first copy");
   ExpectUnchanged();
 }
 
@@ -273,9 +279,9 @@ TEST_F(RefusedWriteTest, SecondCopyWithOtherValues) {
   DictionaryStore store(&platform_);
   ASSERT_EQ(store.LookupCharacters(u"123", list_), 3);
   Reverse(list_, 3);
-  EXPECT_EQ(store.WriteCandidates(list_, 3, false), 24);
+  EXPECT_TRUE(store.WriteCandidates(list_, 3, false).ok());
   chars_[false] = Chars(false);
-  EXPECT_EQ(store.WriteCandidates(list_, 3, true), 0);
+  EXPECT_FALSE(store.WriteCandidates(list_, 3, true).ok());
   ExpectUnchanged();
 }
 
@@ -284,9 +290,9 @@ TEST_F(RefusedWriteTest, ListOfTheOtherTable) {
   CandidateList phrases{};
   ASSERT_EQ(store.LookupPhrases(u"123", phrases), 3);
   ASSERT_EQ(store.LookupCharacters(u"123", list_), 3);
-  EXPECT_EQ(store.WriteCandidates(phrases, 3, false), 0);  // into the character table
+  EXPECT_FALSE(store.WriteCandidates(phrases, 3, false).ok());  // into the character table
   ASSERT_EQ(store.LookupPhrases(u"123", phrases), 3);
-  EXPECT_EQ(store.WriteCandidates(list_, 3, false), 0);  // and the reverse
+  EXPECT_FALSE(store.WriteCandidates(list_, 3, false).ok());  // and the reverse
   ExpectUnchanged();
 }
 
@@ -295,19 +301,19 @@ TEST_F(RefusedWriteTest, ListThatIsNotTheGroup) {
   ASSERT_EQ(store.LookupCharacters(u"123", list_), 3);
   CandidateList changed = list_;
   changed[1].values[2] = 5;  // a value that is not in the file
-  EXPECT_EQ(store.WriteCandidates(changed, 3, false), 0);
+  EXPECT_FALSE(store.WriteCandidates(changed, 3, false).ok());
   changed = list_;
   changed[1] = list_[0];  // one entry twice, another missing
-  EXPECT_EQ(store.WriteCandidates(changed, 3, false), 0);
+  EXPECT_FALSE(store.WriteCandidates(changed, 3, false).ok());
   changed = list_;
   changed[0].SetText(u"丙丁");  // a phrase in a character list
-  EXPECT_EQ(store.WriteCandidates(changed, 3, false), 0);
+  EXPECT_FALSE(store.WriteCandidates(changed, 3, false).ok());
   // Counts outside 1 to 300, or more entries than the group holds.
-  EXPECT_EQ(store.WriteCandidates(list_, 0, false), 0);
-  EXPECT_EQ(store.WriteCandidates(list_, -1, false), 0);
-  EXPECT_EQ(store.WriteCandidates(list_, 301, false), 0);
+  EXPECT_FALSE(store.WriteCandidates(list_, 0, false).ok());
+  EXPECT_FALSE(store.WriteCandidates(list_, -1, false).ok());
+  EXPECT_FALSE(store.WriteCandidates(list_, 301, false).ok());
   list_[3] = list_[0];
-  EXPECT_EQ(store.WriteCandidates(list_, 4, false), 0);
+  EXPECT_FALSE(store.WriteCandidates(list_, 4, false).ok());
   ExpectUnchanged();
 }
 
@@ -317,9 +323,9 @@ TEST_F(RefusedWriteTest, NoGroupMatched) {
   CandidateList other{};
   EXPECT_EQ(store.LookupCharacters(u"1238", other), 0);
   ASSERT_EQ(store.matchOffset(), 0);
-  EXPECT_EQ(store.WriteCandidates(list_, 3, false), 0);
+  EXPECT_EQ(store.WriteCandidates(list_, 3, false).code(), Status::Code::kRefused);
   DictionaryStore fresh(&platform_);  // no lookup at all
-  EXPECT_EQ(fresh.WriteCandidates(list_, 3, false), 0);
+  EXPECT_FALSE(fresh.WriteCandidates(list_, 3, false).ok());
   ExpectUnchanged();
 }
 
@@ -328,12 +334,13 @@ TEST_F(RefusedWriteTest, DictionaryChangedSinceTheLookup) {
   DictionaryStore store(&platform_);
   ASSERT_EQ(store.LookupCharacters(u"123", list_), 3);
   Reverse(list_, 3);
-  store.SelectCharset(1, 0);
+  store.SelectCharset(kCht);
   const Bytes cht = ReadBytes(PathOf("lurmsmz.mb", "cht"));
-  EXPECT_EQ(store.WriteCandidates(list_, 3, false), 0);
+  ExpectStatus(store.WriteCandidates(list_, 3, false), Status::Code::kRefused,
+               "looked up in the chs dictionary");
   EXPECT_EQ(ReadBytes(PathOf("lurmsmz.mb", "cht")), cht);
-  store.SelectCharset(0, 2);  // the standard edition again, by another number
-  EXPECT_EQ(store.WriteCandidates(list_, 3, false), 24);
+  store.SelectCharset({Charset::kSimplified, EditionFromDigit(2)});  // the standard again
+  EXPECT_TRUE(store.WriteCandidates(list_, 3, false).ok());
 }
 
 }  // namespace

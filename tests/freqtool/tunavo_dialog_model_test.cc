@@ -330,7 +330,7 @@ TEST_F(TunavoModelTest, PunctuationModeListsAndSavesTheFirstCopysTable) {
 }
 
 TEST_F(TunavoModelTest, PunctuationWriteFailureShowsOnlyTheStoresMessage) {
-  platform_.failOpenForWrite = {"mb/cht/Pround.dat", "mb/cht/~Pround.dat"};
+  platform_.failOpenForWrite = {"mb/cht/Pround.dat", "mb/cht/~Pround.dat.*.tmp"};
   Start();
   model_->OnPunctuationClicked();
   view_.ClickLine(1);
@@ -403,6 +403,11 @@ TEST_F(TunavoModelTest, MissingIndexIsReportedByTheStoreAndListsStayEmpty) {
   // The switch to the traditional dictionary reported its own failure once.
   ASSERT_EQ(platform_.messages.size(), 2u);
   EXPECT_EQ(platform_.messages[1].text, kTableLoadFailedMessage);
+  // No owner window (the platform's box), default caption, OK.
+  for (const test::RecordedMessage& m : platform_.messages) {
+    EXPECT_EQ(m.caption, u"");
+    EXPECT_EQ(m.flags, kMbOk);
+  }
   EXPECT_TRUE(view_.messages.empty());
   // The simplified 2002 edition is still there.
   Start({u"01", u"x123"});
@@ -415,7 +420,7 @@ struct CommandLineCase {
   int checked;
   std::u16string field;
   Lines lines;
-  int edition;
+  Edition edition;
   int refreshes;
 };
 
@@ -437,22 +442,28 @@ TEST_P(CommandLineTest, SetsCharsetCodeAndEditionBeforeTheFirstList) {
   ExpectNoMessages();
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, CommandLineTest,
     ::testing::Values(
         CommandLineCase{"SimplifiedEdition2002", {u"01", u"x123"}, kChs, u"123",
-                        {u"旧", u"版", u"本"}, 1, 1},
+                        {u"旧", u"版", u"本"}, Edition::k2002, 1},
         CommandLineCase{"TraditionalPhrases", {u"1", u"x12345"}, kCht, u"12345",
-                        {u"中文", u"中國", u"中間", u"中心點"}, 0, 1},
-        CommandLineCase{"Traditional2002", {u"11", u"y123"}, kCht, u"123", {u"舊", u"版"}, 1, 1},
-        CommandLineCase{"EditionOnly", {u"21"}, kCht, u"", {}, 1, 0},
-        CommandLineCase{"CharsetWithoutCode", {u"0"}, kChs, u"", {}, 0, 1},
-        CommandLineCase{"CodeOfOneCharacterIsEmpty", {u"0", u"1"}, kChs, u"", {}, 0, 1},
+                        {u"中文", u"中國", u"中間", u"中心點"}, Edition::kStandard, 1},
+        CommandLineCase{"Traditional2002", {u"11", u"y123"}, kCht, u"123", {u"舊", u"版"},
+                        Edition::k2002, 1},
+        CommandLineCase{"EditionOnly", {u"21"}, kCht, u"", {}, Edition::k2002, 0},
+        CommandLineCase{"CharsetWithoutCode", {u"0"}, kChs, u"", {}, Edition::kStandard, 1},
+        CommandLineCase{"CodeOfOneCharacterIsEmpty", {u"0", u"1"}, kChs, u"", {},
+                        Edition::kStandard, 1},
+        // The digit as given: only 1 means 2002.
         CommandLineCase{"OtherEditionDigitIsStandard", {u"0x", u"9123"}, kChs, u"123",
-                        {u"简", u"体", u"字"}, 'x' - '0', 1},
-        CommandLineCase{"NonDigitCodeListsNothing", {u"1", u"x1a"}, kCht, u"1a", {}, 0, 1},
-        CommandLineCase{"NoArguments", {}, kCht, u"", {}, 0, 0}),
+                        {u"简", u"体", u"字"}, EditionFromDigit('x' - '0'), 1},
+        CommandLineCase{"NonDigitCodeListsNothing", {u"1", u"x1a"}, kCht, u"1a", {},
+                        Edition::kStandard, 1},
+        CommandLineCase{"NoArguments", {}, kCht, u"", {}, Edition::kStandard, 0}),
     [](const ::testing::TestParamInfo<CommandLineCase>& p) { return p.param.name; });
+// clang-format on
 
 TEST_F(TunavoModelTest, EditionFromTheCommandLineGovernsStartUpListAndSave) {
   Start({u"01", u"x123"});
@@ -534,6 +545,30 @@ TEST_F(TunavoModelTest, AboutItemOpensTheAboutBoxAndOtherCommandsGoToTheFramewor
   // The list and its unsaved move are still there.
   EXPECT_EQ(view_.lines, (Lines{u"甲", u"丙", u"乙", u"丁"}));
   EXPECT_TRUE(view_.saveEnabled);
+}
+
+TEST(TunavoStoreMessagesTest, EachStoreResultGetsTheBoxItAlwaysHad) {
+  const struct {
+    Status status;
+    const char16_t* indexLoad;    // after a failed load at start-up
+    const char16_t* punctuation;  // after a failed punctuation write
+  } cases[] = {
+      {Status::Ok(), nullptr, nullptr},
+      {Status::NotFound("p"), kIndexLoadFailedMessage, kPunctuationFileMessage},
+      {Status::CannotOpen("p", "Permission denied"), kIndexLoadFailedMessage,
+       kPunctuationFileMessage},
+      {Status::Corruption("p", "too short"), kIndexLoadFailedMessage, nullptr},
+      {Status::IoError("p", "write failed"), kIndexLoadFailedMessage, nullptr},
+      {Status::NoMemory("p"), kOutOfMemoryMessage, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status.message());
+    EXPECT_EQ(IndexLoadMessage(c.status, kIndexLoadFailedMessage), c.indexLoad);
+    EXPECT_EQ(PunctuationWriteMessage(c.status), c.punctuation);
+  }
+  // After a switch of dictionary the load's text is the table's.
+  EXPECT_EQ(IndexLoadMessage(Status::NotFound("p"), kTableLoadFailedMessage),
+            kTableLoadFailedMessage);
 }
 
 TEST(TunavoFrameworkTest, MinimizedIconIsCentredRoundingUp) {

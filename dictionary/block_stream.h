@@ -1,0 +1,75 @@
+// BlockStream: one block of a table, read front to back through a bounded
+// buffer.
+#ifndef TALIQ_DICTIONARY_BLOCK_STREAM_H_
+#define TALIQ_DICTIONARY_BLOCK_STREAM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace taliq {
+
+// Reads one block through a buffer of at most kChunk bytes plus a small
+// margin, so that a lookup's memory does not depend on the block's length
+// (a damaged index may claim up to 4 GB). The scans keep a position in the
+// buffer and ask for the next few bytes with Ensure, which moves what is
+// left to the front and reads on; nothing the scans look at lies more than
+// kMaxLookahead bytes ahead of their position, except where they search
+// forward and refill as they go.
+class BlockStream {
+ public:
+  // Read size: large enough that the calls cost little beside the copy out
+  // of the page cache, small enough to stay in the processor's cache while
+  // it is scanned.
+  static constexpr std::size_t kChunk = 128 * 1024;
+  static constexpr std::size_t kMaxLookahead = 256;
+
+  enum class OpenResult { kOpened, kSeekFailed, kNoMemory };
+
+  // Prepares to read `length` bytes from `offset` of the freshly opened
+  // `file` (cut at the last offset a table may use). An empty block is not
+  // an error.
+  OpenResult Open(Platform* platform, std::FILE* file, std::int32_t offset, std::uint32_t length);
+
+  // Makes at least n bytes (n <= kMaxLookahead) available from pos(),
+  // unless the block (or the file) ends first; gives the bytes available,
+  // which may be more than n.
+  std::size_t Ensure(std::size_t n) {
+    if (end_ - pos_ < n && remaining_ > 0) Refill();
+    return end_ - pos_;
+  }
+
+  const std::uint8_t* data() const { return buffer_.get(); }
+  std::size_t pos() const { return pos_; }
+  std::size_t end() const { return end_; }
+  // Moves the position within the bytes available.
+  void Set(std::size_t pos) { pos_ = pos; }
+  // File offset of a position in the buffer.
+  std::int32_t FileOffset(std::size_t pos) const {
+    return static_cast<std::int32_t>(offset_ + static_cast<std::int64_t>(pos));
+  }
+  // File offset just past the bytes read so far.
+  std::int64_t EndOffset() const { return offset_ + static_cast<std::int64_t>(end_); }
+  // Whether a read came up short: the file ends before the block does.
+  bool truncated() const { return truncated_; }
+
+ private:
+  void Refill();
+
+  std::FILE* file_ = nullptr;
+  std::unique_ptr<std::uint8_t[]> buffer_;
+  std::size_t capacity_ = 0;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  // File offset of buffer_[0], and bytes of the block not yet read.
+  std::int64_t offset_ = 0;
+  std::int64_t remaining_ = 0;
+  bool truncated_ = false;
+};
+
+}  // namespace taliq
+
+#endif  // TALIQ_DICTIONARY_BLOCK_STREAM_H_

@@ -1,0 +1,89 @@
+#include "dictionary/group_write.h"
+
+#include <cerrno>
+#include <string_view>
+#include <vector>
+
+#include "dictionary/open_file.h"
+#include "platform/replace_file.h"
+#include "platform/text.h"
+
+namespace taliq {
+namespace {
+
+std::string GroupName(const GroupMatch& match) {
+  return "the group of code " + Utf16ToUtf8(match.code) + " at offset " +
+         std::to_string(match.entryOffset);
+}
+
+// Why the bytes at the group did not hold the listed entries.
+Status Mismatch(const std::string& path, const GroupMatch& match, bool secondCopy) {
+  if (match.longPhraseBetween) {
+    return Status::Refused(path + ": " + GroupName(match) +
+                           " holds phrases too long to list between the listed ones");
+  }
+  if (secondCopy) {
+    return Status::Refused(path + ": differs from the first copy: " + GroupName(match) +
+                           " does not hold the listed entries");
+  }
+  return Status::Changed(path, GroupName(match) + " no longer holds the listed entries");
+}
+
+}  // namespace
+
+Status WriteGroup(Platform* platform, const std::string& path, const GroupMatch& match,
+                  const CandidateList& list, int count, bool secondCopy) {
+  if (count <= 0 || count > kCandidateListCapacity) {
+    return Status::Refused("cannot write " + std::to_string(count) +
+                           " entries: a list holds 1 to " + std::to_string(kCandidateListCapacity));
+  }
+  const bool phrase = match.table == TableKind::Phrases;
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<size_t>(count) *
+                (phrase ? kListedPhraseEntryBytes : kCharacterEntrySize));
+  for (int i = 0; i < count; ++i) {
+    const CandidateRecord& r = list[static_cast<size_t>(i)];
+    if (!phrase && r.Text().size() != 1) {
+      return Status::Refused(path + ": record " + std::to_string(i) + " is not one character");
+    }
+    AppendEntry(r, match.table, &bytes);
+  }
+  std::vector<EntryBytes> wanted;
+  wanted.reserve(static_cast<size_t>(count));
+  if (!SplitEntries(bytes.data(), bytes.size(), count, match.table, &wanted)) {
+    return Status::Refused(path + ": the list holds an entry the table cannot take");
+  }
+
+  Status status;
+  FileHandle f = OpenDictionaryFile(platform, path, "rb+", &status);
+  if (f == nullptr) return status;
+  // The bytes about to be overwritten must hold exactly the entries being
+  // written, behind the packed code of the looked-up code. This refuses a
+  // group with entries the list left out between listed ones, a file that
+  // changed since the lookup, a second copy that differs from the first,
+  // and a list meant for the other table; any of them would otherwise
+  // corrupt the table.
+  std::vector<std::uint8_t> current(kPackedCodeSize + bytes.size());
+  std::vector<EntryBytes> present;
+  present.reserve(static_cast<size_t>(count));
+  const std::int64_t codeOffset = static_cast<std::int64_t>(match.entryOffset) - kPackedCodeSize;
+  const bool same =
+      platform->Seek(f.get(), codeOffset) &&
+      std::fread(current.data(), 1, current.size(), f.get()) == current.size() &&
+      PackedMatcher(match.code).Matches(current.data()) &&
+      SplitEntries(current.data() + kPackedCodeSize, bytes.size(), count, match.table, &present) &&
+      SameEntries(wanted, present);
+  if (!same) return Mismatch(path, match, secondCopy);
+  if (!platform->Seek(f.get(), match.entryOffset)) {
+    return Status::IoError(path, "cannot seek to offset " + std::to_string(match.entryOffset));
+  }
+  // One write for the whole run, so a reader never meets a half-moved entry.
+  errno = 0;
+  const std::string_view run(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!WriteAllAndClose(std::move(f), run)) {
+    return Status::IoError(path, errno != 0 ? "write failed: " + ErrnoText(errno) : "write failed");
+  }
+  return Status::Ok();
+}
+
+}  // namespace taliq

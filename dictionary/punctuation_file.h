@@ -1,0 +1,30 @@
+// Pround.dat, the punctuation table: read the marks a list holds, replace
+// the file whole.
+#ifndef TALIQ_DICTIONARY_PUNCTUATION_FILE_H_
+#define TALIQ_DICTIONARY_PUNCTUATION_FILE_H_
+
+#include <string>
+
+#include "dictionary/candidate.h"
+#include "platform/platform.h"
+#include "platform/status.h"
+
+namespace taliq {
+
+// Reads the marks of the table in `folder` (ending in the separator) into
+// `list`, at most 300; *count is the number read, also when the read failed
+// part way. kNotFound / kCannotOpen (the file) or kIoError (its bytes).
+Status ReadPunctuationFile(Platform* platform, const std::string& folder, CandidateList& list,
+                           int* count);
+
+// Writes the first `count` marks of `list` (0-300), then the file's records
+// beyond the 300th unchanged, as a new file "~Pround.dat" renamed over the
+// old one (rewritten in place where the platform refuses the rename or no
+// new file can be made). kNotFound / kCannotOpen when the table could not be
+// created or opened for writing, kIoError when a write failed.
+Status WritePunctuationFile(Platform* platform, const std::string& folder,
+                            const CandidateList& list, int count);
+
+}  // namespace taliq
+
+#endif  // TALIQ_DICTIONARY_PUNCTUATION_FILE_H_

@@ -1,0 +1,34 @@
+// The unit-at-a-time end of every scan kernel's searches.
+//
+// Internal linkage on purpose, as in vector_scan.h: each kernel file
+// compiles this with its own instruction set, and one kernel must never call
+// another's copy.
+#ifndef TALIQ_DICTIONARY_SCAN_TAIL_H_
+#define TALIQ_DICTIONARY_SCAN_TAIL_H_
+
+#include <cstddef>
+#include <cstdint>
+
+namespace taliq {
+namespace {  // NOLINT(build/namespaces_headers): see above
+
+// The 16-bit little-endian unit at data[pos].
+inline std::uint16_t UnitAt(const std::uint8_t* data, std::size_t pos) {
+  return static_cast<std::uint16_t>(data[pos] | (data[pos + 1] << 8));
+}
+
+// Position of the first unit equal to `unit` at or after `pos`, one unit at
+// a time; `size` when there is none.
+inline std::size_t FindUnitTail(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                                std::uint16_t unit) {
+  while (size - pos >= 2) {
+    if (UnitAt(data, pos) == unit) return pos;
+    pos += 2;
+  }
+  return size;
+}
+
+}  // namespace
+}  // namespace taliq
+
+#endif  // TALIQ_DICTIONARY_SCAN_TAIL_H_

@@ -1,0 +1,204 @@
+// The vector scan kernels' searches as one template over the register
+// width: 16 bytes (SSE2) or 32 bytes (AVX2). The kernel files instantiate
+// it, each compiled for its instruction set; only the byte masks and the
+// narrowing of units to bytes differ between the two.
+//
+// Everything here has internal linkage on purpose: each kernel file compiles
+// it for its own instruction set, and a copy built for AVX2 must never be
+// what another kernel calls (with external linkage the linker would keep
+// one copy for all).
+#ifndef TALIQ_DICTIONARY_VECTOR_SCAN_H_
+#define TALIQ_DICTIONARY_VECTOR_SCAN_H_
+
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "dictionary/format.h"
+#include "dictionary/scan_kernels.h"
+#include "dictionary/scan_tail.h"
+
+namespace taliq {
+namespace {  // NOLINT(build/namespaces_headers): see above
+
+// One register of W bytes as 16-bit units or as bytes.
+template <std::size_t W>
+struct Vec {
+  typedef std::int16_t Units __attribute__((vector_size(W)));
+  typedef std::int8_t Bytes __attribute__((vector_size(W)));
+};
+
+template <std::size_t W>
+typename Vec<W>::Units LoadUnits(const std::uint8_t* p) {
+  typename Vec<W>::Units v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+template <std::size_t W>
+typename Vec<W>::Units Splat(std::uint16_t unit) {
+  typename Vec<W>::Units v;
+  for (std::size_t i = 0; i < W / 2; ++i) v[i] = static_cast<std::int16_t>(unit);
+  return v;
+}
+
+// Bit j set where byte j of `m` has its top bit set (a comparison's "true").
+template <std::size_t W, typename V>
+unsigned ByteMask(V m) {
+  if constexpr (W == 16) {
+    return static_cast<unsigned>(_mm_movemask_epi8(reinterpret_cast<__m128i>(m)));
+  } else {
+    return static_cast<unsigned>(_mm256_movemask_epi8(reinterpret_cast<__m256i>(m)));
+  }
+}
+
+// The units of `a` then `b` as bytes, in order, by signed saturation: a
+// byte is 0x00 only for 0x0000 and 0xFF only for 0xFFFF (-1).
+template <std::size_t W>
+typename Vec<W>::Bytes Narrow(typename Vec<W>::Units a, typename Vec<W>::Units b) {
+  using Bytes = typename Vec<W>::Bytes;
+  if constexpr (W == 16) {
+    return reinterpret_cast<Bytes>(
+        _mm_packs_epi16(reinterpret_cast<__m128i>(a), reinterpret_cast<__m128i>(b)));
+  } else {
+    // The pack works within each 128-bit half: put the quarters back in order.
+    const __m256i packed =
+        _mm256_packs_epi16(reinterpret_cast<__m256i>(a), reinterpret_cast<__m256i>(b));
+    return reinterpret_cast<Bytes>(_mm256_permute4x64_epi64(packed, 0xD8));
+  }
+}
+
+template <std::size_t W>
+std::size_t FindUnitWith(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                         std::uint16_t unit) {
+  const typename Vec<W>::Units key = Splat<W>(unit);
+  while (size - pos >= W) {
+    const unsigned hits = ByteMask<W>(LoadUnits<W>(data + pos) == key);
+    if (hits != 0) return pos + static_cast<std::size_t>(__builtin_ctz(hits));
+    pos += W;
+  }
+  return FindUnitTail(data, size, pos, unit);
+}
+
+// Character groups are long, so this looks at four registers per step
+// before narrowing down.
+template <std::size_t W>
+std::size_t FindGroupEndWith(const std::uint8_t* data, std::size_t size, std::size_t pos) {
+  const typename Vec<W>::Units ones = Splat<W>(kGroupEnd);
+  while (size - pos >= 4 * W) {
+    const std::uint8_t* p = data + pos;
+    const typename Vec<W>::Units any = (LoadUnits<W>(p) == ones) | (LoadUnits<W>(p + W) == ones) |
+                                       (LoadUnits<W>(p + 2 * W) == ones) |
+                                       (LoadUnits<W>(p + 3 * W) == ones);
+    if (ByteMask<W>(any) != 0) break;
+    pos += 4 * W;
+  }
+  return FindUnitWith<W>(data, size, pos, kGroupEnd);
+}
+
+// 64 units, the width of the masks the phrase walk takes.
+constexpr std::size_t kWindowBytes = 128;
+
+// Bit i of *zeros (*ones) is set where unit i of the 64 units at p is 0x0000
+// (0xFFFF).
+template <std::size_t W>
+void UnitMasks(const std::uint8_t* p, std::uint64_t* zeros, std::uint64_t* ones) {
+  using Bytes = typename Vec<W>::Bytes;
+  const Bytes none = {};
+  const Bytes all = ~none;
+  std::uint64_t z = 0;
+  std::uint64_t f = 0;
+  for (std::size_t k = 0; k < kWindowBytes / (2 * W); ++k) {
+    const Bytes packed = Narrow<W>(LoadUnits<W>(p + 2 * k * W), LoadUnits<W>(p + (2 * k + 1) * W));
+    z |= static_cast<std::uint64_t>(ByteMask<W>(packed == none)) << (k * W);
+    f |= static_cast<std::uint64_t>(ByteMask<W>(packed == all)) << (k * W);
+  }
+  *zeros = z;
+  *ones = f;
+}
+
+// Walks the entries of a phrase group from an entry start, a window of 64
+// units at a time, with no step from one entry to the next. Within a group
+// every unit is text, a text's terminating 0x0000 or one of the two values
+// after it; so a 0x0000 ends a text exactly when neither of the two units
+// before it ends one. Resolving that left to right over a window's mask of
+// zeros takes one round per zero that follows another within two units (in
+// practice one or two rounds); the entries start three units after each
+// text end, and the group ends at the first entry start that holds 0xFFFF.
+class PhraseWalk {
+ public:
+  explicit PhraseWalk(std::size_t pos) : lastWindow_(pos) {}
+
+  // Takes the window at `w`: bit i of `zeros` (`ones`) is set where its unit
+  // i is 0x0000 (0xFFFF). True, with the position of the group's end marker
+  // in *end, when the group ends in this window.
+  bool Step(std::size_t w, std::uint64_t zeros, std::uint64_t ones, std::size_t* end) {
+    std::uint64_t open = zeros & ~values_;  // zeros not yet placed
+    std::uint64_t ends = 0;
+    while (open != 0) {
+      // A zero with no undecided zero in the two units before it ends a
+      // text (a text end there would already have made it a value); the
+      // two units after it are values.
+      const std::uint64_t sure = open & ~(open << 1) & ~(open << 2);
+      ends |= sure;
+      open &= ~(sure | (sure << 1) | (sure << 2));
+    }
+    starts_ |= ends << 3;
+    const std::uint64_t groupEnd = starts_ & ones;
+    if (groupEnd != 0) {
+      *end = w + 2 * static_cast<std::size_t>(__builtin_ctzll(groupEnd));
+      return true;
+    }
+    if (starts_ != 0) {
+      lastStarts_ = starts_;
+      lastWindow_ = w;
+    }
+    // Text ends in the last units reach into the next window.
+    values_ = (ends >> 63) | (ends >> 62);
+    starts_ = ends >> 61;
+    return false;
+  }
+
+  // When the windows run out: the last entry start seen, from which the
+  // walk goes on one entry at a time.
+  std::size_t Resume() const {
+    return lastWindow_ + 2 * static_cast<std::size_t>(63 - __builtin_clzll(lastStarts_));
+  }
+
+ private:
+  std::uint64_t starts_ = 1;  // entry starts in the window
+  std::uint64_t values_ = 0;  // values after a text end in the previous window
+  std::uint64_t lastStarts_ = 1;
+  std::size_t lastWindow_;
+};
+
+template <std::size_t W>
+std::size_t SkipPhraseEntriesWith(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                                  bool* found) {
+  PhraseWalk walk(pos);
+  for (std::size_t w = pos; size - w >= kWindowBytes; w += kWindowBytes) {
+    std::uint64_t zeros;
+    std::uint64_t ones;
+    UnitMasks<W>(data + w, &zeros, &ones);
+    std::size_t end;
+    if (walk.Step(w, zeros, ones, &end)) {
+      *found = true;
+      return end;
+    }
+  }
+  *found = false;
+  return walk.Resume();
+}
+
+// The searches with registers of W bytes.
+template <std::size_t W>
+constexpr ScanOps VectorScanOps() {
+  return ScanOps{FindUnitWith<W>, FindGroupEndWith<W>, SkipPhraseEntriesWith<W>};
+}
+
+}  // namespace
+}  // namespace taliq
+
+#endif  // TALIQ_DICTIONARY_VECTOR_SCAN_H_

@@ -161,14 +161,7 @@ int ParseChanges(const Streams& io, std::span<const std::string> assignments,
 
 // Says, once, what became of saves an earlier run did not finish.
 void TellRecoveries(const Streams& io, SettingsDialogModel* model) {
-  const std::string note = model->TakeRecoveryNote();
-  std::size_t start = 0;
-  while (start < note.size()) {
-    std::size_t end = note.find('\n', start);
-    if (end == std::string::npos) end = note.size();
-    Note(io, note.substr(start, end - start));
-    start = end + 1;
-  }
+  NoteEachLine(io, model->TakeRecoveryNote());
 }
 
 // The settings dialog as it opens on the folders the options name, and why

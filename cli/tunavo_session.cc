@@ -15,11 +15,14 @@ Session::Session(const GlobalOptions& options, const Streams& io)
       platform_(Platform::Default(), PlatformOptions{options.programFiles, {}, {}, options.dataDir}),
       view_(io) {}
 
+void Session::TellRecoveries() { NoteEachLine(io_, store_->TakeRecoveryNote()); }
+
 int Session::OpenStore() {
   if (int status = CheckProgramFiles(); status != kExitOk) return status;
   ownStore_ = std::make_unique<DictionaryStore>(&platform_);
   store_ = ownStore_.get();
   store_->SelectCharset(dictionary_);
+  TellRecoveries();
   if (!store_->HasIndex()) return IndexFailure();
   return kExitOk;
 }
@@ -32,6 +35,7 @@ int Session::OpenDialog(ListMode mode, const std::string& code) {
   const std::u16string first = {static_cast<char16_t>(u'0' + CharsetDigit(dictionary_.charset)),
                                 static_cast<char16_t>(u'0' + EditionDigit(dictionary_.edition))};
   model_->OnInitDialog({first});
+  TellRecoveries();
   if (mode == ListMode::Punctuation) {
     model_->OnPunctuationClicked();
   } else {
@@ -66,6 +70,7 @@ int Session::FindLine(std::u16string_view text) const {
 
 int Session::Save() {
   const SaveStatus status = model_->OnSave();
+  TellRecoveries();
   switch (status) {
     case SaveStatus::Saved:
       io_.out.flush();
@@ -91,10 +96,9 @@ int Session::IndexFailure() {
   // The text the dialog would show, then where and why. A new store starts
   // on the simplified standard index; any other is a switch of dictionary.
   constexpr DictionaryId kStoreStart = {Charset::kSimplified, Edition::kStandard};
-  if (const char16_t* text =
-          IndexLoadMessage(store_->indexStatus(), dictionary_ == kStoreStart
-                                                      ? kIndexLoadFailedMessage
-                                                      : kTableLoadFailedMessage)) {
+  if (const char16_t* text = IndexLoadMessage(
+          store_->indexStatus(),
+          dictionary_ == kStoreStart ? kIndexLoadFailedMessage : kTableLoadFailedMessage)) {
     io_.err << Utf16ToUtf8(text) << '\n';
   }
   return FileFailure("cannot read the index " + Folder() + kIndexFileName, store_->indexStatus(),

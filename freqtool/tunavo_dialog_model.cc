@@ -102,19 +102,29 @@ SaveStatus TunavoDialogModel::OnSave() {
   // The button is disabled until a line moved; a press that still arrives
   // must not write a list that was never looked up.
   if (!adjustment_.saveEnabled()) return SaveStatus::NothingToSave;
+  // A save another instance holds off says so; the others stay silent, as
+  // the dialog always was.
+  const auto busy = [this](const Status& written) {
+    if (written.Is(Status::Code::kBusy)) ShowMessage(kSaveBusyMessage, kMbIconWarning);
+  };
   if (adjustment_.mode() == ListMode::Punctuation) {
     const int n = adjustment_.ApplyPunctuationOrder();
     const Status written = store_.WritePunctuation(adjustment_.records(), n);
     if (!written.ok()) {
       ReportPunctuationWrite(platform_, written);
+      busy(written);
       return SaveStatus::PunctuationFailed;
     }
   } else {
     adjustment_.ApplyListOrder();
-    if (!store_.WriteCandidates(adjustment_.records(), adjustment_.count(), false).ok()) {
+    if (Status written = store_.WriteCandidates(adjustment_.records(), adjustment_.count(), false);
+        !written.ok()) {
+      busy(written);
       return SaveStatus::FirstCopyFailed;
     }
-    if (!store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true).ok()) {
+    if (Status written = store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true);
+        !written.ok()) {
+      busy(written);
       return SaveStatus::SecondCopyFailed;
     }
   }

@@ -27,6 +27,11 @@ namespace taliq {
 inline constexpr char16_t kTunavoTitle[] = u"Taliq輸入法TSF調頻程序";
 inline constexpr char16_t kNoSelectionMessage[] = u"請先選擇需要調頻字詞";
 inline constexpr char16_t kSaveSucceededMessage[] = u"成功保存調頻信息!";
+// Another instance (the dialog or a script) held the dictionary folder's
+// lock for longer than a save waits: nothing of this save was written to
+// that copy.
+inline constexpr char16_t kSaveBusyMessage[] =
+    u"另一個程序正在保存詞庫,本次調頻未能寫入,請稍後再試。";
 // The dialog framework's own text for a field that holds more characters
 // than its data exchange allows.
 inline constexpr char16_t kCodeTooLongMessage[] = u"Please enter no more than 6 characters.";

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_lock.h"
 #include "tests/freqtool/installation.h"
 #include "tests/freqtool/recording_view.h"
 #include "tests/support/temp_dir.h"
@@ -341,6 +342,28 @@ TEST_F(TunavoModelTest, PunctuationWriteFailureShowsOnlyTheStoresMessage) {
   ASSERT_EQ(platform_.messages.size(), 1u);
   EXPECT_EQ(platform_.messages[0].text, kPunctuationFileMessage);
   EXPECT_EQ(File(false, kCht, 0, kPunctuationFileName), before);
+}
+
+// Another instance saving the same dictionary holds its folder's lock: the
+// save waits for it, and when it is not let go says so and writes nothing.
+TEST_F(TunavoModelTest, ASaveHeldOffByAnotherInstanceSaysSoAndWritesNothing) {
+  Start();
+  const std::map<std::string, Bytes> before = Snapshot();
+  const std::string folder = install_.Folder(false, kCht, 0);
+  test::TestPlatform other;
+  FileLock held;
+  ASSERT_TRUE(held.Acquire(&other, folder + kDictionaryLockFileName, folder, 0).ok());
+  model_->store().SetLockWait(0);
+  view_.TypeAll(u"123");
+  view_.ClickLine(3);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::Moved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::FirstCopyFailed);
+  ASSERT_EQ(view_.messages.size(), 1u);
+  EXPECT_EQ(view_.messages[0].text, kSaveBusyMessage);
+  EXPECT_EQ(view_.messages[0].caption, kTunavoTitle);
+  EXPECT_EQ(view_.messages[0].flags, kMbOk | kMbIconWarning);
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_TRUE(view_.saveEnabled);
 }
 
 TEST_F(TunavoModelTest, UnwritableFirstCopyWritesNothingAndSaysNothing) {

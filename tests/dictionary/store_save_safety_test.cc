@@ -126,38 +126,14 @@ TEST_F(CopiesTest, AnEntryOfUnitZeroSavesLikeAnyOther) {
   EXPECT_EQ(Order(Table("Program Files")), reversed);
 }
 
-// The build's platform, except that closing a stream opened for update of
-// a path ending in `suffix` reports a failure (after closing it).
-class FailingClose : public TestPlatform {
- public:
-  explicit FailingClose(std::string suffix) : suffix_(std::move(suffix)) {}
-  FileHandle OpenForUpdate(const std::string& path) override {
-    FileHandle f = TestPlatform::OpenForUpdate(path);
-    if (f != nullptr && path.size() >= suffix_.size() &&
-        path.compare(path.size() - suffix_.size(), suffix_.size(), suffix_) == 0) {
-      failing_.push_back(f.get());
-    }
-    return f;
-  }
-  bool Close(FileHandle& file) override {
-    const bool fails = std::find(failing_.begin(), failing_.end(), file.get()) != failing_.end();
-    if (fails) failing_.erase(std::find(failing_.begin(), failing_.end(), file.get()));
-    const bool closed = TestPlatform::Close(file);
-    return closed && !fails;
-  }
-
- private:
-  std::string suffix_;
-  std::vector<std::FILE*> failing_;
-};
-
 // A close that fails after the whole group was written: the bytes decide,
 // so the save of the first copy counts, and the second copy is written too
 // (before, "nothing was saved" was reported and the copies diverged).
 TEST_F(CopiesTest, ACloseErrorAfterACompleteWriteCountsAsWrittenAndTheSecondCopyFollows) {
   InstallAt("Program Files (x86)");
   InstallAt("Program Files");
-  FailingClose platform("(x86)/lurm/rozevuv_cht/mb/chs/lurmsmz.mb");
+  TestPlatform platform;
+  platform.failClose = {"(x86)/lurm/rozevuv_cht/mb/chs/lurmsmz.mb"};
   platform.SetProgramFilesFolder(tmp_.Join("Program Files (x86)"));
   Status first;
   Status second;
@@ -168,6 +144,43 @@ TEST_F(CopiesTest, ACloseErrorAfterACompleteWriteCountsAsWrittenAndTheSecondCopy
   EXPECT_EQ(Order(Table("Program Files (x86)")), reversed);
   EXPECT_EQ(Order(Table("Program Files")), reversed);
   EXPECT_FALSE(FileExists(JournalPath(Table("Program Files (x86)"))));
+}
+
+// A phrase group of more than 4096 bytes, whose write stops after 4096 of
+// them (the disk fills up): the group is not left half old and half new.
+// The failed save says so, and at the latest the next index load puts the
+// old bytes back; the second copy is not touched.
+TEST_F(CopiesTest, AGroupWriteThatStopsPartWayLeavesTheOldGroup) {
+  DictionaryWriter w;
+  for (int i = 0; i < 120; ++i) {
+    w.AddPhrase(u"12345", {PhraseText(20, static_cast<char16_t>(0x4E00 + 40 * i)),
+                           {static_cast<std::uint16_t>(i), 1}});
+  }
+  for (const std::string root : {"Program Files (x86)", "Program Files"}) {
+    const std::string folder = tmp_.MakeDirs(root + "/lurm/rozevuv_cht/mb/chs");
+    std::string error;
+    ASSERT_TRUE(w.WriteFolder(folder, &error)) << error;
+  }
+  const auto phrases = [&](const std::string& root) {
+    return ReadBytes(tmp_.Join(root + "/lurm/rozevuv_cht/mb/chs/lurmsmc.mb"));
+  };
+  const Bytes before[2] = {phrases("Program Files (x86)"), phrases("Program Files")};
+  TestPlatform platform;
+  platform.SetProgramFilesFolder(tmp_.Join("Program Files (x86)"));
+  platform.cutWrites = {"(x86)/lurm/rozevuv_cht/mb/chs/lurmsmc.mb"};
+  {
+    DictionaryStore store(&platform);
+    CandidateList list{};
+    ASSERT_EQ(store.LookupPhrases(u"12345", list), 120);
+    std::reverse(list.begin(), list.begin() + 120);
+    const Status written = store.WriteCandidates(list, 120, false);
+    EXPECT_EQ(written.code(), Status::Code::kIoError) << written.message();
+  }
+  platform.cutWrites.clear();
+  DictionaryStore next(&platform);
+  EXPECT_TRUE(next.indexStatus().ok()) << next.indexStatus().message();
+  EXPECT_EQ(phrases("Program Files (x86)"), before[0]);
+  EXPECT_EQ(phrases("Program Files"), before[1]);
 }
 
 // Another instance holding the folder's lock: a write waits for it; one

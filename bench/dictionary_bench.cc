@@ -108,7 +108,7 @@ struct Target {
 
 std::string TablePath(const Installation& inst, TableKind table) {
   return inst.folder + "/" +
-         (table == TableKind::Characters ? kCharacterTableFileName : kPhraseTableFileName);
+         (table == TableKind::kCharacters ? kCharacterTableFileName : kPhraseTableFileName);
 }
 
 // Writes the file's pages back and drops them from the page cache.
@@ -173,8 +173,8 @@ void BM_Lookup(benchmark::State& state, Target target) {
   int found = 0;
   for (auto _ : state) {
     PrepareIteration(state, target, path);
-    found = target.table == TableKind::Characters ? store.LookupCharacters(target.code, list)
-                                                  : store.LookupPhrases(target.code, list);
+    found = target.table == TableKind::kCharacters ? store.LookupCharacters(target.code, list)
+                                                   : store.LookupPhrases(target.code, list);
     benchmark::DoNotOptimize(list.data());
   }
   if (found <= 0) state.SkipWithError("the code was not found");
@@ -209,10 +209,10 @@ void BM_Floor(benchmark::State& state, Target target) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * length);
 }
 
-constexpr Target kCharacters{u"123", TableKind::Characters, false};
-constexpr Target kPhrases{u"123999", TableKind::Phrases, false};
-constexpr Target kBigPhrases{u"45699", TableKind::Phrases, false};
-constexpr Target kSmallPhrases{u"777019", TableKind::Phrases, false};
+constexpr Target kCharacters{u"123", TableKind::kCharacters, false};
+constexpr Target kPhrases{u"123999", TableKind::kPhrases, false};
+constexpr Target kBigPhrases{u"45699", TableKind::kPhrases, false};
+constexpr Target kSmallPhrases{u"777019", TableKind::kPhrases, false};
 
 constexpr Target Cold(Target t) {
   t.cold = true;

@@ -23,38 +23,26 @@ std::string FolderNotUsable(std::string_view option) {
          "the system code page lacks); nothing was done";
 }
 
-namespace {
-
-// Sets `*path` from the option exactly as given, in the form the query
-// answers with; false when the option was not given. The front ends refuse
-// an option that cannot be used as given (FolderUsableAsGiven) before
-// anything is read; should one come here, it names no folder.
-bool Given(const std::optional<std::string>& option, std::string* path) {
-  if (option && !PathArgumentToNarrow(*option, path)) path->clear();
-  return option.has_value();
-}
-
-bool Given(const std::optional<std::string>& option, std::u16string* path) {
-  if (option && !PathArgumentToUtf16(*option, path)) path->clear();
-  return option.has_value();
-}
-
-}  // namespace
-
+// The folders are used exactly as given; the front ends refuse those that
+// cannot be (FolderUsableAsGiven) before anything is read.
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
-  return Given(options_.programFiles, path) || base()->ProgramFilesFolderA(path);
+  if (!options_.programFiles) return base()->ProgramFilesFolderA(path);
+  return PathArgumentToNarrow(*options_.programFiles, path);
 }
 
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
-  return Given(options_.programFiles, path) || base()->ProgramFilesFolderW(path);
+  if (!options_.programFiles) return base()->ProgramFilesFolderW(path);
+  return PathArgumentToUtf16(*options_.programFiles, path);
 }
 
 bool CliPlatform::AppDataFolderW(std::u16string* path) {
-  return Given(options_.appData, path) || base()->AppDataFolderW(path);
+  if (!options_.appData) return base()->AppDataFolderW(path);
+  return PathArgumentToUtf16(*options_.appData, path);
 }
 
 bool CliPlatform::UserDataFolder(std::string* path) {
-  return Given(options_.dataDir, path) || base()->UserDataFolder(path);
+  if (!options_.dataDir) return base()->UserDataFolder(path);
+  return PathArgumentToNarrow(*options_.dataDir, path);
 }
 
 unsigned CliPlatform::AnsiCodePage() {

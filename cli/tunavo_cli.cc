@@ -23,9 +23,8 @@ namespace {
 
 // Every command, in the order the usage text lists them.
 const Command* const kCommands[] = {
-    &kListCommand,
-    &kMoveCommand,
-    &kOrderCommand,
+    &kListCommand,  &kMoveCommand, &kOrderCommand,   &kFindCommand,
+    &kCheckCommand, &kSyncCommand, &kHistoryCommand, &kUndoCommand,
 };
 
 constexpr OptionDecl kGlobalOptions[] = {

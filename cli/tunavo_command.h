@@ -40,6 +40,16 @@ extern const Command kMoveCommand;
 // order [--phrases] CODE TEXT...
 // order --punctuation MARK...
 extern const Command kOrderCommand;
+// find [--all-dictionaries] TEXT...
+extern const Command kFindCommand;
+// check [--all-dictionaries]
+extern const Command kCheckCommand;
+// sync-copies
+extern const Command kSyncCommand;
+// history [--limit N]
+extern const Command kHistoryCommand;
+// undo
+extern const Command kUndoCommand;
 
 // Writes "usage: tunavo-cli [GLOBAL OPTIONS] <name> <synopsis>" and the
 // description.

@@ -100,7 +100,7 @@ int ListPunctuation(const GlobalOptions& options, const std::vector<std::string>
                       "list --punctuation: unexpected argument '" + parsed.positionals[0] + "'");
   }
   Session session(options, io);
-  if (int status = session.OpenDialog(ListMode::Punctuation, ""); status != kExitOk) {
+  if (int status = session.OpenDialog(ListMode::kPunctuation, ""); status != kExitOk) {
     return status;
   }
   for (const std::u16string& mark : session.view().lines()) io.out << Utf16ToUtf8(mark) << '\n';

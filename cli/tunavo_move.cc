@@ -57,12 +57,12 @@ int RunMove(const GlobalOptions& options, const std::vector<std::string>& args, 
   }
   session.view().Select(line);
   const MoveResult result = (session.model().*direction->press)();
-  if (result == MoveResult::NoMove) {
+  if (result == MoveResult::kNoMove) {
     Note(io, Quoted(text) + " is already at the " + (direction->upwards ? "top" : "bottom") +
                  "; nothing was saved");
     return kExitOk;
   }
-  if (result != MoveResult::Moved) return Failure(io, "move: nothing was moved");
+  if (result != MoveResult::kMoved) return Failure(io, "move: nothing was moved");
   return session.Save();
 }
 

@@ -59,7 +59,7 @@ int RunOrder(const GlobalOptions& options, const std::vector<std::string>& args,
     const auto it =
         std::find(lines.begin() + placed, lines.end(), target.texts[static_cast<size_t>(k)]);
     session.view().Select(static_cast<int>(it - lines.begin()));
-    if (session.model().OnMoveToTop() == MoveResult::NoSelection) {
+    if (session.model().OnMoveToTop() == MoveResult::kNoSelection) {
       return Failure(io, "order: nothing was moved");
     }
   }

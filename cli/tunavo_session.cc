@@ -5,14 +5,13 @@
 #include "platform/text.h"
 
 namespace taliq::cli {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 Session::Session(const GlobalOptions& options, const Streams& io)
     : io_(io),
       dictionary_(options.dictionary),
-      platform_(Platform::Default(), PlatformOptions{options.programFiles, {}, {}, options.dataDir}),
+      platform_(Platform::Default(),
+                PlatformOptions{options.programFiles, {}, {}, options.dataDir}),
       view_(io) {}
 
 void Session::TellRecoveries() { NoteEachLine(io_, store_->TakeRecoveryNote()); }
@@ -27,6 +26,21 @@ int Session::OpenStore() {
   return kExitOk;
 }
 
+int Session::OpenFolders() {
+  if (int status = CheckProgramFiles(); status != kExitOk) return status;
+  ownStore_ = std::make_unique<DictionaryStore>(&platform_);
+  store_ = ownStore_.get();
+  return kExitOk;
+}
+
+std::string Session::DictionaryFolder(DictionaryId id, bool second) const {
+  return store_->ResolveDictionaryFolder(id, second);
+}
+
+int Session::ReadFailure(std::string_view what, const Status& why) {
+  return FileFailure("cannot read " + std::string(what), why, "");
+}
+
 int Session::OpenDialog(ListMode mode, const std::string& code) {
   if (int status = CheckProgramFiles(); status != kExitOk) return status;
   model_ = std::make_unique<TunavoDialogModel>(&platform_, &view_);
@@ -36,14 +50,14 @@ int Session::OpenDialog(ListMode mode, const std::string& code) {
                                 static_cast<char16_t>(u'0' + EditionDigit(dictionary_.edition))};
   model_->OnInitDialog({first});
   TellRecoveries();
-  if (mode == ListMode::Punctuation) {
+  if (mode == ListMode::kPunctuation) {
     model_->OnPunctuationClicked();
   } else {
-    if (mode == ListMode::Phrase) model_->OnPhraseClicked();
+    if (mode == ListMode::kPhrase) model_->OnPhraseClicked();
     view_.SetField(Utf8ToUtf16(code));
     model_->OnCodeChanged();
   }
-  if (mode != ListMode::Punctuation && !store_->HasIndex()) return IndexFailure();
+  if (mode != ListMode::kPunctuation && !store_->HasIndex()) return IndexFailure();
   // An empty list from a table that cannot be read is a failure, not a code
   // without candidates.
   if (view_.lines().empty()) return UnlessReadable(model_->SaveTargetPath(false), store_->status());
@@ -62,6 +76,11 @@ int Session::Lookup(std::u16string_view code, bool phrases, CandidateList& list,
   return kExitOk;
 }
 
+OrderKeeper& Session::keeper() {
+  if (!keeper_) keeper_ = std::make_unique<OrderKeeper>(&platform_, store_);
+  return *keeper_;
+}
+
 int Session::FindLine(std::u16string_view text) const {
   const auto& lines = view_.lines();
   const auto it = std::find(lines.begin(), lines.end(), text);
@@ -72,10 +91,14 @@ int Session::Save() {
   const SaveStatus status = model_->OnSave();
   TellRecoveries();
   switch (status) {
-    case SaveStatus::Saved:
+    case SaveStatus::kSaved:
       io_.out.flush();
+      // The save stands; only what is kept of it did not go through.
+      if (!model_->keeper().status().ok()) {
+        Note(io_, "the save was not kept in the history: " + model_->keeper().status().message());
+      }
       return kExitOk;
-    case SaveStatus::NothingToSave:
+    case SaveStatus::kNothingToSave:
       return Failure(io_, "nothing to save");
     default:
       return SaveFailure(status);
@@ -116,10 +139,10 @@ int Session::SaveFailure(SaveStatus status) {
   // The store's status is that of the write that failed.
   const Status& why = store_->status();
   switch (status) {
-    case SaveStatus::FirstCopyFailed:
+    case SaveStatus::kFirstCopyFailed:
       return FileFailure("the first copy (" + first + ") was not written", why,
                          "; nothing was saved");
-    case SaveStatus::SecondCopyFailed:
+    case SaveStatus::kSecondCopyFailed:
       return FileFailure("the second copy (" + second + ") was not written", why,
                          "; only the first copy (" + first + ") was saved");
     default:

@@ -18,6 +18,7 @@
 #include "dictionary/candidate.h"
 #include "dictionary/dictionary_store.h"
 #include "freqtool/tunavo_dialog_model.h"
+#include "orders/order_keeper.h"
 
 namespace taliq::cli {
 
@@ -37,10 +38,25 @@ class Session {
   // (the code plays no part in the punctuation mode).
   int OpenDialog(ListMode mode, const std::string& code);
 
+  // For the commands that read whole tables of any dictionary: creates the
+  // store without requiring the chosen dictionary's index.
+  int OpenFolders();
+  // After OpenFolders: the folder of `id` in the first or the second
+  // installed copy, ending in the path separator.
+  std::string DictionaryFolder(DictionaryId id, bool second) const;
+  Platform* platform() { return &platform_; }
+  DictionaryId dictionary() const { return dictionary_; }
+  // Reports a file that could not be read: "cannot read WHAT (WHY)";
+  // returns kExitFailure.
+  int ReadFailure(std::string_view what, const Status& why);
+
   // After OpenStore: looks `code` up in the character or the phrase table.
   // Returns kExitOk with the records in `list` and their number in
   // `*count`, or kExitFailure after saying why the table cannot be read.
   int Lookup(std::u16string_view code, bool phrases, CandidateList& list, int* count);
+
+  // After OpenStore: the keeper of the user's orders over the store.
+  OrderKeeper& keeper();
 
   // After OpenDialog.
   TunavoDialogModel& model() { return *model_; }
@@ -77,6 +93,7 @@ class Session {
   std::unique_ptr<DictionaryStore> ownStore_;
   std::unique_ptr<TunavoDialogModel> model_;
   DictionaryStore* store_ = nullptr;  // ownStore_ or the model's
+  std::unique_ptr<OrderKeeper> keeper_;
 };
 
 }  // namespace taliq::cli

@@ -14,7 +14,7 @@ int ParseTarget(std::string_view command, const ParsedArgs& parsed, const Stream
     return UsageError(io, name + ": --phrases and --punctuation exclude each other");
   }
   target->mode =
-      punctuation ? ListMode::Punctuation : (phrases ? ListMode::Phrase : ListMode::Single);
+      punctuation ? ListMode::kPunctuation : (phrases ? ListMode::kPhrase : ListMode::kSingle);
   size_t first = 0;
   if (!punctuation) {
     if (parsed.positionals.empty()) return UsageError(io, name + ": no CODE given");
@@ -29,8 +29,8 @@ int ParseTarget(std::string_view command, const ParsedArgs& parsed, const Stream
 }
 
 std::string WhatIsListed(const Target& target) {
-  return target.mode == ListMode::Punctuation ? std::string("the punctuation table")
-                                              : "code " + target.code;
+  return target.mode == ListMode::kPunctuation ? std::string("the punctuation table")
+                                               : "code " + target.code;
 }
 
 std::string Quoted(std::u16string_view text) { return "'" + Utf16ToUtf8(text) + "'"; }

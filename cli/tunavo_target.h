@@ -14,7 +14,7 @@
 namespace taliq::cli {
 
 struct Target {
-  ListMode mode = ListMode::Single;
+  ListMode mode = ListMode::kSingle;
   std::string code;  // empty for the punctuation table
   std::vector<std::u16string> texts;
 };

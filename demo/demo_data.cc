@@ -155,8 +155,7 @@ void ReadStrokeCounts(std::istream& in, Sources* sources) {
   }
 }
 
-void ReadConversionCharacters(std::istream& in, bool simplifiedToTraditional,
-                              Sources* sources) {
+void ReadConversionCharacters(std::istream& in, bool simplifiedToTraditional, Sources* sources) {
   std::string line;
   while (NextLine(in, &line)) {
     if (line.empty()) continue;
@@ -174,8 +173,7 @@ void ReadConversionCharacters(std::istream& in, bool simplifiedToTraditional,
   }
 }
 
-void ReadConversionPhrases(std::istream& in, bool simplifiedToTraditional,
-                           Sources* sources) {
+void ReadConversionPhrases(std::istream& in, bool simplifiedToTraditional, Sources* sources) {
   auto& table = simplifiedToTraditional ? sources->stPhrases : sources->tsPhrases;
   std::string line;
   while (NextLine(in, &line)) {
@@ -236,8 +234,7 @@ EditionData BuildEdition(const Sources& sources, Charset charset, Edition editio
       candidate.values = {static_cast<std::uint16_t>(info.frequency),
                           static_cast<std::uint16_t>(code.supplement),
                           static_cast<std::uint16_t>(info.strokes)};
-      characterGroups[std::u16string(code.digits.begin(), code.digits.end())].push_back(
-          candidate);
+      characterGroups[std::u16string(code.digits.begin(), code.digits.end())].push_back(candidate);
     }
   }
   for (auto& [code, group] : characterGroups) {
@@ -283,9 +280,8 @@ EditionData BuildEdition(const Sources& sources, Charset charset, Edition editio
   std::map<std::u16string, std::vector<PhraseCandidate>> phraseGroups;
   for (const std::u16string& text : texts) {
     const bool fits = text.size() >= 2 && text.size() <= kMaxPhraseUnits &&
-                      std::all_of(text.begin(), text.end(), [&](char16_t c) {
-                        return InCharset(sources, c, charset);
-                      });
+                      std::all_of(text.begin(), text.end(),
+                                  [&](char16_t c) { return InCharset(sources, c, charset); });
     const std::u16string code = fits ? PhraseCode(sources, text) : std::u16string();
     if (code.empty()) {
       ++data.droppedPhrases;

@@ -66,10 +66,8 @@ void ReadFourCornerCodes(std::istream& in, Sources* sources);
 void ReadFrequencies(std::istream& in, Sources* sources);
 void ReadStrokeCounts(std::istream& in, Sources* sources);
 // OpenCC dictionaries as `opencc_dict -t text` writes them.
-void ReadConversionCharacters(std::istream& in, bool simplifiedToTraditional,
-                              Sources* sources);
-void ReadConversionPhrases(std::istream& in, bool simplifiedToTraditional,
-                           Sources* sources);
+void ReadConversionCharacters(std::istream& in, bool simplifiedToTraditional, Sources* sources);
+void ReadConversionPhrases(std::istream& in, bool simplifiedToTraditional, Sources* sources);
 
 // Whether the character belongs to the dictionary of the character set.
 bool InCharset(const Sources& sources, char16_t c, Charset charset);

@@ -65,8 +65,8 @@ void PrintSummary(const std::string& sub, const EditionData& data) {
     std::cout << " (largest " << Utf16ToUtf8(biggestPhrases->first) << ": "
               << biggestPhrases->second.size() << ")";
   }
-  std::cout << "; " << data.droppedPhrases << " phrases left out; "
-            << data.punctuation.size() << " marks";
+  std::cout << "; " << data.droppedPhrases << " phrases left out; " << data.punctuation.size()
+            << " marks";
   if (over > 0) std::cout << "; " << over << " codes list only their first 300";
   std::cout << '\n';
 }
@@ -82,21 +82,22 @@ int main(int argc, char** argv) {
   const fs::path root = argv[2];
 
   Sources sources;
-  bool ok = ReadInto(data / "Unihan_DictionaryLikeData.txt", ReadFourCornerCodes, &sources) &&
-            ReadInto(data / "Unihan_DictionaryLikeData.txt", ReadFrequencies, &sources) &&
-            ReadInto(data / "Unihan_TotalStrokes.txt", ReadStrokeCounts, &sources) &&
-            ReadInto(data / "STCharacters.txt",
-                     [](std::istream& in, Sources* s) { ReadConversionCharacters(in, true, s); },
-                     &sources) &&
-            ReadInto(data / "TSCharacters.txt",
-                     [](std::istream& in, Sources* s) { ReadConversionCharacters(in, false, s); },
-                     &sources) &&
-            ReadInto(data / "STPhrases.txt",
-                     [](std::istream& in, Sources* s) { ReadConversionPhrases(in, true, s); },
-                     &sources) &&
-            ReadInto(data / "TSPhrases.txt",
-                     [](std::istream& in, Sources* s) { ReadConversionPhrases(in, false, s); },
-                     &sources);
+  bool ok =
+      ReadInto(data / "Unihan_DictionaryLikeData.txt", ReadFourCornerCodes, &sources) &&
+      ReadInto(data / "Unihan_DictionaryLikeData.txt", ReadFrequencies, &sources) &&
+      ReadInto(data / "Unihan_TotalStrokes.txt", ReadStrokeCounts, &sources) &&
+      ReadInto(
+          data / "STCharacters.txt",
+          [](std::istream& in, Sources* s) { ReadConversionCharacters(in, true, s); }, &sources) &&
+      ReadInto(
+          data / "TSCharacters.txt",
+          [](std::istream& in, Sources* s) { ReadConversionCharacters(in, false, s); }, &sources) &&
+      ReadInto(
+          data / "STPhrases.txt",
+          [](std::istream& in, Sources* s) { ReadConversionPhrases(in, true, s); }, &sources) &&
+      ReadInto(
+          data / "TSPhrases.txt",
+          [](std::istream& in, Sources* s) { ReadConversionPhrases(in, false, s); }, &sources);
   if (!ok) return 1;
   if (sources.characters.empty()) {
     std::cerr << "make-demo: no four-corner codes found in "

@@ -9,12 +9,6 @@ namespace {
 
 static_assert(kListedPhraseEntryBytes <= BlockStream::kMaxLookahead);
 
-ScanResult RanOut(ScanResult r, bool cut) {
-  r.exhausted = true;
-  r.cut = cut;
-  return r;
-}
-
 // Moves the stream to the first 0x0000 (text end) or 0xFFFF (group end)
 // unit at or after its position, stepping by whole units and reading on as
 // needed; false when the block ends first.
@@ -54,76 +48,90 @@ bool SkipPhraseGroup(BlockStream* s, const ScanOps& ops) {
   }
 }
 
-// The entries of the matched character group, from the stream's position.
-ScanResult ListCharacterGroup(BlockStream* s, CandidateList& list, ScanResult r) {
+// The entries of the matched character group, from the stream's position,
+// into r. The loops keep their state in locals, which stay in registers.
+void ListCharacterGroup(BlockStream* s, CandidateList& list, ScanResult* r) {
+  CandidateRecord* rec = list.data();
+  CandidateRecord* const full = list.data() + list.size();
+  bool cut = false;
   // The entries wholly in the buffer, then the next bytes, until the group
   // ends, the list is full or the block ends (a partial entry there is left
   // out).
-  while (r.count < kCandidateListCapacity) {
+  while (rec != full) {
     const size_t avail = s->Ensure(kCharacterEntrySize);
-    const size_t whole = std::min<size_t>(avail / kCharacterEntrySize,
-                                          static_cast<size_t>(kCandidateListCapacity - r.count));
+    const size_t whole =
+        std::min<size_t>(avail / kCharacterEntrySize, static_cast<size_t>(full - rec));
     if (whole == 0) {
       // Less than an entry left: the end marker, or the block ends inside
       // the group.
-      const bool end = avail >= 2 && DecodeFixed16(s->data() + s->pos()) == kGroupEnd;
-      return end ? r : RanOut(r, true);
+      cut = avail < 2 || DecodeFixed16(s->data() + s->pos()) != kGroupEnd;
+      break;
     }
     const std::uint8_t* p = s->data() + s->pos();
-    size_t n = 0;
-    for (; n < whole; ++n, p += kCharacterEntrySize) {
+    const std::uint8_t* const stop = p + whole * kCharacterEntrySize;
+    for (; p != stop; p += kCharacterEntrySize, ++rec) {
       const std::uint16_t unit = DecodeFixed16(p);
       if (unit == kGroupEnd) break;
-      CandidateRecord& rec = list[static_cast<size_t>(r.count) + n];
-      rec.text[0] = static_cast<char16_t>(unit);
-      rec.text[1] = 0;
-      rec.values[0] = DecodeFixed16(p + 2);
-      rec.values[1] = DecodeFixed16(p + 4);
-      rec.values[2] = DecodeFixed16(p + 6);
+      rec->text[0] = static_cast<char16_t>(unit);
+      rec->text[1] = 0;
+      rec->values[0] = DecodeFixed16(p + 2);
+      rec->values[1] = DecodeFixed16(p + 4);
+      rec->values[2] = DecodeFixed16(p + 6);
     }
-    r.count += static_cast<int>(n);
-    s->Set(s->pos() + n * kCharacterEntrySize);
-    if (n < whole) break;
+    s->Set(static_cast<size_t>(p - s->data()));
+    if (p != stop) break;
   }
-  return r;
+  r->count = static_cast<int>(rec - list.data());
+  r->exhausted = r->cut = cut;
 }
 
-// The entries of the matched phrase group, from the stream's position.
-ScanResult ListPhraseGroup(BlockStream* s, const ScanOps& ops, CandidateList& list, ScanResult r) {
-  int firstLong = -1;  // records listed before the first text too long to list
-  while (r.count < kCandidateListCapacity) {
+// The entries of the matched phrase group, from the stream's position, into
+// r.
+void ListPhraseGroup(BlockStream* s, const ScanOps& ops, CandidateList& list, ScanResult* r) {
+  CandidateRecord* rec = list.data();
+  CandidateRecord* const full = list.data() + list.size();
+  const CandidateRecord* firstLong = nullptr;  // where the first text too long to list was left out
+  bool cut = false;
+  while (rec != full) {
     // With these bytes at hand, any entry short enough to be listed lies
     // wholly in the buffer (unless the block ends inside it).
-    if (s->Ensure(kListedPhraseEntryBytes) < 2) return RanOut(r, true);
+    if (s->Ensure(kListedPhraseEntryBytes) < 2) {
+      cut = true;
+      break;
+    }
     const std::uint8_t* data = s->data();
     const size_t start = s->pos();
     if (DecodeFixed16(data + start) == kGroupEnd) break;
     const size_t t = ops.findUnit(data, s->end(), start, kTextEnd);
     if (t < s->end() && (t - start) / 2 <= static_cast<size_t>(kMaxCandidateText)) {
-      if (s->end() - t < kPhraseEntryTail) return RanOut(r, true);
-      const size_t units = (t - start) / 2;
-      CandidateRecord& rec = list[static_cast<size_t>(r.count)];
-      for (size_t k = 0; k < units; ++k) {
-        rec.text[k] = static_cast<char16_t>(DecodeFixed16(data + start + 2 * k));
+      if (s->end() - t < kPhraseEntryTail) {
+        cut = true;
+        break;
       }
-      rec.text[units] = 0;
-      rec.values[0] = DecodeFixed16(data + t + 2);
-      rec.values[1] = DecodeFixed16(data + t + 4);
-      ++r.count;
-      r.longPhraseBetween = firstLong >= 0;
+      const size_t units = (t - start) / 2;
+      for (size_t k = 0; k < units; ++k) {
+        rec->text[k] = static_cast<char16_t>(DecodeFixed16(data + start + 2 * k));
+      }
+      rec->text[units] = 0;
+      rec->values[0] = DecodeFixed16(data + t + 2);
+      rec->values[1] = DecodeFixed16(data + t + 4);
+      ++rec;
       s->Set(t + kPhraseEntryTail);
       continue;
     }
     // Texts of 50 units or more do not fit a record; they stay out of the
     // list (and a write-back of the group is then refused if listed entries
     // follow).
-    if (firstLong < 0) firstLong = r.count;
+    if (firstLong == nullptr) firstLong = rec;
     if (!SeekUnit(s, kTextEnd, ops) || s->Ensure(kPhraseEntryTail) < kPhraseEntryTail) {
-      return RanOut(r, true);
+      cut = true;
+      break;
     }
     s->Set(s->pos() + kPhraseEntryTail);
   }
-  return r;
+  r->count = static_cast<int>(rec - list.data());
+  r->exhausted = r->cut = cut;
+  r->longPhraseBetween = firstLong != nullptr && rec > firstLong;
 }
 
 // From a group's packed code on: skips the groups of other codes (skip()
@@ -135,16 +143,24 @@ ScanResult ScanBlock(BlockStream* s, const PackedMatcher& matcher, SkipGroup ski
   ScanResult r;
   for (;;) {
     const size_t avail = s->Ensure(kPackedCodeSize);
-    if (avail < kPackedCodeSize) return RanOut(r, avail > 0);
+    if (avail < kPackedCodeSize) {
+      r.exhausted = true;
+      r.cut = avail > 0;
+      return r;
+    }
     const bool match = matcher.Matches(s->data() + s->pos());
     s->Set(s->pos() + kPackedCodeSize);
     if (match) break;
-    if (!skip()) return RanOut(r, true);
+    if (!skip()) {
+      r.exhausted = r.cut = true;
+      return r;
+    }
     s->Set(s->pos() + 2);  // the end marker
   }
   r.matched = true;
   r.entryOffset = s->FileOffset(s->pos());
-  return listGroup(r);
+  listGroup(&r);
+  return r;
 }
 
 }  // namespace
@@ -154,14 +170,14 @@ ScanResult ScanCharacterBlock(BlockStream* s, const PackedMatcher& matcher, cons
   // Characters never hold 0xFFFF, so a group ends at the first one.
   return ScanBlock(
       s, matcher, [&] { return SeekUnit(s, kGroupEnd, ops); },
-      [&](ScanResult r) { return ListCharacterGroup(s, list, r); });
+      [&](ScanResult* r) { ListCharacterGroup(s, list, r); });
 }
 
 ScanResult ScanPhraseBlock(BlockStream* s, const PackedMatcher& matcher, const ScanOps& ops,
                            CandidateList& list) {
   return ScanBlock(
       s, matcher, [&] { return SkipPhraseGroup(s, ops); },
-      [&](ScanResult r) { return ListPhraseGroup(s, ops, list, r); });
+      [&](ScanResult* r) { ListPhraseGroup(s, ops, list, r); });
 }
 
 }  // namespace taliq

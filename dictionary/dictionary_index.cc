@@ -46,8 +46,8 @@ Status DictionaryIndex::Load(Platform* platform, const std::string& path) {
   for (int b = 0; b < kBucketCount; ++b) {
     offsets[b] = characters;
     offsets[kBucketCount + b] = phrases;
-    characters += DecodeFixed16(bytes.get() + LengthOffset(b, TableKind::Characters));
-    phrases += DecodeFixed32(bytes.get() + LengthOffset(b, TableKind::Phrases));
+    characters += DecodeFixed16(bytes.get() + LengthOffset(b, TableKind::kCharacters));
+    phrases += DecodeFixed32(bytes.get() + LengthOffset(b, TableKind::kPhrases));
   }
   bytes_ = std::move(bytes);
   blockOffsets_ = std::move(offsets);
@@ -56,22 +56,28 @@ Status DictionaryIndex::Load(Platform* platform, const std::string& path) {
 
 std::size_t DictionaryIndex::LengthOffset(int bucket, TableKind table) {
   const std::size_t b = static_cast<std::size_t>(bucket);
-  return table == TableKind::Characters ? kCharacterLengthsOffset + 2 * b
-                                        : kPhraseLengthsOffset + 4 * b;
+  return table == TableKind::kCharacters ? kCharacterLengthsOffset + 2 * b
+                                         : kPhraseLengthsOffset + 4 * b;
 }
 
 DictionaryIndex::Placement DictionaryIndex::Place(std::u16string_view code, TableKind table,
                                                   std::int32_t* offset,
                                                   std::uint32_t* length) const {
   const int bucket = BucketOf(code);
-  if (bucket < 0 || (table == TableKind::Characters && code.size() > 4)) {
+  if (bucket < 0 || (table == TableKind::kCharacters && code.size() > 4)) {
     return Placement::kBadCode;
   }
+  return PlaceBucket(bucket, table, offset, length);
+}
+
+DictionaryIndex::Placement DictionaryIndex::PlaceBucket(int bucket, TableKind table,
+                                                        std::int32_t* offset,
+                                                        std::uint32_t* length) const {
   if (bytes_ == nullptr) return Placement::kNoIndex;
   const std::uint8_t* at = bytes_.get() + LengthOffset(bucket, table);
   std::int64_t sum;
   std::uint32_t len;
-  if (table == TableKind::Characters) {
+  if (table == TableKind::kCharacters) {
     sum = blockOffsets_[bucket];
     len = DecodeFixed16(at);
   } else {

@@ -34,6 +34,10 @@ class DictionaryIndex {
   // The offset and length of the block of `code` in `table`.
   Placement Place(std::u16string_view code, TableKind table, std::int32_t* offset,
                   std::uint32_t* length) const;
+  // The offset and length of bucket `bucket`'s block (0 to kBucketCount - 1)
+  // in `table`: kFound, kNoIndex or kOutOfRange.
+  Placement PlaceBucket(int bucket, TableKind table, std::int32_t* offset,
+                        std::uint32_t* length) const;
   // Where the length of the bucket's block lies in the index file.
   static std::size_t LengthOffset(int bucket, TableKind table);
 

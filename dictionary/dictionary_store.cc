@@ -17,19 +17,17 @@ Status NoProgramFilesFolder() { return Status::NotFound("the Program Files folde
 
 std::string CodeText(std::u16string_view code) { return "code " + Utf16ToUtf8(code); }
 
-// How the scan of the block of `code` (`length` bytes by the index) ended.
-Status ScanStatus(const ScanResult& r, const BlockStream& block, const std::string& path,
-                  std::u16string_view code, std::uint32_t length) {
-  if (r.exhausted && block.truncated()) {
+// Why the scan of the block of `code` (`length` bytes by the index) found
+// the block damaged: the file ends inside it, or it ends inside a group.
+Status Damage(const BlockStream& block, const std::string& path, std::u16string_view code,
+              std::uint32_t length) {
+  if (block.truncated()) {
     return Status::Corruption(path, block.EndOffset(),
                               "the file ends inside the block of " + CodeText(code) +
                                   ", which the index makes " + std::to_string(length) + " bytes");
   }
-  if (r.cut) {
-    return Status::Corruption(path, block.EndOffset(),
-                              "the block of " + CodeText(code) + " ends inside a code group");
-  }
-  return Status::Ok();
+  return Status::Corruption(path, block.EndOffset(),
+                            "the block of " + CodeText(code) + " ends inside a code group");
 }
 
 }  // namespace
@@ -39,6 +37,10 @@ DictionaryStore::DictionaryStore(Platform* platform) : platform_(platform) { Loa
 const Status& DictionaryStore::Record(Status status) {
   status_ = std::move(status);
   return status_;
+}
+
+void DictionaryStore::RecordOk() {
+  if (!status_.ok()) status_ = Status::Ok();
 }
 
 std::string DictionaryStore::ResolveDictionaryFolder(DictionaryId id,
@@ -125,13 +127,13 @@ int DictionaryStore::FindBlock(std::u16string_view code, TableKind table, std::i
 }
 
 int DictionaryStore::LookupCharacters(std::u16string_view code, CandidateList& list) {
-  const int result = Lookup(code, TableKind::Characters, list);
+  const int result = Lookup(code, TableKind::kCharacters, list);
   characterCount_ = std::max(result, 0);  // -1 (no index) lists nothing
   return result;
 }
 
 int DictionaryStore::LookupPhrases(std::u16string_view code, CandidateList& list) {
-  const int result = Lookup(code, TableKind::Phrases, list);
+  const int result = Lookup(code, TableKind::kPhrases, list);
   phraseCount_ = std::max(result, 0);
   return result;
 }
@@ -144,7 +146,7 @@ int DictionaryStore::Lookup(std::u16string_view code, TableKind table, Candidate
   switch (index_.Place(code, table, &offset, &length)) {
     case DictionaryIndex::Placement::kBadCode:
       Record(Status::Refused(CodeText(code) + " is not 1 to " +
-                             (table == TableKind::Characters ? "4" : "6") + " digits"));
+                             (table == TableKind::kCharacters ? "4" : "6") + " digits"));
       return 0;
     case DictionaryIndex::Placement::kNoIndex:
       Record(indexStatus_);
@@ -165,8 +167,12 @@ int DictionaryStore::Lookup(std::u16string_view code, TableKind table, Candidate
   }
   Status status;
   FileHandle f = OpenDictionaryFile(platform_, path, "rb", &status);
-  if (f == nullptr || length == 0) {
+  if (f == nullptr) {
     Record(std::move(status));
+    return 0;
+  }
+  if (length == 0) {
+    RecordOk();
     return 0;
   }
   BlockStream block;
@@ -182,12 +188,15 @@ int DictionaryStore::Lookup(std::u16string_view code, TableKind table, Candidate
   }
   const PackedMatcher matcher(code);
   const ScanOps& ops = ActiveScanOps();
-  const ScanResult r = table == TableKind::Phrases ? ScanPhraseBlock(&block, matcher, ops, list)
-                                                   : ScanCharacterBlock(&block, matcher, ops, list);
-  if (r.matched) {
-    match_ = GroupMatch{table, id_, std::u16string(code), r.entryOffset, r.longPhraseBetween};
+  const ScanResult r = table == TableKind::kPhrases
+                           ? ScanPhraseBlock(&block, matcher, ops, list)
+                           : ScanCharacterBlock(&block, matcher, ops, list);
+  if (r.matched) match_ = GroupMatch{table, id_, matcher, r.entryOffset, r.longPhraseBetween};
+  if (r.cut || (r.exhausted && block.truncated())) {
+    Record(Damage(block, path, code, length));
+  } else {
+    RecordOk();
   }
-  Record(ScanStatus(r, block, path, code, length));
   return r.count;
 }
 

@@ -132,6 +132,8 @@ class DictionaryStore {
   Status RecoverInterruptedSaves();
   // Takes the lock of the folder of `path`'s copy.
   Status LockFolder(bool trimAtParenthesis, FileLock* lock);
+  // Record(Status::Ok()) without building a Status when nothing changes.
+  void RecordOk();
 
   Platform* const platform_;
   DictionaryId id_;

@@ -6,16 +6,6 @@
 
 namespace taliq {
 
-bool AllDigits(std::u16string_view text) { return std::all_of(text.begin(), text.end(), IsDigit); }
-
-int BucketOf(std::u16string_view code) {
-  if (code.empty() || code.size() > 6 || !AllDigits(code)) return -1;
-  int bucket = 121 * (code[0] - u'0');
-  if (code.size() >= 2) bucket += 11 * (code[1] - u'0' + 1);
-  if (code.size() >= 3) bucket += code[2] - u'0' + 1;
-  return bucket;
-}
-
 std::array<std::uint8_t, 3> PackDigits(std::u16string_view code) {
   std::uint8_t nibbles[6] = {0xF, 0xF, 0xF, 0xF, 0xF, 0xF};
   for (std::size_t i = 0; i < code.size() && i < 6; ++i) {
@@ -38,14 +28,13 @@ int UnpackDigits(const std::uint8_t packed[3], char16_t* out) {
   return i + 1;
 }
 
-PackedMatcher::PackedMatcher(std::u16string_view code) {
-  const std::size_t n = code.size();
-  for (std::size_t i = 0; i < 6 && i <= n; ++i) {
-    const std::uint32_t nibble = i < n ? static_cast<std::uint32_t>(code[i] - u'0') : 0xF;
-    const int shift = 20 - 4 * static_cast<int>(i);
-    value |= nibble << shift;
-    mask |= 0xFu << shift;
-  }
+std::u16string PackedMatcher::Code() const {
+  const std::uint8_t packed[3] = {static_cast<std::uint8_t>(value >> 16),
+                                  static_cast<std::uint8_t>(value >> 8),
+                                  static_cast<std::uint8_t>(value)};
+  char16_t text[7];
+  UnpackDigits(packed, text);
+  return text;
 }
 
 void AppendCharacterEntry(char16_t character, std::uint16_t value0, std::uint16_t value1,
@@ -65,7 +54,7 @@ void AppendPhraseEntry(std::u16string_view text, std::uint16_t value0, std::uint
 }
 
 void AppendEntry(const CandidateRecord& record, TableKind table, std::vector<std::uint8_t>* out) {
-  if (table == TableKind::Phrases) {
+  if (table == TableKind::kPhrases) {
     AppendPhraseEntry(record.Text(), record.values[0], record.values[1], out);
   } else {
     AppendCharacterEntry(record.text[0], record.values[0], record.values[1], record.values[2], out);
@@ -86,7 +75,7 @@ bool SplitEntries(const std::uint8_t* bytes, std::size_t size, int count, TableK
   for (int i = 0; i < count; ++i) {
     if (size - pos < 2 || DecodeFixed16(bytes + pos) == kGroupEnd) return false;
     std::size_t end = pos;
-    if (table == TableKind::Phrases) {
+    if (table == TableKind::kPhrases) {
       while (size - end >= 2 && DecodeFixed16(bytes + end) != kTextEnd) end += 2;
       if (size - end < kPhraseEntryTail) return false;
       end += kPhraseEntryTail;

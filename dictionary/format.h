@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,7 +16,7 @@
 
 namespace taliq {
 
-enum class TableKind : int { Characters = 1, Phrases = 2 };
+enum class TableKind : int { kCharacters = 1, kPhrases = 2 };
 
 // File names inside a dictionary folder.
 inline constexpr char kIndexFileName[] = "lurm2008.idx";
@@ -27,7 +28,7 @@ inline constexpr char kPunctuationFileName[] = "Pround.dat";
 inline constexpr char kDictionaryLockFileName[] = "taliq.lock";
 
 constexpr const char* TableFileName(TableKind table) {
-  return table == TableKind::Characters ? kCharacterTableFileName : kPhraseTableFileName;
+  return table == TableKind::kCharacters ? kCharacterTableFileName : kPhraseTableFileName;
 }
 
 // Index layout.
@@ -60,10 +61,21 @@ inline constexpr std::size_t kListedPunctuationBytes =
 
 // The digits 0-9 of a code (ASCII only; the full-width digits are not).
 constexpr bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool AllDigits(std::u16string_view text);
+inline bool AllDigits(std::u16string_view text) {
+  for (char16_t c : text) {
+    if (!IsDigit(c)) return false;
+  }
+  return true;
+}
 
 // Bucket of a code of decimal digits (1 to 6 units), or -1 for any other code.
-int BucketOf(std::u16string_view code);
+inline int BucketOf(std::u16string_view code) {
+  if (code.empty() || code.size() > 6 || !AllDigits(code)) return -1;
+  int bucket = 121 * (code[0] - u'0');
+  if (code.size() >= 2) bucket += 11 * (code[1] - u'0' + 1);
+  if (code.size() >= 3) bucket += code[2] - u'0' + 1;
+  return bucket;
+}
 
 // Packs a code of 1-6 digits into three bytes (the 0xF nibble after a code
 // of fewer than six digits, the rest 0xF as well).
@@ -81,7 +93,18 @@ struct PackedMatcher {
   std::uint32_t value = 0;
   std::uint32_t mask = 0;
 
-  explicit PackedMatcher(std::u16string_view code);
+  explicit PackedMatcher(std::u16string_view code) {
+    const std::size_t n = code.size();
+    for (std::size_t i = 0; i < 6 && i <= n; ++i) {
+      const std::uint32_t nibble = i < n ? static_cast<std::uint32_t>(code[i] - u'0') : 0xF;
+      const int shift = 20 - 4 * static_cast<int>(i);
+      value |= nibble << shift;
+      mask |= 0xFu << shift;
+    }
+  }
+
+  // The code matched, as text.
+  std::u16string Code() const;
 
   bool Matches(const std::uint8_t* p) const {
     const std::uint32_t packed =

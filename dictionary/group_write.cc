@@ -11,7 +11,7 @@ namespace taliq {
 namespace {
 
 std::string GroupName(const GroupMatch& match) {
-  return "the group of code " + Utf16ToUtf8(match.code) + " at offset " +
+  return "the group of code " + Utf16ToUtf8(match.code.Code()) + " at offset " +
          std::to_string(match.entryOffset);
 }
 
@@ -36,7 +36,7 @@ Status WriteGroup(Platform* platform, const std::string& path, const GroupMatch&
     return Status::Refused("cannot write " + std::to_string(count) +
                            " entries: a list holds 1 to " + std::to_string(kCandidateListCapacity));
   }
-  const bool phrase = match.table == TableKind::Phrases;
+  const bool phrase = match.table == TableKind::kPhrases;
   std::vector<std::uint8_t> bytes;
   bytes.reserve(static_cast<size_t>(count) *
                 (phrase ? kListedPhraseEntryBytes : kCharacterEntrySize));
@@ -68,8 +68,7 @@ Status WriteGroup(Platform* platform, const std::string& path, const GroupMatch&
     std::vector<EntryBytes> present;
     present.reserve(static_cast<size_t>(count));
     const bool same =
-        current.size() == kPackedCodeSize + bytes.size() &&
-        PackedMatcher(match.code).Matches(data) &&
+        current.size() == kPackedCodeSize + bytes.size() && match.code.Matches(data) &&
         SplitEntries(data + kPackedCodeSize, bytes.size(), count, match.table, &present) &&
         SameEntries(wanted, present);
     return same ? Status::Ok() : Mismatch(path, match, secondCopy);

@@ -15,9 +15,9 @@ namespace taliq {
 
 // The group a lookup listed: what a write-back may replace.
 struct GroupMatch {
-  TableKind table = TableKind::Characters;
+  TableKind table = TableKind::kCharacters;
   DictionaryId dictionary;
-  std::u16string code;
+  PackedMatcher code{u""};
   // File offset of the group's first entry.
   std::int32_t entryOffset = 0;
   // Phrases: a text too long to list lies between listed entries.

@@ -2,6 +2,7 @@
 #ifndef TALIQ_DICTIONARY_OPEN_FILE_H_
 #define TALIQ_DICTIONARY_OPEN_FILE_H_
 
+#include <cerrno>
 #include <string>
 
 #include "platform/platform.h"
@@ -9,11 +10,20 @@
 
 namespace taliq {
 
+// Why `path` could not be opened, from the errno value the open left:
+// kNotFound when nothing of that name exists, else kCannotOpen with the OS's
+// reason.
+Status OpenFailure(const std::string& path, int error);
+
 // Opens `path` through the platform (modes as fopen). On failure the handle
-// is empty and *status says why: kNotFound when nothing of that name exists,
-// else kCannotOpen with the OS's reason.
-FileHandle OpenDictionaryFile(Platform* platform, const std::string& path, const char* mode,
-                              Status* status);
+// is empty and *status says why (see OpenFailure).
+inline FileHandle OpenDictionaryFile(Platform* platform, const std::string& path, const char* mode,
+                                     Status* status) {
+  errno = 0;  // a platform that refuses without the C library leaves none
+  FileHandle f = platform->OpenFile(path, mode);
+  if (f == nullptr) *status = OpenFailure(path, errno);
+  return f;
+}
 
 }  // namespace taliq
 

@@ -14,7 +14,8 @@ namespace {  // NOLINT(build/namespaces_headers): see above
 
 // The 16-bit little-endian unit at data[pos].
 inline std::uint16_t UnitAt(const std::uint8_t* data, std::size_t pos) {
-  return static_cast<std::uint16_t>(data[pos] | (data[pos + 1] << 8));
+  const std::uint8_t* p = data + pos;
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 
 // Position of the first unit equal to `unit` at or after `pos`, one unit at

@@ -54,6 +54,17 @@ unsigned ByteMask(V m) {
   }
 }
 
+// Whether any byte of a comparison result is set (AVX2 tests without
+// gathering the mask).
+template <std::size_t W, typename V>
+bool AnySet(V m) {
+  if constexpr (W == 32) {
+    const __m256i x = reinterpret_cast<__m256i>(m);
+    return !_mm256_testz_si256(x, x);
+  }
+  return ByteMask<W>(m) != 0;
+}
+
 // The units of `a` then `b` as bytes, in order, by signed saturation: a
 // byte is 0x00 only for 0x0000 and 0xFF only for 0xFFFF (-1).
 template <std::size_t W>
@@ -92,7 +103,7 @@ std::size_t FindGroupEndWith(const std::uint8_t* data, std::size_t size, std::si
     const typename Vec<W>::Units any = (LoadUnits<W>(p) == ones) | (LoadUnits<W>(p + W) == ones) |
                                        (LoadUnits<W>(p + 2 * W) == ones) |
                                        (LoadUnits<W>(p + 3 * W) == ones);
-    if (ByteMask<W>(any) != 0) break;
+    if (AnySet<W>(any)) break;
     pos += 4 * W;
   }
   return FindUnitWith<W>(data, size, pos, kGroupEnd);

@@ -17,7 +17,7 @@ void AdjustmentList::Select(int line) {
 
 std::u16string AdjustmentList::DisplayText(int record) const {
   const CandidateRecord& r = records_[static_cast<size_t>(record)];
-  return mode_ == ListMode::Punctuation ? r.MarkText() : std::u16string(r.Text());
+  return mode_ == ListMode::kPunctuation ? r.MarkText() : std::u16string(r.Text());
 }
 
 void AdjustmentList::ClearList() {
@@ -35,33 +35,33 @@ void AdjustmentList::FillList() {
 
 MoveResult AdjustmentList::MoveSelected(int to) {
   const int from = selection_;
-  if (to == from) return MoveResult::NoMove;
+  if (to == from) return MoveResult::kNoMove;
   std::u16string line = std::move(lines_[static_cast<size_t>(from)]);
   lines_.erase(lines_.begin() + from);
   lines_.insert(lines_.begin() + to, std::move(line));
   selection_ = to;
   saveEnabled_ = true;
-  return MoveResult::Moved;
+  return MoveResult::kMoved;
 }
 
 MoveResult AdjustmentList::MoveToTop() {
-  if (selection_ == kNoSelection) return MoveResult::NoSelection;
+  if (selection_ == kNoSelection) return MoveResult::kNoSelection;
   return MoveSelected(0);
 }
 
 MoveResult AdjustmentList::MoveUp() {
-  if (selection_ == kNoSelection) return MoveResult::NoSelection;
+  if (selection_ == kNoSelection) return MoveResult::kNoSelection;
   return MoveSelected(selection_ == 0 ? 0 : selection_ - 1);
 }
 
 MoveResult AdjustmentList::MoveDown() {
-  if (selection_ == kNoSelection) return MoveResult::NoSelection;
+  if (selection_ == kNoSelection) return MoveResult::kNoSelection;
   const int last = static_cast<int>(lines_.size()) - 1;
   return MoveSelected(selection_ == last ? last : selection_ + 1);
 }
 
 MoveResult AdjustmentList::MoveToBottom() {
-  if (selection_ == kNoSelection) return MoveResult::NoSelection;
+  if (selection_ == kNoSelection) return MoveResult::kNoSelection;
   return MoveSelected(static_cast<int>(lines_.size()) - 1);
 }
 

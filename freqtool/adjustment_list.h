@@ -16,9 +16,9 @@
 namespace taliq {
 
 // Which list is shown; the values are those of the dialog's mode buttons.
-enum class ListMode : int { Single = 0, Phrase = 1, Punctuation = 2 };
+enum class ListMode : int { kSingle = 0, kPhrase = 1, kPunctuation = 2 };
 
-enum class MoveResult : int { Moved, NoMove, NoSelection };
+enum class MoveResult : int { kMoved, kNoMove, kNoSelection };
 
 // A selection of "no line".
 inline constexpr int kNoSelection = -1;
@@ -81,7 +81,7 @@ class AdjustmentList {
   // Removes line `from`, inserts it at `to` and selects it there.
   MoveResult MoveSelected(int to);
 
-  ListMode mode_ = ListMode::Single;
+  ListMode mode_ = ListMode::kSingle;
   CandidateList records_{};
   int count_ = 0;
   std::vector<std::u16string> lines_;

@@ -1,5 +1,8 @@
 #include "freqtool/tunavo_dialog_model.h"
 
+#include "freqtool/second_copy_warning.h"
+#include "orders/group_order.h"
+
 namespace taliq {
 
 const char16_t* IndexLoadMessage(const Status& status, const char16_t* failedMessage) {
@@ -41,7 +44,8 @@ unsigned FrameworkMessageBoxFlags(unsigned flags) {
 TunavoDialogModel::TunavoDialogModel(Platform* platform, TunavoView* view)
     : platform_(platform != nullptr ? platform : Platform::Default()),
       view_(view),
-      store_(platform_) {
+      store_(platform_),
+      keeper_(platform_, &store_) {
   ReportIndexLoad(platform_, store_.indexStatus(), kIndexLoadFailedMessage);
 }
 
@@ -57,8 +61,8 @@ void TunavoDialogModel::OnInitDialog(const std::vector<std::u16string>& argument
   charset_ = first[0] == u'0' ? Charset::kSimplified : Charset::kTraditional;
   // Whatever passes the code puts one character before it; it carries no
   // meaning here.
-  code_ = arguments.size() >= 2 && arguments[1].size() >= 2 ? arguments[1].substr(1)
-                                                              : std::u16string();
+  code_ =
+      arguments.size() >= 2 && arguments[1].size() >= 2 ? arguments[1].substr(1) : std::u16string();
   WriteControls();
   Refresh();
 }
@@ -70,7 +74,7 @@ void TunavoDialogModel::OnCodeChanged() {
 
 void TunavoDialogModel::OnCharsetClicked() {
   if (writingControls_ > 0) return;
-  if (adjustment_.mode() == ListMode::Punctuation) {
+  if (adjustment_.mode() == ListMode::kPunctuation) {
     LoadPunctuationList();
   } else {
     Refresh();
@@ -78,14 +82,14 @@ void TunavoDialogModel::OnCharsetClicked() {
 }
 
 void TunavoDialogModel::OnSingleClicked() {
-  if (adjustment_.mode() == ListMode::Single) return;
-  adjustment_.set_mode(ListMode::Single);
+  if (adjustment_.mode() == ListMode::kSingle) return;
+  adjustment_.set_mode(ListMode::kSingle);
   Refresh();
 }
 
 void TunavoDialogModel::OnPhraseClicked() {
-  if (adjustment_.mode() == ListMode::Phrase) return;
-  adjustment_.set_mode(ListMode::Phrase);
+  if (adjustment_.mode() == ListMode::kPhrase) return;
+  adjustment_.set_mode(ListMode::kPhrase);
   Refresh();
 }
 
@@ -94,42 +98,43 @@ void TunavoDialogModel::OnPunctuationClicked() { LoadPunctuationList(); }
 MoveResult TunavoDialogModel::OnMoveToTop() { return Move(&AdjustmentList::MoveToTop, false); }
 MoveResult TunavoDialogModel::OnMoveUp() { return Move(&AdjustmentList::MoveUp, false); }
 MoveResult TunavoDialogModel::OnMoveDown() { return Move(&AdjustmentList::MoveDown, false); }
-MoveResult TunavoDialogModel::OnMoveToBottom() {
-  return Move(&AdjustmentList::MoveToBottom, true);
-}
+MoveResult TunavoDialogModel::OnMoveToBottom() { return Move(&AdjustmentList::MoveToBottom, true); }
 
 SaveStatus TunavoDialogModel::OnSave() {
   // The button is disabled until a line moved; a press that still arrives
   // must not write a list that was never looked up.
-  if (!adjustment_.saveEnabled()) return SaveStatus::NothingToSave;
+  if (!adjustment_.saveEnabled()) return SaveStatus::kNothingToSave;
+  keeper_.BeforeSave(PendingChange());
   // A save another instance holds off says so; the others stay silent, as
   // the dialog always was.
   const auto busy = [this](const Status& written) {
     if (written.Is(Status::Code::kBusy)) ShowMessage(kSaveBusyMessage, kMbIconWarning);
   };
-  if (adjustment_.mode() == ListMode::Punctuation) {
+  if (adjustment_.mode() == ListMode::kPunctuation) {
     const int n = adjustment_.ApplyPunctuationOrder();
     const Status written = store_.WritePunctuation(adjustment_.records(), n);
     if (!written.ok()) {
       ReportPunctuationWrite(platform_, written);
       busy(written);
-      return SaveStatus::PunctuationFailed;
+      return SaveStatus::kPunctuationFailed;
     }
   } else {
     adjustment_.ApplyListOrder();
     if (Status written = store_.WriteCandidates(adjustment_.records(), adjustment_.count(), false);
         !written.ok()) {
       busy(written);
-      return SaveStatus::FirstCopyFailed;
+      return SaveStatus::kFirstCopyFailed;
     }
     if (Status written = store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true);
         !written.ok()) {
       busy(written);
-      return SaveStatus::SecondCopyFailed;
+      WarnIfSecondCopyDiffers();
+      return SaveStatus::kSecondCopyFailed;
     }
   }
+  keeper_.Saved();
   ShowMessage(kSaveSucceededMessage, kMbIconInformation);
-  return SaveStatus::Saved;
+  return SaveStatus::kSaved;
 }
 
 bool TunavoDialogModel::OnSysCommand(unsigned commandId) {
@@ -141,15 +146,15 @@ bool TunavoDialogModel::OnSysCommand(unsigned commandId) {
 std::string TunavoDialogModel::SaveTargetPath(bool secondCopy) {
   const char* file = nullptr;
   switch (source_) {
-    case Source::None:
+    case Source::kNone:
       return std::string();
-    case Source::Characters:
+    case Source::kCharacters:
       file = kCharacterTableFileName;
       break;
-    case Source::Phrases:
+    case Source::kPhrases:
       file = kPhraseTableFileName;
       break;
-    case Source::Punctuation:
+    case Source::kPunctuation:
       file = kPunctuationFileName;
       secondCopy = false;  // only the first copy's table is ever written
       break;
@@ -161,7 +166,7 @@ std::string TunavoDialogModel::SaveTargetPath(bool secondCopy) {
 void TunavoDialogModel::Refresh() {
   ClearList();
   ReadControls();
-  source_ = Source::None;
+  source_ = Source::kNone;
   if (!code_.empty() && code_.size() <= static_cast<size_t>(kMaxCodeUnits)) {
     // Only a code typed or passed with a non-digit gets here; it has no
     // candidates and the field is left as it is.
@@ -173,7 +178,7 @@ void TunavoDialogModel::Refresh() {
 }
 
 void TunavoDialogModel::LoadPunctuationList() {
-  adjustment_.set_mode(ListMode::Punctuation);
+  adjustment_.set_mode(ListMode::kPunctuation);
   ClearList();
   ReadControls();
   adjustment_.set_count(RunLookup());
@@ -183,15 +188,15 @@ void TunavoDialogModel::LoadPunctuationList() {
 
 int TunavoDialogModel::RunLookup() {
   ReportIndexLoad(platform_, store_.SelectCharset({charset_, edition_}), kTableLoadFailedMessage);
-  if (adjustment_.mode() == ListMode::Punctuation) {
-    source_ = Source::Punctuation;
+  if (adjustment_.mode() == ListMode::kPunctuation) {
+    source_ = Source::kPunctuation;
     return store_.ReadPunctuation(adjustment_.records());
   }
-  if (adjustment_.mode() == ListMode::Single && code_.size() <= 4) {
-    source_ = Source::Characters;
+  if (adjustment_.mode() == ListMode::kSingle && code_.size() <= 4) {
+    source_ = Source::kCharacters;
     return store_.LookupCharacters(code_, adjustment_.records());
   }
-  source_ = Source::Phrases;
+  source_ = Source::kPhrases;
   return store_.LookupPhrases(code_, adjustment_.records());
 }
 
@@ -232,12 +237,12 @@ MoveResult TunavoDialogModel::Move(MoveResult (AdjustmentList::*move)(), bool to
   adjustment_.Select(from < view_->LineCount() ? from : kNoSelection);
   const MoveResult result = (adjustment_.*move)();
   switch (result) {
-    case MoveResult::NoSelection:
+    case MoveResult::kNoSelection:
       ShowMessage(kNoSelectionMessage, kMbOk);
       break;
-    case MoveResult::NoMove:
+    case MoveResult::kNoMove:
       break;
-    case MoveResult::Moved: {
+    case MoveResult::kMoved: {
       const int to = adjustment_.selection();
       const std::u16string text = view_->LineText(from);
       view_->DeleteLine(from);
@@ -248,6 +253,34 @@ MoveResult TunavoDialogModel::Move(MoveResult (AdjustmentList::*move)(), bool to
     }
   }
   return result;
+}
+
+void TunavoDialogModel::WarnIfSecondCopyDiffers() {
+  const std::optional<std::u16string> warning = SecondCopyWarning(store_.status(), store_.id());
+  if (warning) ShowMessage(*warning, kMbIconWarning);
+}
+
+OrderChange TunavoDialogModel::PendingChange() const {
+  OrderChange change;
+  change.group.dictionary = store_.id();
+  switch (source_) {
+    case Source::kPunctuation:
+      change.group.table = OrderTable::kPunctuation;
+      change.group.code = std::string(kPunctuationCode);
+      break;
+    case Source::kPhrases:
+      change.group.table = OrderTable::kPhrases;
+      change.group.code.assign(code_.begin(), code_.end());
+      break;
+    default:
+      change.group.table = OrderTable::kCharacters;
+      change.group.code.assign(code_.begin(), code_.end());
+      break;
+  }
+  const int count = static_cast<int>(adjustment_.lines().size());
+  change.before = RecordTexts(adjustment_.records(), count, change.group.table);
+  change.after = adjustment_.lines();
+  return change;
 }
 
 int TunavoDialogModel::ShowMessage(std::u16string_view text, unsigned flags) {

@@ -16,6 +16,7 @@
 #include "dictionary/dictionary_store.h"
 #include "freqtool/adjustment_list.h"
 #include "freqtool/tunavo_view.h"
+#include "orders/order_keeper.h"
 #include "platform/dialog_frame.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
@@ -67,11 +68,11 @@ void ReportPunctuationWrite(Platform* platform, const Status& status);
 // the punctuation message above on a failed punctuation write); front ends
 // that can say more use the rest, and the store's status().
 enum class SaveStatus {
-  Saved,               // every write succeeded; the success message was shown
-  NothingToSave,       // Save is disabled: nothing moved since the list was filled
-  FirstCopyFailed,     // nothing written, the second copy not tried
-  SecondCopyFailed,    // the first copy rewritten, the second not
-  PunctuationFailed,   // the punctuation table was not written
+  kSaved,              // every write succeeded; the success message was shown
+  kNothingToSave,      // Save is disabled: nothing moved since the list was filled
+  kFirstCopyFailed,    // nothing written, the second copy not tried
+  kSecondCopyFailed,   // the first copy rewritten, the second not
+  kPunctuationFailed,  // the punctuation table was not written
 };
 
 class TunavoDialogModel {
@@ -133,9 +134,10 @@ class TunavoDialogModel {
   const std::u16string& code() const { return code_; }
   const AdjustmentList& adjustment() const { return adjustment_; }
   DictionaryStore& store() { return store_; }
+  OrderKeeper& keeper() { return keeper_; }
 
  private:
-  enum class Source { None, Characters, Phrases, Punctuation };
+  enum class Source { kNone, kCharacters, kPhrases, kPunctuation };
 
   void Refresh();
   void LoadPunctuationList();
@@ -146,17 +148,25 @@ class TunavoDialogModel {
   void ReadControls();
   void WriteControls();
   MoveResult Move(MoveResult (AdjustmentList::*move)(), bool toEnd);
+  // After a refused write of the second copy: the warning that it differs
+  // from the first (nothing for a missing copy).
+  void WarnIfSecondCopyDiffers();
   int ShowMessage(std::u16string_view text, unsigned flags);
+  // The group the current list shows, its stored order and the order of
+  // its lines: what a save of it changes.
+  OrderChange PendingChange() const;
 
   Platform* const platform_;
   TunavoView* const view_;
   DictionaryStore store_;
   AdjustmentList adjustment_;
+  // Keeps the snapshot and the history around every save.
+  OrderKeeper keeper_;
   Edition edition_ = Edition::kStandard;
   std::u16string code_;
   Charset charset_ = Charset::kTraditional;
   // Which lookup filled the current list.
-  Source source_ = Source::None;
+  Source source_ = Source::kNone;
   // Set while the model writes its controls: the notifications that writing
   // causes are not user actions.
   int writingControls_ = 0;

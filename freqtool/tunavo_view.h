@@ -18,36 +18,36 @@ class TunavoView {
 
   // The candidate list box (control 1000). Line indexes start at 0; -1
   // means "none" for the selection and "the end" for InsertLine.
-  virtual void ResetLines() = 0;                                      // LB_RESETCONTENT
-  virtual void InsertLine(int index, std::u16string_view text) = 0;   // LB_INSERTSTRING
-  virtual void DeleteLine(int index) = 0;                             // LB_DELETESTRING
-  virtual std::u16string LineText(int index) = 0;                     // LB_GETTEXT
-  virtual int LineCount() = 0;                                        // LB_GETCOUNT
-  virtual int Selection() = 0;                                        // LB_GETCURSEL
-  virtual void SetSelection(int index) = 0;                           // LB_SETCURSEL
+  virtual void ResetLines() = 0;                                     // LB_RESETCONTENT
+  virtual void InsertLine(int index, std::u16string_view text) = 0;  // LB_INSERTSTRING
+  virtual void DeleteLine(int index) = 0;                            // LB_DELETESTRING
+  virtual std::u16string LineText(int index) = 0;                    // LB_GETTEXT
+  virtual int LineCount() = 0;                                       // LB_GETCOUNT
+  virtual int Selection() = 0;                                       // LB_GETCURSEL
+  virtual void SetSelection(int index) = 0;                          // LB_SETCURSEL
 
   // The input field (control 1001). SetCodeText is called only when the
   // text differs from what CodeText gives; a Win32 field then sends
   // EN_CHANGE, which the view may forward: the model ignores change
   // notifications that arrive while it writes its controls.
-  virtual std::u16string CodeText() = 0;                              // WM_GETTEXT
-  virtual void SetCodeText(std::u16string_view text) = 0;             // WM_SETTEXT
-  virtual void LimitCodeText(int maxUnits) = 0;                       // EM_LIMITTEXT
+  virtual std::u16string CodeText() = 0;                   // WM_GETTEXT
+  virtual void SetCodeText(std::u16string_view text) = 0;  // WM_SETTEXT
+  virtual void LimitCodeText(int maxUnits) = 0;            // EM_LIMITTEXT
 
   // The character-set radio group (1002 簡體 = 0, 1003 繁體 = 1): the index
   // of the checked button, or -1 when none is checked; checking -1 clears
   // both.
-  virtual int CheckedCharset() = 0;                                   // BM_GETCHECK
-  virtual void CheckCharset(int index) = 0;                           // CheckRadioButton
+  virtual int CheckedCharset() = 0;          // BM_GETCHECK
+  virtual void CheckCharset(int index) = 0;  // CheckRadioButton
 
   // The Save button (control 1010).
-  virtual void EnableSave(bool enabled) = 0;                          // EnableWindow
+  virtual void EnableSave(bool enabled) = 0;  // EnableWindow
 
   // A message box owned by the dialog, shown exactly as given: the model has
   // already chosen the caption and completed the flags (icon included).
   // Returns the button pressed.
   virtual int ShowMessage(std::u16string_view text, std::u16string_view caption,
-                          unsigned flags) = 0;                        // MessageBoxW
+                          unsigned flags) = 0;  // MessageBoxW
 
   // The About box, modal to the dialog (template 100).
   virtual void ShowAboutBox() = 0;

@@ -57,6 +57,12 @@ struct GroupKey {
   friend bool operator==(const GroupKey&, const GroupKey&) = default;
 };
 
+// "cht characters 123": the group as messages name it.
+inline std::string GroupName(const GroupKey& group) {
+  return std::string(DictionaryName(group.dictionary)) + " " +
+         std::string(OrderTableName(group.table)) + " " + group.code;
+}
+
 // A group's candidate texts, first offered first.
 using TextOrder = std::vector<std::u16string>;
 

@@ -8,11 +8,6 @@
 namespace taliq {
 namespace {
 
-std::string GroupName(const GroupKey& group) {
-  return std::string(DictionaryName(group.dictionary)) + " " +
-         std::string(OrderTableName(group.table)) + " " + group.code;
-}
-
 // The first text listed twice, or null.
 const std::u16string* FirstRepeated(const TextOrder& order) {
   std::unordered_set<std::u16string_view> seen;

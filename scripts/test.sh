@@ -2,29 +2,33 @@
 # Builds and runs every test: the native suite with warnings as errors, the
 # same suite under AddressSanitizer and UndefinedBehaviorSanitizer, a short
 # run of each fuzz harness, and the Windows programs' end-to-end tests under
-# Wine.
+# Wine on both release zips (the 64-bit one under wine64, the 32-bit one under
+# 32-bit Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
 jobs=$(nproc)
+# Each stage's start, in seconds since this script started.
+stage() { echo "== $* (at ${SECONDS} s)"; }
 
-echo "== native build (warnings are errors)"
+stage "native build (warnings are errors)"
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j"$jobs"
 ctest --preset ci -j"$jobs"
 
-echo "== sanitizers"
+stage "sanitizers"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j"$jobs"
 ctest --preset sanitize -j"$jobs"
 
-echo "== fuzz harnesses: a short run of each from its seed corpus (scripts/fuzz.sh)"
+stage "fuzz harnesses: a short run of each from its seed corpus (scripts/fuzz.sh)"
 scripts/fuzz.sh --runs 2000 --parallel "$jobs"
 
-echo "== Windows programs: both MinGW-w64 targets"
-scripts/win-build.sh --jobs "$jobs"
+stage "Windows programs: both MinGW-w64 targets and both release zips"
+scripts/win-build.sh --package --jobs "$jobs"
 
-echo "== Windows programs in real windows (wine64, Xvfb)"
-tests/e2e/run.sh --build-dir build/mingw-x64 --release-dir build/mingw-i686
+stage "the release zips' programs in real windows (wine64 and 32-bit Wine, Xvfb)"
+tests/e2e/run.sh --zip build/mingw-x64/taliq-tools-*-win64.zip \
+  --zip build/mingw-i686/taliq-tools-*-win32.zip

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds the three Windows programs (Tunavo.exe, QevoConfig.exe,
-# archsetup.exe) for both targets with MinGW-w64:
+# Builds the Windows programs (Tunavo.exe, QevoConfig.exe, archsetup.exe,
+# tunavo-cli.exe, qevoconfig-cli.exe) for both targets with MinGW-w64:
 #
-#   build/mingw-i686   the release: 32-bit programs for 32- and 64-bit Windows
-#   build/mingw-x64    64-bit programs, run by the end-to-end tests (wine64)
+#   build/mingw-i686   32-bit programs, for 32- and 64-bit Windows
+#   build/mingw-x64    64-bit programs, for 64-bit Windows
 #
 # then checks that no MinGW runtime DLL is needed beside them, and with
-# --package makes the release zip (build/mingw-i686/taliq-tools-*-win32.zip).
+# --package makes both release zips and checks what they hold:
+#   build/mingw-i686/taliq-tools-VERSION-win32.zip
+#   build/mingw-x64/taliq-tools-VERSION-win64.zip
 #
 #   scripts/win-build.sh [--package] [--jobs N]
 set -euo pipefail
@@ -37,7 +39,8 @@ for preset in mingw-i686 mingw-x64; do
     mingw-i686) objdump=i686-w64-mingw32-objdump; format=pei-i386 ;;
     *) objdump=x86_64-w64-mingw32-objdump; format=pei-x86-64 ;;
   esac
-  for exe in freqtool/win/Tunavo.exe settings/win/QevoConfig.exe launcher/win/archsetup.exe; do
+  for exe in freqtool/win/Tunavo.exe settings/win/QevoConfig.exe launcher/win/archsetup.exe \
+      cli/tunavo-cli.exe cli/qevoconfig-cli.exe; do
     info=$("$objdump" -p "$dir/$exe")
     if ! grep -q "file format $format" <<<"$info"; then
       echo "$dir/$exe is not $format" >&2; exit 1
@@ -51,6 +54,19 @@ for preset in mingw-i686 mingw-x64; do
 done
 
 if [ $package -eq 1 ]; then
-  (cd build/mingw-i686 && cpack >/dev/null)
-  ls build/mingw-i686/taliq-tools-*-win32.zip
+  # What a release zip holds, below its top folder.
+  expected=$(printf '%s\n' QevoConfig.exe README.txt Tunavo.exe archsetup.exe \
+    qevoconfig-cli.exe tunavo-cli.exe)
+  for preset in mingw-i686 mingw-x64; do
+    dir="build/$preset"
+    rm -f "$dir"/taliq-tools-*.zip
+    (cd "$dir" && cpack >/dev/null)
+    zip=$(ls "$dir"/taliq-tools-*.zip)
+    # cmake lists a zip's members (cmake -E tar tf), one path a line.
+    held=$(cd "$dir" && cmake -E tar tf "$(basename "$zip")" | sed -n 's|^[^/]*/\(..*\)$|\1|p' | sort)
+    if [ "$held" != "$expected" ]; then
+      echo "$zip holds:" >&2; echo "$held" >&2; exit 1
+    fi
+    echo "$zip"
+  done
 fi

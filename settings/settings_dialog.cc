@@ -64,11 +64,24 @@ constexpr Caption kCaptions[] = {
 
 // The order in which the opening replaces captions off code page 936.
 constexpr int kReplacementOrder[] = {
-    kIdcShowModeGroup, kIdcSpeakGroup,    kIdcAssioGroup,        kIdcCharsetGroup,
-    kIdcShowModeHorizontal, kIdcShowModeVertical, kIdcSpeakOn,   kIdcSpeakOff,
-    kIdcAssioOn,       kIdcAssioOff,      kIdcCharsetSimplified, kIdcCharsetTraditional,
-    kIdcZdyOn,         kIdcZdyOff,        kIdcZyckOn,            kIdcZyckOff,
-    kIdcOrderMode,     kIdcOk,
+    kIdcShowModeGroup,
+    kIdcSpeakGroup,
+    kIdcAssioGroup,
+    kIdcCharsetGroup,
+    kIdcShowModeHorizontal,
+    kIdcShowModeVertical,
+    kIdcSpeakOn,
+    kIdcSpeakOff,
+    kIdcAssioOn,
+    kIdcAssioOff,
+    kIdcCharsetSimplified,
+    kIdcCharsetTraditional,
+    kIdcZdyOn,
+    kIdcZdyOff,
+    kIdcZyckOn,
+    kIdcZyckOff,
+    kIdcOrderMode,
+    kIdcOk,
 };
 
 const Caption* FindCaption(int id) {

@@ -49,8 +49,8 @@ inline constexpr std::u16string_view kAboutMenuText = u"关于 QevoConfig(&A)...
 // The seven settings (Setting, settings_view.h), in their order.
 inline constexpr int kSettingCount = 7;
 inline constexpr std::array<Setting, kSettingCount> kAllSettings = {
-    Setting::kShowMode, Setting::kAssio,     Setting::kSpeak, Setting::kCharset,
-    Setting::kOrderMode, Setting::kZdy,      Setting::kZyck};
+    Setting::kShowMode,  Setting::kAssio, Setting::kSpeak, Setting::kCharset,
+    Setting::kOrderMode, Setting::kZdy,   Setting::kZyck};
 
 // The key a setting is stored under ("SHOWMODE", "ASSIO", ...).
 std::string_view SettingKey(Setting setting);

@@ -29,8 +29,7 @@ const win32::ModalDialog::CommandEntry<CTunavoDlg> CTunavoDlg::kCommandMap[] = {
 };
 
 CTunavoDlg::CTunavoDlg()
-    : ModelDialog({IDD_TUNAVO_DIALOG, IDD_ABOUTBOX, IDR_MAINFRAME, IDS_ABOUTBOX,
-                   IDM_ABOUTBOX}) {}
+    : ModelDialog({IDD_TUNAVO_DIALOG, IDD_ABOUTBOX, IDR_MAINFRAME, IDS_ABOUTBOX, IDM_ABOUTBOX}) {}
 
 CTunavoDlg::~CTunavoDlg() = default;
 
@@ -112,8 +111,7 @@ void CTunavoDlg::CheckCharset(int index) {
 
 void CTunavoDlg::EnableSave(bool enabled) { ::EnableWindow(Item(IDC_SAVE), enabled); }
 
-int CTunavoDlg::ShowMessage(std::u16string_view text, std::u16string_view caption,
-                            unsigned flags) {
+int CTunavoDlg::ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) {
   const std::u16string t(text);
   const std::u16string c(caption);
   return ::MessageBoxW(hwnd(), W(t), W(c), flags);

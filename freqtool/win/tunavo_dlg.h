@@ -36,8 +36,7 @@ class CTunavoDlg : public win32::ModelDialog<TunavoDialogModel, TunavoView> {
   int CheckedCharset() override;
   void CheckCharset(int index) override;
   void EnableSave(bool enabled) override;
-  int ShowMessage(std::u16string_view text, std::u16string_view caption,
-                  unsigned flags) override;
+  int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
 
  protected:
   void OnInitControls() override;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "launcher/launcher.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/win32_api.h"
 
 namespace taliq {
@@ -26,12 +27,11 @@ class Win32LauncherSystem : public LauncherSystem {
     std::memset(&process, 0, sizeof(process));
     // The handles stay open: they are released when the launcher exits,
     // and nothing waits for the installer.
-    return ::CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(commandLine), nullptr,
-                            nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) != 0;
+    return ::CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(commandLine), nullptr, nullptr,
+                            FALSE, 0, nullptr, nullptr, &startup, &process) != 0;
   }
 
-  void MessageBox(std::u16string_view text, std::u16string_view caption,
-                  unsigned style) override {
+  void MessageBox(std::u16string_view text, std::u16string_view caption, unsigned style) override {
     const std::u16string t(text);
     const std::u16string c(caption);
     ::MessageBoxW(nullptr, win32::W(t), win32::W(c), style);
@@ -42,6 +42,7 @@ class Win32LauncherSystem : public LauncherSystem {
 }  // namespace taliq
 
 int main(int /*argc*/, char* /*argv*/[], char* /*envp*/[]) {
+  taliq::win32::RestrictDllSearchToSystem32();
   taliq::Win32LauncherSystem system;
   return taliq::RunLauncher(&system);
 }

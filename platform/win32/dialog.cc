@@ -12,9 +12,7 @@ bool IsRadioButton(HWND control) {
   return (::SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
 }
 
-bool StartsGroup(HWND control) {
-  return (::GetWindowLongW(control, GWL_STYLE) & WS_GROUP) != 0;
-}
+bool StartsGroup(HWND control) { return (::GetWindowLongW(control, GWL_STYLE) & WS_GROUP) != 0; }
 
 // The radio buttons of the group that starts at firstId, in z order.
 std::vector<HWND> RadioGroup(HWND dialog, int firstId) {
@@ -109,8 +107,7 @@ void PaintMinimizedIcon(HWND window, HICON icon, int x, int y) {
   ::EndPaint(window, &paint);
 }
 
-ModalDialog::ModalDialog(int templateId, HWND parent)
-    : templateId_(templateId), parent_(parent) {}
+ModalDialog::ModalDialog(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
 ModalDialog::~ModalDialog() = default;
 
@@ -131,8 +128,7 @@ void ModalDialog::OnOK() { EndDialog(IDOK); }
 
 void ModalDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ModalDialog* dialog = nullptr;
   if (message == WM_INITDIALOG) {
     dialog = reinterpret_cast<ModalDialog*>(lParam);

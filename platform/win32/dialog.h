@@ -77,8 +77,8 @@ class ModalDialog {
   };
   // Calls the handler of the first entry that matches; false when none does.
   template <class Dialog>
-  static bool DispatchCommand(Dialog* dialog, std::span<const CommandEntry<Dialog>> map,
-                              WORD id, WORD code) {
+  static bool DispatchCommand(Dialog* dialog, std::span<const CommandEntry<Dialog>> map, WORD id,
+                              WORD code) {
     for (const CommandEntry<Dialog>& entry : map) {
       if (entry.id == id && entry.code == code) {
         (dialog->*entry.handler)();
@@ -104,8 +104,7 @@ class ModalDialog {
   virtual HICON OnQueryDragIcon() { return nullptr; }
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam,
-                                     LPARAM lParam);
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
   int templateId_;

@@ -29,8 +29,8 @@ bool MainDialog::OnInitDialog() {
 bool MainDialog::OnPaint() {
   if (!::IsIconic(hwnd())) return false;
   const SIZE client = ClientSize(hwnd());
-  const IconPosition at = MinimizedIconPosition(
-      client.cx, client.cy, ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
+  const IconPosition at = MinimizedIconPosition(client.cx, client.cy, ::GetSystemMetrics(SM_CXICON),
+                                                ::GetSystemMetrics(SM_CYICON));
   PaintMinimizedIcon(hwnd(), icon_, at.x, at.y);
   return true;
 }

@@ -79,7 +79,7 @@ class ModelDialog : public MainDialog, public View {
 
  protected:
   std::span<const SystemMenuCommand> SystemMenuCommands() override {
-    if constexpr (requires(Model& m) { m.SystemMenuCommands(); }) {
+    if constexpr (requires(Model & m) { m.SystemMenuCommands(); }) {
       return model_.SystemMenuCommands();
     } else {
       return {};

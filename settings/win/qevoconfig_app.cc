@@ -22,10 +22,7 @@ class CQevoConfigApp : public win32::Application {
 
  protected:
   bool InitInstance() override {
-    INITCOMMONCONTROLSEX controls;
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_WIN95_CLASSES;
-    ::InitCommonControlsEx(&controls);
+    LoadCommonControls();
 
     RegisterWithRestartManager();
 
@@ -35,6 +32,25 @@ class CQevoConfigApp : public win32::Application {
   }
 
  private:
+  // The common controls (version 6, as the manifest asks) are loaded here,
+  // after the entry point restricted the DLL search to System32, rather
+  // than imported: the loader resolves an import before the program runs,
+  // and comctl32's own imports (uxtheme.dll) with the program's folder
+  // searched first.
+  static void LoadCommonControls() {
+    using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const HMODULE comctl32 = ::LoadLibraryW(L"comctl32.dll");
+    if (comctl32 == nullptr) return;
+    // Through void (*)(), the generic function pointer type.
+    const auto init = reinterpret_cast<InitCommonControlsExFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(comctl32, "InitCommonControlsEx")));
+    if (init == nullptr) return;
+    INITCOMMONCONTROLSEX controls;
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_WIN95_CLASSES;
+    init(&controls);
+  }
+
   // As the framework registers an application whose support includes
   // restarting: a command line that names this instance, and the default
   // restart flags (0: restart in every case the system offers).

@@ -33,8 +33,8 @@ static_assert(IDC_ZYCK_OFF == kIdcZyckOff);
 static_assert(IDM_ABOUTBOX == kIdmAbout);
 
 CQevoConfigDlg::CQevoConfigDlg()
-    : ModelDialog({IDD_QEVOCONFIG_DIALOG, IDD_ABOUTBOX, IDR_MAINFRAME, IDS_ABOUTBOX,
-                   IDM_ABOUTBOX}) {}
+    : ModelDialog(
+          {IDD_QEVOCONFIG_DIALOG, IDD_ABOUTBOX, IDR_MAINFRAME, IDS_ABOUTBOX, IDM_ABOUTBOX}) {}
 
 CQevoConfigDlg::~CQevoConfigDlg() = default;
 

@@ -61,7 +61,8 @@ TEST_F(QevoConfigCliTest, ShowOnAFreshMachineCreatesTheDefaultsAndPrintsTheDialo
     std::filesystem::remove_all(appData_ + "/ZIRIZIR");
     const ProgramRun r = Run(With({"--codepage", c.codePage, "show"}));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, std::string("SHOWMODE=2\t豎排\nASSIO=0\t禁用\nSPEAK=0\t禁用\n") + c.charsetLine +
+    EXPECT_EQ(r.out, std::string("SHOWMODE=2\t豎排\nASSIO=0\t禁用\nSPEAK=0\t禁用\n") +
+                         c.charsetLine +
                          "ORDERMODE=0\t與第四版字詞排序兼容\nZDY=0\t禁用\nZYCK=0\t禁用\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(Read(PerUser()).size(), 77u);
@@ -184,11 +185,12 @@ TEST_F(QevoConfigCliTest, UnknownApplicationDataFolderIsReportedNotGuessed) {
 // files go below exactly those bytes, and no folder named with U+FFFD
 // appears.
 TEST_F(QevoConfigCliTest, FoldersThatAreNotUtf8AreUsedAsGiven) {
-  const std::string appData = dir_.MakeDirs("App\xff\xfe" "Data");
+  const std::string appData = dir_.MakeDirs(
+      "App\xff\xfe"
+      "Data");
   const std::string programFiles = dir_.MakeDirs("Programme \xe9 (x86)");
   dir_.MakeDirs("Programme \xe9 (x86)/lurm/RozeVuv_cht");
-  const ProgramRun r =
-      Run({"--appdata", appData, "--program-files", programFiles, "set", "ZDY=1"});
+  const ProgramRun r = Run({"--appdata", appData, "--program-files", programFiles, "set", "ZDY=1"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(Read(appData + "/ZIRIZIR/rozevuv_cht.ini").find("ZDY=1\r\n"), std::string::npos);
   EXPECT_NE(Read(programFiles + "/lurm/RozeVuv_cht/rozevuv_cht.ini").find("ZDY=1\r\n"),

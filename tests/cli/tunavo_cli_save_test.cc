@@ -36,7 +36,8 @@ class TunavoCliSaveTest : public ::testing::Test {
 
   // tunavo-cli --program-files <first copy's folder> ARGS...
   ProgramRun Cli(const std::vector<std::string>& args) const {
-    std::vector<std::string> all = {"--program-files", install_.programFiles()};
+    std::vector<std::string> all = {"--program-files", install_.programFiles(), "--data-dir",
+                                    install_.dir().Join("data")};
     all.insert(all.end(), args.begin(), args.end());
     return test::RunProgram(TUNAVO_CLI_PATH, all);
   }
@@ -77,7 +78,8 @@ TEST_P(SaveTest, SavesBothCopiesAndReportsSuccess) {
   EXPECT_EQ(run.err, "");
 
   const char* table = c.phrase ? kPhraseTableFileName : kCharacterTableFileName;
-  const Dictionary d = Installed(c.charset, c.edition).Reordered(Utf8ToUtf16(c.code), c.phrase, c.order);
+  const Dictionary d =
+      Installed(c.charset, c.edition).Reordered(Utf8ToUtf16(c.code), c.phrase, c.order);
   const Bytes want = c.phrase ? d.Writer().PhraseTableBytes() : d.Writer().CharacterTableBytes();
   EXPECT_EQ(File(false, c.charset, c.edition, table), want);
   EXPECT_EQ(File(true, c.charset, c.edition, table), want);
@@ -100,28 +102,73 @@ TEST_P(SaveTest, SavesBothCopiesAndReportsSuccess) {
   EXPECT_EQ(Cli(list).out, shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, SaveTest,
-    ::testing::Values(
-        SaveCase{"MoveTop", {"move", "123", "丙", "--top"}, kCht, 0, "123", false,
-                 {u"丙", u"甲", u"乙", u"丁"}},
-        SaveCase{"MoveUp", {"move", "123", "丁", "--up"}, kCht, 0, "123", false,
-                 {u"甲", u"乙", u"丁", u"丙"}},
-        SaveCase{"MoveDownOptionFirst", {"move", "--down", "1234", "天"}, kCht, 0, "1234", false,
-                 {u"地", u"天", u"人"}},
-        SaveCase{"MoveBottomFiveDigitPhrases", {"move", "12345", "中國", "--bottom"}, kCht, 0,
-                 "12345", true, {u"中文", u"中間", u"中心點", u"中國"}},
-        SaveCase{"MovePhrasesOfOneDigit", {"move", "--phrases", "1", "一樣", "--top"}, kCht, 0,
-                 "1", true, {u"一樣", u"一個", u"一起"}},
-        SaveCase{"MoveSimplified2002", {"--charset", "chs", "--edition", "2002", "move", "123",
-                 "本", "--top"}, kChs, 1, "123", false, {u"本", u"旧", u"版"}},
-        SaveCase{"OrderCharacters", {"order", "123", "丁", "丙", "乙", "甲"}, kCht, 0, "123",
-                 false, {u"丁", u"丙", u"乙", u"甲"}},
-        SaveCase{"OrderPhrases", {"order", "--phrases", "123", "丙丁", "甲乙"}, kCht, 0, "123",
-                 true, {u"丙丁", u"甲乙"}},
-        SaveCase{"OrderSimplifiedPhrases", {"--charset", "chs", "order", "12345", "中文", "中国"},
-                 kChs, 0, "12345", true, {u"中文", u"中国"}}),
-    [](const ::testing::TestParamInfo<SaveCase>& p) { return p.param.name; });
+INSTANTIATE_TEST_SUITE_P(Table, SaveTest,
+                         ::testing::Values(SaveCase{"MoveTop",
+                                                    {"move", "123", "丙", "--top"},
+                                                    kCht,
+                                                    0,
+                                                    "123",
+                                                    false,
+                                                    {u"丙", u"甲", u"乙", u"丁"}},
+                                           SaveCase{"MoveUp",
+                                                    {"move", "123", "丁", "--up"},
+                                                    kCht,
+                                                    0,
+                                                    "123",
+                                                    false,
+                                                    {u"甲", u"乙", u"丁", u"丙"}},
+                                           SaveCase{"MoveDownOptionFirst",
+                                                    {"move", "--down", "1234", "天"},
+                                                    kCht,
+                                                    0,
+                                                    "1234",
+                                                    false,
+                                                    {u"地", u"天", u"人"}},
+                                           SaveCase{"MoveBottomFiveDigitPhrases",
+                                                    {"move", "12345", "中國", "--bottom"},
+                                                    kCht,
+                                                    0,
+                                                    "12345",
+                                                    true,
+                                                    {u"中文", u"中間", u"中心點", u"中國"}},
+                                           SaveCase{"MovePhrasesOfOneDigit",
+                                                    {"move", "--phrases", "1", "一樣", "--top"},
+                                                    kCht,
+                                                    0,
+                                                    "1",
+                                                    true,
+                                                    {u"一樣", u"一個", u"一起"}},
+                                           SaveCase{"MoveSimplified2002",
+                                                    {"--charset", "chs", "--edition", "2002",
+                                                     "move", "123", "本", "--top"},
+                                                    kChs,
+                                                    1,
+                                                    "123",
+                                                    false,
+                                                    {u"本", u"旧", u"版"}},
+                                           SaveCase{"OrderCharacters",
+                                                    {"order", "123", "丁", "丙", "乙", "甲"},
+                                                    kCht,
+                                                    0,
+                                                    "123",
+                                                    false,
+                                                    {u"丁", u"丙", u"乙", u"甲"}},
+                                           SaveCase{"OrderPhrases",
+                                                    {"order", "--phrases", "123", "丙丁", "甲乙"},
+                                                    kCht,
+                                                    0,
+                                                    "123",
+                                                    true,
+                                                    {u"丙丁", u"甲乙"}},
+                                           SaveCase{"OrderSimplifiedPhrases",
+                                                    {"--charset", "chs", "order", "12345", "中文",
+                                                     "中国"},
+                                                    kChs,
+                                                    0,
+                                                    "12345",
+                                                    true,
+                                                    {u"中文", u"中国"}}),
+                         [](const ::testing::TestParamInfo<SaveCase>& p) { return p.param.name; });
 
 struct RefusedCase {
   const char* name;
@@ -147,28 +194,38 @@ TEST_P(RefusedTest, WritesNothingAndClaimsNoSuccess) {
 INSTANTIATE_TEST_SUITE_P(
     Table, RefusedTest,
     ::testing::Values(
-        RefusedCase{"AlreadyAtTop", {"move", "123", "甲", "--top"}, 0, "'甲' is already at the top"},
-        RefusedCase{"AlreadyAtBottom", {"move", "123", "丁", "--down"}, 0,
-                    "'丁' is already at the bottom"},
+        RefusedCase{
+            "AlreadyAtTop", {"move", "123", "甲", "--top"}, 0, "'甲' is already at the top"},
+        RefusedCase{
+            "AlreadyAtBottom", {"move", "123", "丁", "--down"}, 0, "'丁' is already at the bottom"},
         RefusedCase{"OnlyCandidate", {"move", "124", "日", "--bottom"}, 0, "already at the bottom"},
         RefusedCase{"OrderUnchanged", {"order", "123", "甲", "乙", "丙", "丁"}, 0, "unchanged"},
-        RefusedCase{"TextNotListed", {"move", "123", "天", "--top"}, 2, "'天' is not listed for code 123"},
+        RefusedCase{
+            "TextNotListed", {"move", "123", "天", "--top"}, 2, "'天' is not listed for code 123"},
         RefusedCase{"CodeWithoutCandidates", {"move", "999", "天", "--top"}, 2, "not listed"},
         RefusedCase{"PhraseNotInCharacterList", {"move", "123", "甲乙", "--top"}, 2, "not listed"},
         RefusedCase{"OrderMissingOne", {"order", "123", "丁", "丙", "乙"}, 2, "'甲' is missing"},
-        RefusedCase{"OrderUnknown", {"order", "123", "丁", "丙", "乙", "天"}, 2,
-                    "'天' is not one of them"},
-        RefusedCase{"OrderTwice", {"order", "123", "丁", "丁", "乙", "甲"}, 2, "'丁' is given more often"},
-        RefusedCase{"OrderExtra", {"order", "123", "丁", "丙", "乙", "甲", "甲"}, 2, "'甲' is given more often"},
+        RefusedCase{
+            "OrderUnknown", {"order", "123", "丁", "丙", "乙", "天"}, 2, "'天' is not one of them"},
+        RefusedCase{
+            "OrderTwice", {"order", "123", "丁", "丁", "乙", "甲"}, 2, "'丁' is given more often"},
+        RefusedCase{"OrderExtra",
+                    {"order", "123", "丁", "丙", "乙", "甲", "甲"},
+                    2,
+                    "'甲' is given more often"},
         RefusedCase{"NoDirection", {"move", "123", "丙"}, 2, "--top, --up, --down, --bottom"},
         RefusedCase{"TwoDirections", {"move", "123", "丙", "--top", "--up"}, 2, "--top, --up"},
         RefusedCase{"BadCode", {"move", "12a", "丙", "--top"}, 2, "invalid code '12a'"},
         RefusedCase{"SevenDigits", {"order", "1234567", "丙"}, 2, "invalid code"},
         RefusedCase{"NoText", {"move", "123", "--top"}, 2, "no TEXT"},
         RefusedCase{"TwoTexts", {"move", "123", "甲", "乙", "--top"}, 2, "exactly one TEXT"},
-        RefusedCase{"PhrasesAndPunctuation", {"order", "--phrases", "--punctuation", "。"}, 2,
+        RefusedCase{"PhrasesAndPunctuation",
+                    {"order", "--phrases", "--punctuation", "。"},
+                    2,
                     "exclude each other"},
-        RefusedCase{"PunctuationNotPermutation", {"order", "--punctuation", "。", "，"}, 2,
+        RefusedCase{"PunctuationNotPermutation",
+                    {"order", "--punctuation", "。", "，"},
+                    2,
                     "'！' is missing"}),
     [](const ::testing::TestParamInfo<RefusedCase>& p) { return p.param.name; });
 
@@ -248,7 +305,8 @@ TEST_F(TunavoCliSaveTest, UnreadableTableIsAFailureNotAnEmptyList) {
 TEST_F(TunavoCliSaveTest, HelpNamesTheSavingCommands) {
   ProgramRun run = Cli({"--help"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("move [--phrases] CODE TEXT --top|--up|--down|--bottom"), std::string::npos);
+  EXPECT_NE(run.out.find("move [--phrases] CODE TEXT --top|--up|--down|--bottom"),
+            std::string::npos);
   EXPECT_NE(run.out.find("order [--phrases] CODE TEXT..."), std::string::npos);
   EXPECT_NE(run.out.find("list --punctuation"), std::string::npos);
   run = Cli({"list", "--help"});

@@ -21,9 +21,15 @@ TEST(FourCornerCodeTest, ParsesDigitsAndSupplement) {
     const char* digits;
     int supplement;
   } const cases[] = {
-      {"1022.7", true, "1022", 7}, {"1000.0", true, "1000", 0}, {"4071", true, "4071", kNoSupplement},
-      {"1000.", false, "", 0},     {"1000.x", false, "", 0},    {"100", false, "", 0},
-      {"10000", false, "", 0},     {"10a0", false, "", 0},      {"1022.77", false, "", 0},
+      {"1022.7", true, "1022", 7},
+      {"1000.0", true, "1000", 0},
+      {"4071", true, "4071", kNoSupplement},
+      {"1000.", false, "", 0},
+      {"1000.x", false, "", 0},
+      {"100", false, "", 0},
+      {"10000", false, "", 0},
+      {"10a0", false, "", 0},
+      {"1022.77", false, "", 0},
       {"", false, "", 0},
   };
   for (const auto& c : cases) {
@@ -102,7 +108,7 @@ TEST(CharsetTest, SplitsByOpenCC) {
     bool simplified;
     bool traditional;
   } const cases[] = {
-      {u'这', true, false}, {u'這', false, true}, {u'后', true, true},
+      {u'这', true, false}, {u'這', false, true},  {u'后', true, true},
       {u'後', false, true}, {u'丁', false, false},  // no four-corner code here
   };
   for (const auto& c : cases) {
@@ -123,12 +129,12 @@ TEST(PhraseCodeTest, TakesDigitsOfTheFirstCharacters) {
     std::u16string text;
     std::u16string code;
   } const cases[] = {
-      {u"\u4E00\u4E01", u"123567"},              // 3 + 3 digits
-      {u"\u4E01\u4E03", u"567901"},              // the primary code of 七
-      {u"\u4E00\u4E01\u4E03", u"12569"},         // 2 + 2 + 1
-      {u"\u4E03\u4E00\u4E01\u4E00", u"90125"},   // later characters ignored
-      {u"\u4E00", u""},                          // one character: no phrase
-      {u"\u4E00\u4E8C", u""},                    // 二 has no code here
+      {u"\u4E00\u4E01", u"123567"},             // 3 + 3 digits
+      {u"\u4E01\u4E03", u"567901"},             // the primary code of 七
+      {u"\u4E00\u4E01\u4E03", u"12569"},        // 2 + 2 + 1
+      {u"\u4E03\u4E00\u4E01\u4E00", u"90125"},  // later characters ignored
+      {u"\u4E00", u""},                         // one character: no phrase
+      {u"\u4E00\u4E8C", u""},                   // 二 has no code here
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(c.text));
@@ -170,10 +176,10 @@ TEST(BuildEditionTest, LeavesOutPhrasesOf50UnitsOrMore) {
 Sources OrderingSources() {
   Sources s;
   std::istringstream unihan(
-      "U+4E00\tkFourCornerCode\t1000.9\n"   // frequency 2, 9 strokes
-      "U+4E01\tkFourCornerCode\t1000.1\n"   // frequency 2, 3 strokes
-      "U+4E02\tkFourCornerCode\t1000\n"     // frequency 1, 5 strokes
-      "U+4E03\tkFourCornerCode\t1000.0\n"   // no frequency, strokes unknown
+      "U+4E00\tkFourCornerCode\t1000.9\n"  // frequency 2, 9 strokes
+      "U+4E01\tkFourCornerCode\t1000.1\n"  // frequency 2, 3 strokes
+      "U+4E02\tkFourCornerCode\t1000\n"    // frequency 1, 5 strokes
+      "U+4E03\tkFourCornerCode\t1000.0\n"  // no frequency, strokes unknown
       "U+4E00\tkFrequency\t2\n"
       "U+4E01\tkFrequency\t2\n"
       "U+4E02\tkFrequency\t1\n");

@@ -63,17 +63,18 @@ TEST(DictionaryWriterTest, ExactBytes) {
 
   Bytes chars(64, 0);
   const Bytes block121 = {0x1F, 0xFF, 0xFF, 0x02, 0x4E, 0x04, 0x05, 0, 0, 0, 0, 0xFF, 0xFF};
-  const Bytes block154 = {0x12, 0xFF, 0xFF, 0x01, 0x4E, 1, 0, 2, 0, 3, 0,
+  const Bytes block154 = {0x12, 0xFF, 0xFF, 0x01, 0x4E, 1, 0, 2, 0,    3,   0,
                           0x04, 0x4E, 7,    0,    0,    0, 0, 0, 0xFF, 0xFF};
   // "1234" was added before "123": groups of a block keep that order.
-  const Bytes block158 = {0x12, 0x34, 0xFF, 0xFF, 0xFF, 0x12, 0x3F, 0xFF,
-                          0x03, 0x4E, 0,    0,    0,    0,    9,    0,    0xFF, 0xFF};
-  for (const Bytes* b : {&block121, &block154, &block158}) chars.insert(chars.end(), b->begin(), b->end());
+  const Bytes block158 = {0x12, 0x34, 0xFF, 0xFF, 0xFF, 0x12, 0x3F, 0xFF, 0x03,
+                          0x4E, 0,    0,    0,    0,    9,    0,    0xFF, 0xFF};
+  for (const Bytes* b : {&block121, &block154, &block158})
+    chars.insert(chars.end(), b->begin(), b->end());
   EXPECT_EQ(w.CharacterTableBytes(), chars);
 
   Bytes phrases(64, 0);
-  const Bytes block158p = {0x12, 0x34, 0x56, 0x01, 0x4E, 0x02, 0x4E, 0, 0, 0x01, 0x02, 0x03, 0x04,
-                           0,    0,    0,    0,    0,    0,    0xFF, 0xFF};
+  const Bytes block158p = {0x12, 0x34, 0x56, 0x01, 0x4E, 0x02, 0x4E, 0, 0,    0x01, 0x02,
+                           0x03, 0x04, 0,    0,    0,    0,    0,    0, 0xFF, 0xFF};
   phrases.insert(phrases.end(), block158p.begin(), block158p.end());
   EXPECT_EQ(w.PhraseTableBytes(), phrases);
 
@@ -135,9 +136,9 @@ TEST_F(WriterRoundTripTest, EveryCodeReadsBackAsAdded) {
   }
   for (int i = 0; i < 20000; ++i) {
     const std::u16string code = randomCode(6);
-    PhraseEntry e{PhraseText(static_cast<int>(rng() % 8),
-                             static_cast<char16_t>(0x4E00 + rng() % 0x5000)),
-                  {static_cast<std::uint16_t>(rng()), static_cast<std::uint16_t>(rng())}};
+    PhraseEntry e{
+        PhraseText(static_cast<int>(rng() % 8), static_cast<char16_t>(0x4E00 + rng() % 0x5000)),
+        {static_cast<std::uint16_t>(rng()), static_cast<std::uint16_t>(rng())}};
     if (phrases[code].size() < 300) {
       ASSERT_TRUE(w.AddPhrase(code, e));
       phrases[code].push_back(e);

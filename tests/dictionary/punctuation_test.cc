@@ -17,8 +17,8 @@ class PunctuationTest : public StoreTest {
   // Whether a temporary file ("~Pround.dat.XXXXXXXX.tmp"), or the one of
   // old, "~Pround.dat", is left beside the table.
   bool TempFileLeft() const {
-    for (const auto& e : std::filesystem::directory_iterator(
-             std::filesystem::path(Pround()).parent_path())) {
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::filesystem::path(Pround()).parent_path())) {
       if (e.path().filename().string().rfind("~Pround.dat", 0) == 0) return true;
     }
     return false;

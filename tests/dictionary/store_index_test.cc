@@ -6,12 +6,28 @@ namespace {
 
 TEST(BucketTest, Table) {
   const std::pair<std::u16string, int> cases[] = {
-      {u"0", 0},     {u"00", 11},      {u"000", 12},  {u"1", 121},    {u"10", 132},
-      {u"12", 154},  {u"123", 158},    {u"1234", 158}, {u"12345", 158}, {u"123456", 158},
-      {u"9", 1089},  {u"99", 1199},    {u"999", 1209}, {u"999999", 1209},
+      {u"0", 0},
+      {u"00", 11},
+      {u"000", 12},
+      {u"1", 121},
+      {u"10", 132},
+      {u"12", 154},
+      {u"123", 158},
+      {u"1234", 158},
+      {u"12345", 158},
+      {u"123456", 158},
+      {u"9", 1089},
+      {u"99", 1199},
+      {u"999", 1209},
+      {u"999999", 1209},
       // Not codes: empty, too long, anything but the digits 0-9.
-      {u"", -1},     {u"1234567", -1}, {u"12a", -1},  {u"/", -1},     {u":", -1},
-      {std::u16string(u"1\0", 2), -1}, {u"\uff11", -1},
+      {u"", -1},
+      {u"1234567", -1},
+      {u"12a", -1},
+      {u"/", -1},
+      {u":", -1},
+      {std::u16string(u"1\0", 2), -1},
+      {u"\uff11", -1},
   };
   for (const auto& [code, bucket] : cases) {
     EXPECT_EQ(BucketOf(code), bucket) << Utf16ToUtf8(code);
@@ -47,14 +63,14 @@ TEST_F(IndexTest, FindBlockSumsThePrecedingLengths) {
     std::uint32_t length;
   };
   const Case cases[] = {
-      {u"123", TableKind::Characters, 64, 40},
-      {u"1234", TableKind::Characters, 64, 40},
-      {u"124", TableKind::Characters, 104, 0},
-      {u"999", TableKind::Characters, 104, 7},
-      {u"0", TableKind::Phrases, 64, 100},
-      {u"1", TableKind::Phrases, 164, 0xFFFF0},
-      {u"123456", TableKind::Phrases, 164 + 0xFFFF0, 9},
-      {u"124", TableKind::Phrases, 164 + 0xFFFF0 + 9, 0},
+      {u"123", TableKind::kCharacters, 64, 40},
+      {u"1234", TableKind::kCharacters, 64, 40},
+      {u"124", TableKind::kCharacters, 104, 0},
+      {u"999", TableKind::kCharacters, 104, 7},
+      {u"0", TableKind::kPhrases, 64, 100},
+      {u"1", TableKind::kPhrases, 164, 0xFFFF0},
+      {u"123456", TableKind::kPhrases, 164 + 0xFFFF0, 9},
+      {u"124", TableKind::kPhrases, 164 + 0xFFFF0 + 9, 0},
   };
   for (const Case& c : cases) {
     std::int32_t offset = -1;
@@ -69,10 +85,10 @@ TEST_F(IndexTest, FindBlockRefusals) {
   InstallIndex({}, {});
   DictionaryStore store(&platform_);
   const std::pair<std::u16string, TableKind> refused[] = {
-      {u"12345", TableKind::Characters}, {u"123456", TableKind::Characters},
-      {u"", TableKind::Characters},      {u"", TableKind::Phrases},
-      {u"1234567", TableKind::Characters}, {u"1234567", TableKind::Phrases},
-      {u"1x", TableKind::Phrases},       {u"-1", TableKind::Characters},
+      {u"12345", TableKind::kCharacters},   {u"123456", TableKind::kCharacters},
+      {u"", TableKind::kCharacters},        {u"", TableKind::kPhrases},
+      {u"1234567", TableKind::kCharacters}, {u"1234567", TableKind::kPhrases},
+      {u"1x", TableKind::kPhrases},         {u"-1", TableKind::kCharacters},
   };
   for (const auto& [code, table] : refused) {
     std::int32_t offset = 0;
@@ -81,11 +97,11 @@ TEST_F(IndexTest, FindBlockRefusals) {
   }
   std::int32_t offset = 0;
   std::uint32_t length = 0;
-  EXPECT_EQ(store.FindBlock(u"12345", TableKind::Phrases, &offset, &length), 0);
+  EXPECT_EQ(store.FindBlock(u"12345", TableKind::kPhrases, &offset, &length), 0);
   // Without an index everything is refused.
   store.SelectCharset(kCht);
   ASSERT_FALSE(store.HasIndex());
-  EXPECT_EQ(store.FindBlock(u"1", TableKind::Characters, &offset, &length), -1);
+  EXPECT_EQ(store.FindBlock(u"1", TableKind::kCharacters, &offset, &length), -1);
 }
 
 TEST_F(IndexTest, ShortIndexFailsLikeAMissingOne) {

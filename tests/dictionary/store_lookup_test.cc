@@ -18,9 +18,7 @@ TEST(UnpackDigitsTest, Cases) {
   const Case cases[] = {
       {{0x12, 0x3F, 0x77}, u"123"},     // the byte after the 0xF is ignored
       {{0x12, 0x34, 0x56}, u"123456"},  // six digits, no 0xF
-      {{0xF1, 0x23, 0x45}, u""},
-      {{0x5F, 0xFF, 0xFF}, u"5"},
-      {{0x98, 0x76, 0x5F}, u"98765"},
+      {{0xF1, 0x23, 0x45}, u""},       {{0x5F, 0xFF, 0xFF}, u"5"}, {{0x98, 0x76, 0x5F}, u"98765"},
       {{0x1A, 0xBF, 0x00}, u"1:;"},  // nibbles 10-14 are not digits
   };
   for (const Case& c : cases) {
@@ -65,7 +63,7 @@ TEST_F(LookupTest, CharactersInStoredOrderWithValuesAfterSkippedGroup) {
   EXPECT_EQ(list_[1].values[1], 0);
   EXPECT_EQ(list_[1].values[2], 0xFFFE);
   // Skipped: the "1234" group (3 + 2 * 8 + 2 bytes), then "123"'s own code.
-  const std::int32_t block = BlockOffset(store, u"123", TableKind::Characters);
+  const std::int32_t block = BlockOffset(store, u"123", TableKind::kCharacters);
   EXPECT_GT(block, 64);
   EXPECT_EQ(store.matchOffset(), block + 3 + (8 * 2 + 2) + 3);
 
@@ -87,10 +85,10 @@ TEST_F(LookupTest, AbsentCodesAndEmptyGroups) {
 
   // A group with no entries gives 0 records and still sets matchOffset.
   EXPECT_EQ(store.LookupCharacters(u"1239", list_), 0);
-  const std::int32_t charBlock = BlockOffset(store, u"1239", TableKind::Characters);
+  const std::int32_t charBlock = BlockOffset(store, u"1239", TableKind::kCharacters);
   EXPECT_EQ(store.matchOffset(), charBlock + 3 + 10 + 3);
   EXPECT_EQ(store.LookupPhrases(u"12399", list_), 0);
-  const std::int32_t phraseBlock = BlockOffset(store, u"12399", TableKind::Phrases);
+  const std::int32_t phraseBlock = BlockOffset(store, u"12399", TableKind::kPhrases);
   EXPECT_EQ(store.matchOffset(), phraseBlock + 3 + (4 + 6 + 2) + 3);
 
   // Codes with no group, in a filled and in an empty block.
@@ -315,10 +313,10 @@ TEST_F(DamagedTableTest, BlockLengthsSummingPastTwoGigabytes) {
   DictionaryStore store(&platform_);
   std::int32_t offset = 0;
   std::uint32_t length = 0;
-  EXPECT_EQ(store.FindBlock(u"123", TableKind::Phrases, &offset, &length), -1);
+  EXPECT_EQ(store.FindBlock(u"123", TableKind::kPhrases, &offset, &length), -1);
   EXPECT_EQ(store.LookupPhrases(u"123", list_), 0);
   ExpectStatus(store.status(), Status::Code::kCorruption, PathOf("lurm2008.idx"));
-  EXPECT_EQ(store.FindBlock(u"123", TableKind::Characters, &offset, &length), 0);
+  EXPECT_EQ(store.FindBlock(u"123", TableKind::kCharacters, &offset, &length), 0);
 }
 
 TEST_F(DamagedTableTest, BlockAtTheLastOffsetATableMayUse) {

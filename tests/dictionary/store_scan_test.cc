@@ -139,8 +139,9 @@ class BlockScanTest : public StoreTest, public ::testing::WithParamInterface<Sca
   void PutPackedCode(std::vector<std::uint8_t>* out, std::u16string_view code) {
     std::uint8_t nibbles[6];
     for (size_t i = 0; i < 6; ++i) {
-      nibbles[i] = i < code.size() ? static_cast<std::uint8_t>(code[i] - u'0')
-                                   : static_cast<std::uint8_t>(i == code.size() ? 0xF : rng_() % 16);
+      nibbles[i] = i < code.size()
+                       ? static_cast<std::uint8_t>(code[i] - u'0')
+                       : static_cast<std::uint8_t>(i == code.size() ? 0xF : rng_() % 16);
     }
     for (size_t i = 0; i < 6; i += 2) {
       out->push_back(static_cast<std::uint8_t>(nibbles[i] << 4 | nibbles[i + 1]));

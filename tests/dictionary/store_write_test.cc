@@ -111,7 +111,8 @@ TEST_F(WriteTest, PhraseGroupKeepsItsEndMarkerInPlace) {
 TEST_F(WriteTest, OnlyTheListedEntriesOfALongGroupAreRewritten) {
   DictionaryWriter w;
   for (int i = 0; i < 301; ++i) {
-    w.AddCharacter(u"88", {static_cast<char16_t>(0x4E00 + i), {static_cast<std::uint16_t>(i), 0, 0}});
+    w.AddCharacter(u"88",
+                   {static_cast<char16_t>(0x4E00 + i), {static_cast<std::uint16_t>(i), 0, 0}});
   }
   Install(w);
   DictionaryStore store(&platform_);

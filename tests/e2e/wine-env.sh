@@ -2,9 +2,14 @@
 # and an X server of its own, torn down on every exit path.
 #
 #   source tests/e2e/wine-env.sh
+#   wine_use_arch win32       # optional: a 32-bit Windows (default win64)
 #   wine_env_start            # sets WINEPREFIX, DISPLAY, E2E_TMP; traps EXIT
 #   wine_run 60 prog.exe args # a Windows program, killed after 60 s
 #   wine_env_stop             # also run by the trap
+#
+# win64 is Debian's wine64; win32 is a 32-bit-only prefix run by Debian's
+# 32-bit Wine (wine32:i386), which this x86_64 kernel runs through qemu-user
+# (scripts/install-deps.sh registers qemu-i386 for i386 programs).
 #
 # wine_exports and wine_prefix_init also serve a lasting prefix on a desktop
 # (scripts/win-open-demo.sh).
@@ -12,7 +17,11 @@
 # Every wait is bounded: a stuck program or server fails the run instead of
 # hanging it.
 
-WINE_LOADER=${WINE_LOADER:-/usr/lib/wine/wine64}
+WINE_LOADER_WIN64=${WINE_LOADER_WIN64:-/usr/lib/wine/wine64}
+WINE_LOADER_WIN32=${WINE_LOADER_WIN32:-/usr/lib/wine/wine}
+E2E_WINEARCH=${E2E_WINEARCH:-win64}
+WINE_LOADER=${WINE_LOADER:-$WINE_LOADER_WIN64}
+# The 64-bit server serves 32-bit prefixes too, natively.
 WINESERVER_BIN=${WINESERVER_BIN:-/usr/lib/wine/wineserver}
 # The font the Chinese captions are drawn with (fonts-noto-cjk).
 E2E_CJK_FACE=${E2E_CJK_FACE:-Noto Sans CJK TC}
@@ -59,7 +68,20 @@ _wine_env_registry() {
     printf '"ShowCrashDialog"=dword:00000000\r\n'
     printf '\r\n'
   } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
-  wine_run 60 regedit /S "$(winepath_of "$reg")"
+  # Checked by reading values back rather than by regedit's exit status:
+  # under qemu-user a 32-bit process is now and then killed on its way out.
+  local try check="$WINEPREFIX.reg-check"
+  for try in 1 2 3; do
+    wine_run 60 regedit /S "$(winepath_of "$reg")"
+    wine_run 60 reg query 'HKCU\Software\Wine\Fonts\Replacements' /v PMingLiU >"$check" 2>&1
+    if grep -q PMingLiU "$check"; then
+      [ "$headless" = headless ] || return 0
+      wine_run 60 reg query 'HKCU\Software\Wine\X11 Driver' /v Managed >"$check" 2>&1
+      grep -q Managed "$check" && return 0
+    fi
+    _wine_env_log "the registry settings did not land (try $try of 3)"
+  done
+  return 1
 }
 
 # The Windows path of a Unix path inside the prefix's Z: drive.
@@ -73,9 +95,27 @@ wine_run() {
   timeout -k 5 "$limit" "$WINE_LOADER" "$@"
 }
 
+# The kind of Windows the next prefix is: win64 or win32.
+wine_use_arch() {
+  case "$1" in
+    win64) E2E_WINEARCH=win64; WINE_LOADER=$WINE_LOADER_WIN64 ;;
+    win32) E2E_WINEARCH=win32; WINE_LOADER=$WINE_LOADER_WIN32 ;;
+    *) _wine_env_log "unknown Windows kind $1"; return 1 ;;
+  esac
+}
+
 # The environment every Wine call of these scripts runs with.
 wine_exports() {
-  export WINEARCH=win64
+  export WINEARCH=$E2E_WINEARCH
+  # Which Windows the driver runs on, for what depends on it
+  # (archsetup_scenarios.cc), and whether it runs under qemu-user, where no
+  # process can read another's memory (dll_search_scenarios.cc).
+  export E2E_WINDOWS=$E2E_WINEARCH
+  E2E_EMULATED=""
+  if [ "$E2E_WINEARCH" = win32 ] && grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386; then
+    E2E_EMULATED=1
+  fi
+  export E2E_EMULATED
   export WINEDEBUG=${WINEDEBUG:--all}
   # No Mono or Gecko installer dialogs, no desktop menu entries.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -108,25 +148,65 @@ wine_env_start() {
   export DISPLAY=":$(head -n1 "$display_file" | tr -d '[:space:]')"
 
   # One server for the whole run, so that every program starts fast.
-  "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
-  wine_prefix_init headless
+  _wine_env_persistent=1
+  wine_prefix_init headless || return 1
+  # No crash debugger from here on: under emulation winedbg takes long to
+  # start, and it holds the crashed program's output open. A crash still
+  # fails its scenario.
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
 }
 
-# Creates (wineboot) and sets up the prefix named by WINEPREFIX: CJK fonts,
-# and with "headless" the settings for Xvfb.
+# Boots the prefix named by WINEPREFIX (wineboot), within `limit` seconds;
+# true once Wine reports the prefix set up. Under emulation the boot's own
+# process now and then crashes or hangs on its way out after that report;
+# it is then stopped. The output goes to a file, never a pipe: a helper the
+# boot starts (a crash debugger) may hold its output open long after.
+# (DISPLAY stays set: the desktop process the boot starts keeps the display
+# it was started with.)
+_wine_boot() {
+  local log=$1 limit=$2 pid i
+  timeout -k 5 "$limit" "$WINE_LOADER" wineboot -i >"$log" 2>&1 </dev/null &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    if grep -qs 'has been updated' "$log"; then
+      for i in $(seq 1 10); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 1
+      done
+      kill "$pid" 2>/dev/null
+      break
+    fi
+    sleep 1
+  done
+  wait "$pid"
+  local status=$?
+  [ $status -eq 0 ] || grep -qs 'has been updated' "$log"
+}
+
+# Creates and sets up the prefix named by WINEPREFIX: CJK fonts, and with
+# "headless" the settings for Xvfb. Three tries, each with a fresh prefix:
+# under emulation a boot hangs now and then (about one in six here).
 wine_prefix_init() {
-  local log="$WINEPREFIX.wineboot.log"
-  mkdir -p "$WINEPREFIX"
-  if ! wine_run 300 wineboot -i >"$log" 2>&1; then
-    _wine_env_log "wineboot failed:"; tail -n 20 "$log" >&2; return 1
-  fi
-  rm -f "$log"
-  _wine_env_registry "${1:-}" || { _wine_env_log "registry setup failed"; return 1; }
-  # The caption buttons are drawn with Marlett; Debian keeps Wine's copy
-  # where this Wine does not look.
-  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
-    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-  fi
+  local log="$WINEPREFIX.wineboot.log" try
+  for try in 1 2 3; do
+    mkdir -p "$WINEPREFIX"
+    [ -n "${_wine_env_persistent:-}" ] && "$WINESERVER_BIN" -p >/dev/null 2>&1
+    if _wine_boot "$log" 120 && _wine_env_registry "${1:-}" >>"$log" 2>&1 </dev/null; then
+      rm -f "$log"
+      # The caption buttons are drawn with Marlett; Debian keeps Wine's copy
+      # where this Wine does not look.
+      if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+      fi
+      return 0
+    fi
+    _wine_env_log "setting up the prefix failed (try $try of 3):"
+    grep -v '^qemu: uncaught' "$log" | tail -n 10 >&2
+    timeout 20 "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+    timeout 20 "$WINESERVER_BIN" -w >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  done
+  return 1
 }
 
 # Sets the Program Files folder the next programs are told about.

@@ -38,20 +38,20 @@ void FillTexts(AdjustmentList& list, const Lines& texts) {
   Fill(list, entries);
 }
 
-enum class Op { Top, Up, Down, Bottom };
+enum class Op { kTop, kUp, kDown, kBottom };
 
 MoveResult Apply(AdjustmentList& list, Op op) {
   switch (op) {
-    case Op::Top:
+    case Op::kTop:
       return list.MoveToTop();
-    case Op::Up:
+    case Op::kUp:
       return list.MoveUp();
-    case Op::Down:
+    case Op::kDown:
       return list.MoveDown();
-    case Op::Bottom:
+    case Op::kBottom:
       return list.MoveToBottom();
   }
-  return MoveResult::NoSelection;
+  return MoveResult::kNoSelection;
 }
 
 struct MoveCase {
@@ -77,7 +77,7 @@ TEST_P(MoveTest, MovesTheSelectedLineOnly) {
   EXPECT_EQ(list.lines(), c.after);
   EXPECT_EQ(list.selection(), c.selectedAfter);
   // Only a line that moved makes the list worth saving.
-  EXPECT_EQ(list.saveEnabled(), c.result == MoveResult::Moved);
+  EXPECT_EQ(list.saveEnabled(), c.result == MoveResult::kMoved);
   if (c.selectedAfter != kNoSelection && c.selected != kNoSelection) {
     EXPECT_EQ(list.lines()[static_cast<size_t>(c.selectedAfter)],
               c.start[static_cast<size_t>(c.selected)]);
@@ -91,36 +91,66 @@ const Lines kAbcde = {u"A", u"B", u"C", u"D", u"E"};
 INSTANTIATE_TEST_SUITE_P(
     Table, MoveTest,
     ::testing::Values(
-        MoveCase{"TopFromMiddle", kAbcde, 2, Op::Top, MoveResult::Moved,
-                 {u"C", u"A", u"B", u"D", u"E"}, 0},
-        MoveCase{"BottomFromMiddle", kAbcde, 2, Op::Bottom, MoveResult::Moved,
-                 {u"A", u"B", u"D", u"E", u"C"}, 4},
-        MoveCase{"UpFromMiddle", kAbcde, 2, Op::Up, MoveResult::Moved,
-                 {u"A", u"C", u"B", u"D", u"E"}, 1},
-        MoveCase{"DownFromMiddle", kAbcde, 2, Op::Down, MoveResult::Moved,
-                 {u"A", u"B", u"D", u"C", u"E"}, 3},
-        MoveCase{"TopOfFirst", kAbcde, 0, Op::Top, MoveResult::NoMove, kAbcde, 0},
-        MoveCase{"UpOfFirst", kAbcde, 0, Op::Up, MoveResult::NoMove, kAbcde, 0},
-        MoveCase{"DownOfLast", kAbcde, 4, Op::Down, MoveResult::NoMove, kAbcde, 4},
-        MoveCase{"BottomOfLast", kAbcde, 4, Op::Bottom, MoveResult::NoMove, kAbcde, 4},
-        MoveCase{"DownOfFirst", kAbcde, 0, Op::Down, MoveResult::Moved,
-                 {u"B", u"A", u"C", u"D", u"E"}, 1},
-        MoveCase{"UpOfLast", kAbcde, 4, Op::Up, MoveResult::Moved,
-                 {u"A", u"B", u"C", u"E", u"D"}, 3},
-        MoveCase{"OneLineTop", {u"A"}, 0, Op::Top, MoveResult::NoMove, {u"A"}, 0},
-        MoveCase{"OneLineUp", {u"A"}, 0, Op::Up, MoveResult::NoMove, {u"A"}, 0},
-        MoveCase{"OneLineDown", {u"A"}, 0, Op::Down, MoveResult::NoMove, {u"A"}, 0},
-        MoveCase{"OneLineBottom", {u"A"}, 0, Op::Bottom, MoveResult::NoMove, {u"A"}, 0},
-        MoveCase{"NoSelectionTop", kAbcde, kNoSelection, Op::Top, MoveResult::NoSelection,
+        MoveCase{"TopFromMiddle",
+                 kAbcde,
+                 2,
+                 Op::kTop,
+                 MoveResult::kMoved,
+                 {u"C", u"A", u"B", u"D", u"E"},
+                 0},
+        MoveCase{"BottomFromMiddle",
+                 kAbcde,
+                 2,
+                 Op::kBottom,
+                 MoveResult::kMoved,
+                 {u"A", u"B", u"D", u"E", u"C"},
+                 4},
+        MoveCase{"UpFromMiddle",
+                 kAbcde,
+                 2,
+                 Op::kUp,
+                 MoveResult::kMoved,
+                 {u"A", u"C", u"B", u"D", u"E"},
+                 1},
+        MoveCase{"DownFromMiddle",
+                 kAbcde,
+                 2,
+                 Op::kDown,
+                 MoveResult::kMoved,
+                 {u"A", u"B", u"D", u"C", u"E"},
+                 3},
+        MoveCase{"TopOfFirst", kAbcde, 0, Op::kTop, MoveResult::kNoMove, kAbcde, 0},
+        MoveCase{"UpOfFirst", kAbcde, 0, Op::kUp, MoveResult::kNoMove, kAbcde, 0},
+        MoveCase{"DownOfLast", kAbcde, 4, Op::kDown, MoveResult::kNoMove, kAbcde, 4},
+        MoveCase{"BottomOfLast", kAbcde, 4, Op::kBottom, MoveResult::kNoMove, kAbcde, 4},
+        MoveCase{"DownOfFirst",
+                 kAbcde,
+                 0,
+                 Op::kDown,
+                 MoveResult::kMoved,
+                 {u"B", u"A", u"C", u"D", u"E"},
+                 1},
+        MoveCase{
+            "UpOfLast", kAbcde, 4, Op::kUp, MoveResult::kMoved, {u"A", u"B", u"C", u"E", u"D"}, 3},
+        MoveCase{"OneLineTop", {u"A"}, 0, Op::kTop, MoveResult::kNoMove, {u"A"}, 0},
+        MoveCase{"OneLineUp", {u"A"}, 0, Op::kUp, MoveResult::kNoMove, {u"A"}, 0},
+        MoveCase{"OneLineDown", {u"A"}, 0, Op::kDown, MoveResult::kNoMove, {u"A"}, 0},
+        MoveCase{"OneLineBottom", {u"A"}, 0, Op::kBottom, MoveResult::kNoMove, {u"A"}, 0},
+        MoveCase{"NoSelectionTop", kAbcde, kNoSelection, Op::kTop, MoveResult::kNoSelection, kAbcde,
+                 kNoSelection},
+        MoveCase{"NoSelectionBottom", kAbcde, kNoSelection, Op::kBottom, MoveResult::kNoSelection,
                  kAbcde, kNoSelection},
-        MoveCase{"NoSelectionBottom", kAbcde, kNoSelection, Op::Bottom,
-                 MoveResult::NoSelection, kAbcde, kNoSelection},
-        MoveCase{"EmptyListUp", {}, kNoSelection, Op::Up, MoveResult::NoSelection, {},
-                 kNoSelection},
+        MoveCase{
+            "EmptyListUp", {}, kNoSelection, Op::kUp, MoveResult::kNoSelection, {}, kNoSelection},
         // A selection the list does not hold counts as none.
-        MoveCase{"SelectionPastEnd", kAbcde, 5, Op::Down, MoveResult::NoSelection, kAbcde,
+        MoveCase{"SelectionPastEnd", kAbcde, 5, Op::kDown, MoveResult::kNoSelection, kAbcde,
                  kNoSelection},
-        MoveCase{"EmptyListSelectionZero", {}, 0, Op::Down, MoveResult::NoSelection, {},
+        MoveCase{"EmptyListSelectionZero",
+                 {},
+                 0,
+                 Op::kDown,
+                 MoveResult::kNoSelection,
+                 {},
                  kNoSelection}),
     [](const ::testing::TestParamInfo<MoveCase>& p) { return p.param.name; });
 
@@ -128,12 +158,12 @@ TEST(AdjustmentListTest, RepeatedPressesKeepMovingTheSameLineUntilTheEdge) {
   AdjustmentList list;
   FillTexts(list, kAbcde);
   list.Select(3);
-  EXPECT_EQ(list.MoveUp(), MoveResult::Moved);
-  EXPECT_EQ(list.MoveUp(), MoveResult::Moved);
-  EXPECT_EQ(list.MoveUp(), MoveResult::Moved);
+  EXPECT_EQ(list.MoveUp(), MoveResult::kMoved);
+  EXPECT_EQ(list.MoveUp(), MoveResult::kMoved);
+  EXPECT_EQ(list.MoveUp(), MoveResult::kMoved);
   EXPECT_EQ(list.lines(), (Lines{u"D", u"A", u"B", u"C", u"E"}));
   EXPECT_EQ(list.selection(), 0);
-  EXPECT_EQ(list.MoveUp(), MoveResult::NoMove);
+  EXPECT_EQ(list.MoveUp(), MoveResult::kNoMove);
   EXPECT_EQ(list.lines(), (Lines{u"D", u"A", u"B", u"C", u"E"}));
 }
 
@@ -144,14 +174,14 @@ TEST(AdjustmentListTest, SaveFlagFollowsTheFillMoveCycle) {
   EXPECT_FALSE(list.saveEnabled());
   EXPECT_EQ(list.selection(), kNoSelection);
   list.Select(1);
-  ASSERT_EQ(list.MoveDown(), MoveResult::Moved);
+  ASSERT_EQ(list.MoveDown(), MoveResult::kMoved);
   EXPECT_TRUE(list.saveEnabled());
   // A move that goes nowhere, or has nothing to move, leaves it as it is.
   list.Select(4);
-  EXPECT_EQ(list.MoveToBottom(), MoveResult::NoMove);
+  EXPECT_EQ(list.MoveToBottom(), MoveResult::kNoMove);
   EXPECT_TRUE(list.saveEnabled());
   list.Select(kNoSelection);
-  EXPECT_EQ(list.MoveUp(), MoveResult::NoSelection);
+  EXPECT_EQ(list.MoveUp(), MoveResult::kNoSelection);
   EXPECT_TRUE(list.saveEnabled());
   // Saving leaves lines, selection and the flag alone.
   list.Select(2);
@@ -174,7 +204,7 @@ TEST(AdjustmentListTest, FillListShowsTextsOrMarksByMode) {
   list.FillList();
   EXPECT_EQ(list.lines(), (Lines{u"中文", u"字"}));
 
-  list.set_mode(ListMode::Punctuation);
+  list.set_mode(ListMode::kPunctuation);
   list.records()[0].SetMark(u'。');
   list.records()[1].SetMark(0);
   list.FillList();
@@ -191,7 +221,7 @@ TEST(AdjustmentListTest, ApplyListOrderCarriesValuesWithTheirText) {
   AdjustmentList list;
   Fill(list, {{u"X", 5, 6, 7}, {u"Y", 1, 2, 3}, {u"Z", 9, 9, 9}});
   list.Select(2);
-  ASSERT_EQ(list.MoveToTop(), MoveResult::Moved);  // Z X Y
+  ASSERT_EQ(list.MoveToTop(), MoveResult::kMoved);  // Z X Y
   list.ApplyListOrder();
   const std::vector<Entry> want = {{u"Z", 9, 9, 9}, {u"X", 5, 6, 7}, {u"Y", 1, 2, 3}};
   for (size_t k = 0; k < want.size(); ++k) {
@@ -225,7 +255,7 @@ TEST(AdjustmentListTest, EqualTextsGoToLinesInTurn) {
   list.records()[2].sortKey = 0;
   list.records()[3].sortKey = 0;
   list.Select(3);
-  ASSERT_EQ(list.MoveToTop(), MoveResult::Moved);  // C A B A
+  ASSERT_EQ(list.MoveToTop(), MoveResult::kMoved);  // C A B A
   list.ApplyListOrder();
   const std::vector<std::pair<std::u16string, int>> want = {
       {u"C", 4}, {u"A", 1}, {u"B", 2}, {u"A", 3}};
@@ -246,7 +276,7 @@ TEST(AdjustmentListTest, FullListReversedSortsAllThreeHundredRecords) {
   // Bring every line to the top in turn: the order ends up reversed.
   for (int i = 1; i < kCandidateListCapacity; ++i) {
     list.Select(i);
-    ASSERT_EQ(list.MoveToTop(), MoveResult::Moved);
+    ASSERT_EQ(list.MoveToTop(), MoveResult::kMoved);
   }
   list.ApplyListOrder();
   for (int k = 0; k < kCandidateListCapacity; ++k) {
@@ -256,7 +286,7 @@ TEST(AdjustmentListTest, FullListReversedSortsAllThreeHundredRecords) {
 
 TEST(AdjustmentListTest, ApplyPunctuationOrderWritesMarksInLineOrder) {
   AdjustmentList list;
-  list.set_mode(ListMode::Punctuation);
+  list.set_mode(ListMode::kPunctuation);
   const char16_t marks[] = {u'，', u'。', u'！'};
   for (size_t i = 0; i < 3; ++i) list.records()[i].SetMark(marks[i]);
   // Leftovers of an earlier candidate list in the units after the mark.
@@ -264,7 +294,7 @@ TEST(AdjustmentListTest, ApplyPunctuationOrderWritesMarksInLineOrder) {
   list.set_count(3);
   list.FillList();
   list.Select(2);
-  ASSERT_EQ(list.MoveToTop(), MoveResult::Moved);  // ！ ， 。
+  ASSERT_EQ(list.MoveToTop(), MoveResult::kMoved);  // ！ ， 。
   EXPECT_EQ(list.ApplyPunctuationOrder(), 3);
   const char16_t want[] = {u'！', u'，', u'。'};
   for (size_t i = 0; i < 3; ++i) {

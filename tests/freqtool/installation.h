@@ -20,7 +20,8 @@
 namespace taliq::test {
 
 inline CharacterEntry Ch(char16_t c, std::uint16_t v) {
-  return CharacterEntry{c, {v, static_cast<std::uint16_t>(v + 1), static_cast<std::uint16_t>(v + 2)}};
+  return CharacterEntry{c,
+                        {v, static_cast<std::uint16_t>(v + 1), static_cast<std::uint16_t>(v + 2)}};
 }
 inline PhraseEntry Ph(std::u16string text, std::uint16_t v) {
   return PhraseEntry{std::move(text), {v, static_cast<std::uint16_t>(v + 1)}};
@@ -58,7 +59,8 @@ struct Dictionary {
     Dictionary d = *this;
     if (phrase) {
       for (auto& [c, entries] : d.phrases) {
-        if (c == code) entries = Permute(entries, texts, [](const PhraseEntry& e) { return e.text; });
+        if (c == code)
+          entries = Permute(entries, texts, [](const PhraseEntry& e) { return e.text; });
       }
     } else {
       for (auto& [c, entries] : d.characters) {
@@ -171,8 +173,8 @@ class Installation {
     for (bool second : {false, true}) {
       for (int charset : {0, 1}) {
         for (int edition : {0, 1}) {
-          for (const char* name : {kIndexFileName, kCharacterTableFileName,
-                                   kPhraseTableFileName, kPunctuationFileName}) {
+          for (const char* name : {kIndexFileName, kCharacterTableFileName, kPhraseTableFileName,
+                                   kPunctuationFileName}) {
             const std::string path = File(second, charset, edition, name);
             if (FileExists(path)) all[path] = ReadBytes(path);
           }

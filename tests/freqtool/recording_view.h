@@ -104,8 +104,7 @@ class RecordingView : public TunavoView {
   int CheckedCharset() override { return checked; }
   void CheckCharset(int index) override { checked = index == 0 || index == 1 ? index : -1; }
   void EnableSave(bool enabled) override { saveEnabled = enabled; }
-  int ShowMessage(std::u16string_view text, std::u16string_view caption,
-                  unsigned flags) override {
+  int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override {
     messages.push_back({std::u16string(text), std::u16string(caption), flags});
     return 1;
   }

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/file_lock.h"
+#include "orders/history.h"
+#include "orders/snapshot.h"
 #include "tests/freqtool/installation.h"
 #include "tests/freqtool/recording_view.h"
 #include "tests/support/temp_dir.h"
@@ -80,7 +82,7 @@ TEST_F(TunavoModelTest, OpensEmptyWithTraditionalCheckedAndSaveDisabled) {
   EXPECT_TRUE(view_.lines.empty());
   EXPECT_FALSE(view_.saveEnabled);
   EXPECT_EQ(view_.resets, 0);
-  EXPECT_EQ(model_->mode(), ListMode::Single);
+  EXPECT_EQ(model_->mode(), ListMode::kSingle);
   ExpectNoMessages();
 }
 
@@ -118,7 +120,7 @@ TEST_F(TunavoModelTest, DeletingDigitsRelistsAndEmptyFieldClearsWithoutMessage) 
   Start();
   view_.TypeAll(u"123");
   view_.ClickLine(3);
-  ASSERT_EQ(model_->OnMoveUp(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnMoveUp(), MoveResult::kMoved);
   ASSERT_TRUE(view_.saveEnabled);
   view_.Backspace();
   EXPECT_EQ(view_.lines, (Lines{u"十", u"千"}));
@@ -127,14 +129,14 @@ TEST_F(TunavoModelTest, DeletingDigitsRelistsAndEmptyFieldClearsWithoutMessage) 
   view_.Backspace();
   EXPECT_TRUE(view_.lines.empty());
   EXPECT_FALSE(view_.saveEnabled);
-  EXPECT_EQ(model_->OnSave(), SaveStatus::NothingToSave);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kNothingToSave);
   ExpectNoMessages();
 }
 
 TEST_F(TunavoModelTest, PhraseModeListsPhrasesOfEveryLength) {
   Start();
   model_->OnPhraseClicked();
-  EXPECT_EQ(model_->mode(), ListMode::Phrase);
+  EXPECT_EQ(model_->mode(), ListMode::kPhrase);
   view_.Type(u'1');
   EXPECT_EQ(view_.lines, (Lines{u"一個", u"一起", u"一樣"}));
   view_.Type(u'2');
@@ -151,18 +153,18 @@ TEST_F(TunavoModelTest, MoveAndSaveRewritesTheGroupInBothCopies) {
   std::map<std::string, Bytes> before = Snapshot();
   view_.TypeAll(u"123");
   view_.ClickLine(2);
-  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
   EXPECT_EQ(view_.lines, (Lines{u"丙", u"甲", u"乙", u"丁"}));
   EXPECT_EQ(view_.selection, 0);
   EXPECT_TRUE(view_.saveEnabled);
   EXPECT_TRUE(view_.Mirrors());
   view_.ClickLine(1);
-  ASSERT_EQ(model_->OnMoveToBottom(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnMoveToBottom(), MoveResult::kMoved);
   EXPECT_EQ(view_.lines, (Lines{u"丙", u"乙", u"丁", u"甲"}));
   EXPECT_EQ(view_.selection, 3);
   EXPECT_TRUE(view_.Mirrors());
 
-  EXPECT_EQ(model_->OnSave(), SaveStatus::Saved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kSaved);
   ExpectSaveSucceededShown(1);
   const Bytes want = test::TraditionalStandard()
                          .Reordered(u"123", false, {u"丙", u"乙", u"丁", u"甲"})
@@ -182,7 +184,7 @@ TEST_F(TunavoModelTest, MoveAndSaveRewritesTheGroupInBothCopies) {
   // The list stays as it was and saving again writes the same order.
   EXPECT_TRUE(view_.saveEnabled);
   EXPECT_EQ(view_.selection, 3);
-  EXPECT_EQ(model_->OnSave(), SaveStatus::Saved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kSaved);
   ExpectSaveSucceededShown(2);
   EXPECT_EQ(File(false, kCht, 0, kCharacterTableFileName), want);
   EXPECT_EQ(File(true, kCht, 0, kCharacterTableFileName), want);
@@ -193,15 +195,49 @@ TEST_F(TunavoModelTest, MoveAndSaveRewritesTheGroupInBothCopies) {
   EXPECT_EQ(view_.lines, (Lines{u"丙", u"乙", u"丁", u"甲"}));
 }
 
+TEST_F(TunavoModelTest, EverySaveIsKeptInTheHistoryAfterASnapshotOfTheOriginal) {
+  const Bytes original = File(false, kCht, 0, kCharacterTableFileName);
+  Start();
+  view_.TypeAll(u"123");
+  view_.ClickLine(2);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
+  ASSERT_EQ(model_->OnSave(), SaveStatus::kSaved);
+  model_->OnPunctuationClicked();
+  view_.ClickLine(1);
+  ASSERT_EQ(model_->OnMoveToBottom(), MoveResult::kMoved);
+  ASSERT_EQ(model_->OnSave(), SaveStatus::kSaved);
+  ExpectSaveSucceededShown(2);
+
+  std::string data;
+  ASSERT_TRUE(platform_.UserDataFolder(&data));
+  taliq::Snapshot snapshot;
+  ASSERT_TRUE(
+      CurrentSnapshot(&platform_, data, {Charset::kTraditional, Edition::kStandard}, &snapshot)
+          .ok());
+  EXPECT_EQ(ReadBytes(snapshot.folder + "/" + kCharacterTableFileName), original);
+  History history;
+  ASSERT_TRUE(ReadHistory(&platform_, data, &history).ok());
+  ASSERT_EQ(history.entries.size(), 2u);
+  const OrderChange& chars = history.entries[0].change;
+  EXPECT_EQ(chars.group.code, "123");
+  EXPECT_EQ(chars.group.table, OrderTable::kCharacters);
+  EXPECT_EQ(chars.before, (Lines{u"甲", u"乙", u"丙", u"丁"}));
+  EXPECT_EQ(chars.after, (Lines{u"丙", u"甲", u"乙", u"丁"}));
+  const OrderChange& marks = history.entries[1].change;
+  EXPECT_EQ(marks.group.table, OrderTable::kPunctuation);
+  EXPECT_EQ(marks.before, (Lines{u"，", u"。", u"！", u"？"}));
+  EXPECT_EQ(marks.after, (Lines{u"，", u"！", u"？", u"。"}));
+}
+
 TEST_F(TunavoModelTest, PhraseSaveOfFiveDigitCodeRewritesBothCopies) {
   Start();
   view_.TypeAll(u"12345");
   view_.ClickLine(3);
-  ASSERT_EQ(model_->OnMoveUp(), MoveResult::Moved);
-  ASSERT_EQ(model_->OnMoveUp(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnMoveUp(), MoveResult::kMoved);
+  ASSERT_EQ(model_->OnMoveUp(), MoveResult::kMoved);
   EXPECT_EQ(view_.lines, (Lines{u"中文", u"中心點", u"中國", u"中間"}));
   EXPECT_EQ(view_.selection, 1);
-  EXPECT_EQ(model_->OnSave(), SaveStatus::Saved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kSaved);
   ExpectSaveSucceededShown(1);
   const Bytes want = test::TraditionalStandard()
                          .Reordered(u"12345", true, {u"中文", u"中心點", u"中國", u"中間"})
@@ -220,11 +256,12 @@ TEST_F(TunavoModelTest, EqualTextsSaveWithoutLosingEitherEntry) {
   view_.Type(u'9');
   ASSERT_EQ(view_.lines, (Lines{u"一個", u"一起", u"一個"}));
   view_.ClickLine(1);
-  ASSERT_EQ(model_->OnMoveToBottom(), MoveResult::Moved);
-  ASSERT_EQ(model_->OnSave(), SaveStatus::Saved);
+  ASSERT_EQ(model_->OnMoveToBottom(), MoveResult::kMoved);
+  ASSERT_EQ(model_->OnSave(), SaveStatus::kSaved);
   // Lines 一個 一個 一起: the first line takes the first 一個, the second
   // line the second one.
-  const Bytes want = d.Reordered(u"9", true, {u"一個", u"一個", u"一起"}).Writer().PhraseTableBytes();
+  const Bytes want =
+      d.Reordered(u"9", true, {u"一個", u"一個", u"一起"}).Writer().PhraseTableBytes();
   EXPECT_EQ(File(false, kCht, 0, kPhraseTableFileName), want);
   EXPECT_EQ(File(true, kCht, 0, kPhraseTableFileName), want);
 }
@@ -232,9 +269,9 @@ TEST_F(TunavoModelTest, EqualTextsSaveWithoutLosingEitherEntry) {
 TEST_F(TunavoModelTest, MoveWithoutSelectionAsksForOneAndEdgeMovesAreSilent) {
   Start();
   // Also on an empty list.
-  EXPECT_EQ(model_->OnMoveDown(), MoveResult::NoSelection);
+  EXPECT_EQ(model_->OnMoveDown(), MoveResult::kNoSelection);
   view_.TypeAll(u"123");
-  EXPECT_EQ(model_->OnMoveToTop(), MoveResult::NoSelection);
+  EXPECT_EQ(model_->OnMoveToTop(), MoveResult::kNoSelection);
   ASSERT_EQ(view_.messages.size(), 2u);
   for (const test::ShownMessage& m : view_.messages) {
     EXPECT_EQ(m.text, kNoSelectionMessage);
@@ -243,11 +280,11 @@ TEST_F(TunavoModelTest, MoveWithoutSelectionAsksForOneAndEdgeMovesAreSilent) {
   }
   view_.messages.clear();
   view_.ClickLine(0);
-  EXPECT_EQ(model_->OnMoveUp(), MoveResult::NoMove);
-  EXPECT_EQ(model_->OnMoveToTop(), MoveResult::NoMove);
+  EXPECT_EQ(model_->OnMoveUp(), MoveResult::kNoMove);
+  EXPECT_EQ(model_->OnMoveToTop(), MoveResult::kNoMove);
   view_.ClickLine(3);
-  EXPECT_EQ(model_->OnMoveDown(), MoveResult::NoMove);
-  EXPECT_EQ(model_->OnMoveToBottom(), MoveResult::NoMove);
+  EXPECT_EQ(model_->OnMoveDown(), MoveResult::kNoMove);
+  EXPECT_EQ(model_->OnMoveToBottom(), MoveResult::kNoMove);
   EXPECT_EQ(view_.lines, (Lines{u"甲", u"乙", u"丙", u"丁"}));
   EXPECT_EQ(view_.selection, 3);
   EXPECT_FALSE(view_.saveEnabled);
@@ -258,7 +295,7 @@ TEST_F(TunavoModelTest, SameModeButtonKeepsUnsavedMovesButRadioClickDropsThem) {
   Start();
   view_.TypeAll(u"123");
   view_.ClickLine(1);
-  ASSERT_EQ(model_->OnMoveDown(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnMoveDown(), MoveResult::kMoved);
   const Lines moved = {u"甲", u"丙", u"乙", u"丁"};
   model_->OnSingleClicked();
   EXPECT_EQ(view_.lines, moved);
@@ -271,7 +308,7 @@ TEST_F(TunavoModelTest, SameModeButtonKeepsUnsavedMovesButRadioClickDropsThem) {
   EXPECT_FALSE(view_.saveEnabled);
   // Switching modes refills as well.
   view_.ClickLine(1);
-  ASSERT_EQ(model_->OnMoveDown(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnMoveDown(), MoveResult::kMoved);
   model_->OnPhraseClicked();
   EXPECT_EQ(view_.lines, (Lines{u"甲乙", u"丙丁"}));
   EXPECT_FALSE(view_.saveEnabled);
@@ -283,11 +320,13 @@ TEST_F(TunavoModelTest, CharsetRadioSwitchesDictionaryAndSaveFollowsIt) {
   view_.ClickCharset(kChs);
   EXPECT_EQ(view_.lines, (Lines{u"简", u"体", u"字"}));
   view_.ClickLine(2);
-  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
   const Bytes chtBefore = File(false, kCht, 0, kCharacterTableFileName);
-  ASSERT_EQ(model_->OnSave(), SaveStatus::Saved);
-  const Bytes want =
-      test::SimplifiedStandard().Reordered(u"123", false, {u"字", u"简", u"体"}).Writer().CharacterTableBytes();
+  ASSERT_EQ(model_->OnSave(), SaveStatus::kSaved);
+  const Bytes want = test::SimplifiedStandard()
+                         .Reordered(u"123", false, {u"字", u"简", u"体"})
+                         .Writer()
+                         .CharacterTableBytes();
   EXPECT_EQ(File(false, kChs, 0, kCharacterTableFileName), want);
   EXPECT_EQ(File(true, kChs, 0, kCharacterTableFileName), want);
   EXPECT_EQ(File(false, kCht, 0, kCharacterTableFileName), chtBefore);
@@ -299,7 +338,7 @@ TEST_F(TunavoModelTest, PunctuationModeListsAndSavesTheFirstCopysTable) {
   Start();
   view_.TypeAll(u"123");
   model_->OnPunctuationClicked();
-  EXPECT_EQ(model_->mode(), ListMode::Punctuation);
+  EXPECT_EQ(model_->mode(), ListMode::kPunctuation);
   EXPECT_EQ(view_.lines, (Lines{u"，", u"。", u"！", u"？"}));
   // Typing lists the table again; the code plays no part.
   const int resets = view_.resets;
@@ -312,9 +351,9 @@ TEST_F(TunavoModelTest, PunctuationModeListsAndSavesTheFirstCopysTable) {
   EXPECT_EQ(view_.lines, (Lines{u"，", u"。", u"！", u"？"}));
 
   view_.ClickLine(3);
-  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
   const Bytes secondBefore = File(true, kCht, 0, kPunctuationFileName);
-  EXPECT_EQ(model_->OnSave(), SaveStatus::Saved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kSaved);
   ExpectSaveSucceededShown(1);
   Dictionary d = test::TraditionalStandard();
   d.punctuation = u"？，。！";
@@ -326,7 +365,7 @@ TEST_F(TunavoModelTest, PunctuationModeListsAndSavesTheFirstCopysTable) {
   EXPECT_TRUE(view_.lines.empty());
   view_.TypeAll(u"12");
   model_->OnSingleClicked();
-  EXPECT_EQ(model_->mode(), ListMode::Single);
+  EXPECT_EQ(model_->mode(), ListMode::kSingle);
   EXPECT_EQ(view_.lines, (Lines{u"十", u"千"}));
 }
 
@@ -335,9 +374,9 @@ TEST_F(TunavoModelTest, PunctuationWriteFailureShowsOnlyTheStoresMessage) {
   Start();
   model_->OnPunctuationClicked();
   view_.ClickLine(1);
-  ASSERT_EQ(model_->OnMoveUp(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnMoveUp(), MoveResult::kMoved);
   const Bytes before = File(false, kCht, 0, kPunctuationFileName);
-  EXPECT_EQ(model_->OnSave(), SaveStatus::PunctuationFailed);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kPunctuationFailed);
   EXPECT_TRUE(view_.messages.empty());
   ASSERT_EQ(platform_.messages.size(), 1u);
   EXPECT_EQ(platform_.messages[0].text, kPunctuationFileMessage);
@@ -356,8 +395,8 @@ TEST_F(TunavoModelTest, ASaveHeldOffByAnotherInstanceSaysSoAndWritesNothing) {
   model_->store().SetLockWait(0);
   view_.TypeAll(u"123");
   view_.ClickLine(3);
-  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::Moved);
-  EXPECT_EQ(model_->OnSave(), SaveStatus::FirstCopyFailed);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kFirstCopyFailed);
   ASSERT_EQ(view_.messages.size(), 1u);
   EXPECT_EQ(view_.messages[0].text, kSaveBusyMessage);
   EXPECT_EQ(view_.messages[0].caption, kTunavoTitle);
@@ -372,8 +411,8 @@ TEST_F(TunavoModelTest, UnwritableFirstCopyWritesNothingAndSaysNothing) {
   const std::map<std::string, Bytes> before = Snapshot();
   view_.TypeAll(u"123");
   view_.ClickLine(3);
-  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::Moved);
-  EXPECT_EQ(model_->OnSave(), SaveStatus::FirstCopyFailed);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kFirstCopyFailed);
   ExpectNoMessages();
   EXPECT_EQ(Snapshot(), before);
   // The second copy was not even tried.
@@ -388,8 +427,8 @@ TEST_F(TunavoModelTest, UnwritableSecondCopyKeepsTheFirstRewrittenWithoutSuccess
   const Bytes secondBefore = File(true, kCht, 0, kCharacterTableFileName);
   view_.TypeAll(u"123");
   view_.ClickLine(3);
-  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::Moved);
-  EXPECT_EQ(model_->OnSave(), SaveStatus::SecondCopyFailed);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kSecondCopyFailed);
   ExpectNoMessages();
   EXPECT_EQ(File(false, kCht, 0, kCharacterTableFileName),
             test::TraditionalStandard()
@@ -399,7 +438,7 @@ TEST_F(TunavoModelTest, UnwritableSecondCopyKeepsTheFirstRewrittenWithoutSuccess
   EXPECT_EQ(File(true, kCht, 0, kCharacterTableFileName), secondBefore);
 }
 
-TEST_F(TunavoModelTest, SecondCopyThatDiffersIsLeftAlone) {
+TEST_F(TunavoModelTest, SecondCopyThatDiffersIsLeftAloneWithAWarning) {
   // The second copy holds another dictionary: the group found in the first
   // copy is not where the second copy keeps it.
   Dictionary other = test::TraditionalStandard();
@@ -409,9 +448,16 @@ TEST_F(TunavoModelTest, SecondCopyThatDiffersIsLeftAlone) {
   const Bytes secondBefore = File(true, kCht, 0, kCharacterTableFileName);
   view_.TypeAll(u"123");
   view_.ClickLine(1);
-  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::Moved);
-  EXPECT_EQ(model_->OnSave(), SaveStatus::SecondCopyFailed);
-  EXPECT_TRUE(view_.messages.empty());
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kSecondCopyFailed);
+  // A warning with the program's caption names the problem and the mend.
+  ASSERT_EQ(view_.messages.size(), 1u);
+  const test::ShownMessage& m = view_.messages[0];
+  EXPECT_EQ(m.caption, kTunavoTitle);
+  EXPECT_EQ(m.flags & kMbIconMask, kMbIconWarning);
+  EXPECT_NE(m.text.find(u"不一致"), std::u16string::npos);
+  EXPECT_NE(m.text.find(u"tunavo-cli --charset cht --edition standard sync-copies"),
+            std::u16string::npos);
   EXPECT_EQ(File(true, kCht, 0, kCharacterTableFileName), secondBefore);
 }
 
@@ -491,10 +537,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TunavoModelTest, EditionFromTheCommandLineGovernsStartUpListAndSave) {
   Start({u"01", u"x123"});
   view_.ClickLine(2);
-  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::Moved);
-  ASSERT_EQ(model_->OnSave(), SaveStatus::Saved);
-  const Bytes want =
-      test::Simplified2002().Reordered(u"123", false, {u"本", u"旧", u"版"}).Writer().CharacterTableBytes();
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
+  ASSERT_EQ(model_->OnSave(), SaveStatus::kSaved);
+  const Bytes want = test::Simplified2002()
+                         .Reordered(u"123", false, {u"本", u"旧", u"版"})
+                         .Writer()
+                         .CharacterTableBytes();
   EXPECT_EQ(File(false, kChs, 1, kCharacterTableFileName), want);
   EXPECT_EQ(File(true, kChs, 1, kCharacterTableFileName), want);
   // Later lookups stay in that edition.
@@ -526,8 +574,8 @@ TEST_F(NoParenthesisTest, BothWritesGoToTheOneCopyAndSuccessIsShownOnce) {
   Start();
   view_.TypeAll(u"1234");
   view_.ClickLine(2);
-  ASSERT_EQ(model_->OnMoveUp(), MoveResult::Moved);
-  EXPECT_EQ(model_->OnSave(), SaveStatus::Saved);
+  ASSERT_EQ(model_->OnMoveUp(), MoveResult::kMoved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kSaved);
   ExpectSaveSucceededShown(1);
   EXPECT_EQ(File(false, kCht, 0, kCharacterTableFileName),
             test::TraditionalStandard()
@@ -553,12 +601,17 @@ TEST_F(TunavoModelTest, AboutItemOpensTheAboutBoxAndOtherCommandsGoToTheFramewor
   Start();
   view_.TypeAll(u"123");
   view_.ClickLine(1);
-  ASSERT_EQ(model_->OnMoveDown(), MoveResult::Moved);
+  ASSERT_EQ(model_->OnMoveDown(), MoveResult::kMoved);
   const struct {
     unsigned id;
     bool about;
-  } cases[] = {{0x0010, true}, {0x0013, true}, {0x001F, true}, {0x0020, false},
-               {0xF060, false} /* SC_CLOSE */, {0xF020, false} /* SC_MINIMIZE */, {0, false}};
+  } cases[] = {{0x0010, true},
+               {0x0013, true},
+               {0x001F, true},
+               {0x0020, false},
+               {0xF060, false} /* SC_CLOSE */,
+               {0xF020, false} /* SC_MINIMIZE */,
+               {0, false}};
   int shown = 0;
   for (const auto& c : cases) {
     EXPECT_EQ(model_->OnSysCommand(c.id), c.about) << c.id;
@@ -598,11 +651,9 @@ TEST(TunavoFrameworkTest, MinimizedIconIsCentredRoundingUp) {
   const struct {
     int width, height, iconW, iconH, x, y;
   } cases[] = {
-      {100, 80, 32, 32, 34, 24},
-      {101, 81, 32, 32, 35, 25},
-      {32, 32, 32, 32, 0, 0},
-      {33, 31, 32, 32, 1, 0},
-      {0, 0, 32, 32, -15, -15},  // truncation toward zero, as the C division
+      {100, 80, 32, 32, 34, 24}, {101, 81, 32, 32, 35, 25}, {32, 32, 32, 32, 0, 0},
+      {33, 31, 32, 32, 1, 0},    {0, 0, 32, 32, -15, -15},  // truncation toward zero, as the C
+                                                            // division
   };
   for (const auto& c : cases) {
     const IconPosition p = MinimizedIconPosition(c.width, c.height, c.iconW, c.iconH);

@@ -50,11 +50,11 @@ TEST(LauncherTest, NativeArchitecturePicksThePackage) {
     const char16_t* line;
     const char16_t* message;
   } cases[] = {
-      {9, kX64Line, u"Can not open X64 Setup.exe"},     // AMD64
-      {6, kX64Line, u"Can not open X64 Setup.exe"},     // IA64
-      {0, kX86Line, u"Can not open X86 Setup.exe"},     // Intel
-      {12, kX86Line, u"Can not open X86 Setup.exe"},    // ARM64
-      {5, kX86Line, u"Can not open X86 Setup.exe"},     // ARM
+      {9, kX64Line, u"Can not open X64 Setup.exe"},       // AMD64
+      {6, kX64Line, u"Can not open X64 Setup.exe"},       // IA64
+      {0, kX86Line, u"Can not open X86 Setup.exe"},       // Intel
+      {12, kX86Line, u"Can not open X86 Setup.exe"},      // ARM64
+      {5, kX86Line, u"Can not open X86 Setup.exe"},       // ARM
       {0xFFFF, kX86Line, u"Can not open X86 Setup.exe"},  // unknown
   };
   for (const auto& c : cases) {

@@ -153,15 +153,17 @@ TEST(TextTest, RoundTrips) {
 
 TEST(TextTest, MalformedInputBecomesReplacementCharacters) {
   const std::pair<std::string, std::u16string> utf8Cases[] = {
-      {"a\x80z", u"a\ufffdz"},                    // a lone continuation byte
-      {"\xC0\xAF", u"\ufffd\ufffd"},              // overlong "/"
-      {"\xED\xA0\x80", u"\ufffd\ufffd\ufffd"},    // an encoded surrogate
+      {"a\x80z", u"a\ufffdz"},                            // a lone continuation byte
+      {"\xC0\xAF", u"\ufffd\ufffd"},                      // overlong "/"
+      {"\xED\xA0\x80", u"\ufffd\ufffd\ufffd"},            // an encoded surrogate
       {"\xF4\x90\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"},  // beyond U+10FFFF
       {"\xFF", u"\ufffd"},
   };
   for (const auto& [utf8, utf16] : utf8Cases) EXPECT_EQ(Utf8ToUtf16(utf8), utf16);
   // A sequence cut short keeps what follows it.
-  const std::u16string cut = Utf8ToUtf16("\xE5\x8A" "A");
+  const std::u16string cut = Utf8ToUtf16(
+      "\xE5\x8A"
+      "A");
   ASSERT_FALSE(cut.empty());
   EXPECT_EQ(cut.front(), u'\ufffd');
   EXPECT_EQ(cut.back(), u'A');

@@ -59,31 +59,31 @@ TEST(SettingsMappingTest, ReadingTable) {
     unsigned codePage;
     int choice;
   } cases[] = {
-      {Setting::kShowMode, absent, 1252, 1},     {Setting::kShowMode, "0", 1252, 0},
-      {Setting::kShowMode, "1", 1252, 0},        {Setting::kShowMode, "2", 1252, 1},
-      {Setting::kShowMode, "21", 1252, 1},       {Setting::kShowMode, "3", 1252, 0},
-      {Setting::kShowMode, "", 1252, 0},         {Setting::kShowMode, " 2", 1252, 0},
-      {Setting::kAssio, absent, 1252, 0},        {Setting::kAssio, "0", 1252, 1},
-      {Setting::kAssio, "1", 1252, 0},           {Setting::kAssio, "2", 1252, 0},
-      {Setting::kAssio, "x", 1252, 0},           {Setting::kSpeak, absent, 936, 0},
-      {Setting::kSpeak, "0", 1252, 1},           {Setting::kSpeak, "1", 1252, 0},
-      {Setting::kSpeak, "", 1252, 0},            {Setting::kCharset, absent, 936, 0},
-      {Setting::kCharset, absent, 950, 1},       {Setting::kCharset, absent, 1252, 1},
-      {Setting::kCharset, "0", 1252, 0},         {Setting::kCharset, "1", 936, 1},
-      {Setting::kCharset, "2", 1252, 0},         {Setting::kCharset, "", 1252, 0},
-      {Setting::kCharset, "", 936, 0},           {Setting::kOrderMode, absent, 1252, 0},
-      {Setting::kOrderMode, "0", 1252, 0},       {Setting::kOrderMode, "1", 1252, 1},
-      {Setting::kOrderMode, "2", 1252, 0},       {Setting::kOrderMode, "10", 1252, 1},
-      {Setting::kZdy, absent, 1252, 1},          {Setting::kZdy, "0", 1252, 1},
-      {Setting::kZdy, "1", 1252, 0},             {Setting::kZdy, "2", 1252, 0},
-      {Setting::kZdy, "x", 1252, 0},             {Setting::kZdy, "", 1252, 0},
-      {Setting::kZyck, absent, 936, 1},          {Setting::kZyck, "0", 1252, 1},
-      {Setting::kZyck, "1", 1252, 0},            {Setting::kZyck, "x", 1252, 0},
+      {Setting::kShowMode, absent, 1252, 1}, {Setting::kShowMode, "0", 1252, 0},
+      {Setting::kShowMode, "1", 1252, 0},    {Setting::kShowMode, "2", 1252, 1},
+      {Setting::kShowMode, "21", 1252, 1},   {Setting::kShowMode, "3", 1252, 0},
+      {Setting::kShowMode, "", 1252, 0},     {Setting::kShowMode, " 2", 1252, 0},
+      {Setting::kAssio, absent, 1252, 0},    {Setting::kAssio, "0", 1252, 1},
+      {Setting::kAssio, "1", 1252, 0},       {Setting::kAssio, "2", 1252, 0},
+      {Setting::kAssio, "x", 1252, 0},       {Setting::kSpeak, absent, 936, 0},
+      {Setting::kSpeak, "0", 1252, 1},       {Setting::kSpeak, "1", 1252, 0},
+      {Setting::kSpeak, "", 1252, 0},        {Setting::kCharset, absent, 936, 0},
+      {Setting::kCharset, absent, 950, 1},   {Setting::kCharset, absent, 1252, 1},
+      {Setting::kCharset, "0", 1252, 0},     {Setting::kCharset, "1", 936, 1},
+      {Setting::kCharset, "2", 1252, 0},     {Setting::kCharset, "", 1252, 0},
+      {Setting::kCharset, "", 936, 0},       {Setting::kOrderMode, absent, 1252, 0},
+      {Setting::kOrderMode, "0", 1252, 0},   {Setting::kOrderMode, "1", 1252, 1},
+      {Setting::kOrderMode, "2", 1252, 0},   {Setting::kOrderMode, "10", 1252, 1},
+      {Setting::kZdy, absent, 1252, 1},      {Setting::kZdy, "0", 1252, 1},
+      {Setting::kZdy, "1", 1252, 0},         {Setting::kZdy, "2", 1252, 0},
+      {Setting::kZdy, "x", 1252, 0},         {Setting::kZdy, "", 1252, 0},
+      {Setting::kZyck, absent, 936, 1},      {Setting::kZyck, "0", 1252, 1},
+      {Setting::kZyck, "1", 1252, 0},        {Setting::kZyck, "x", 1252, 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ReadChoice(c.setting, c.value, c.codePage), c.choice)
-        << SettingKey(c.setting) << " " << (c.value ? "\"" + std::string(*c.value) + "\"" : "absent")
-        << " cp " << c.codePage;
+        << SettingKey(c.setting) << " "
+        << (c.value ? "\"" + std::string(*c.value) + "\"" : "absent") << " cp " << c.codePage;
   }
 }
 
@@ -163,9 +163,9 @@ TEST_F(SettingsDialogTest, FirstRunOpensWithTheDefaultsAndOkAppendsZdyAndZyck) {
     // 豎排, 禁用, 禁用, charset by code page, unchecked, 禁用, 禁用.
     EXPECT_EQ(view.Choices(), (std::vector<int>{1, 1, 1, c.charset, 0, 1, 1}));
     EXPECT_EQ(model.OnOk(), 1);
-    const std::string expected = std::string("[BaseConfig]\r\nSHOWMODE=2\r\nMAMODE=3\r\nASSIO=0\r\n") +
-                                 "SPEAK=0\r\nCHSCHT=" + c.chscht +
-                                 "\r\nORDERMODE=0\r\nZDY=0\r\nZYCK=0\r\n";
+    const std::string expected =
+        std::string("[BaseConfig]\r\nSHOWMODE=2\r\nMAMODE=3\r\nASSIO=0\r\n") +
+        "SPEAK=0\r\nCHSCHT=" + c.chscht + "\r\nORDERMODE=0\r\nZDY=0\r\nZYCK=0\r\n";
     EXPECT_EQ(Read(PerUser()), expected);
     EXPECT_EQ(Read(Copy2()), expected);
     EXPECT_EQ(Read(Copy3()), expected);
@@ -179,10 +179,10 @@ TEST_F(SettingsDialogTest, OpeningSetsTheCaptionsOfTheCodePageInOrder) {
     RecordingView view;
     SettingsDialogModel model(&platform_, &view);
     model.OnInitDialog();
-    EXPECT_EQ(view.calls, (std::vector<std::string>{
-                              "caption 1014", "caption 1015", "choice SHOWMODE=0", "choice ASSIO=0",
-                              "choice SPEAK=0", "choice CHSCHT=0", "choice ORDERMODE=0",
-                              "choice ZDY=1", "choice ZYCK=1"}));
+    EXPECT_EQ(view.calls,
+              (std::vector<std::string>{"caption 1014", "caption 1015", "choice SHOWMODE=0",
+                                        "choice ASSIO=0", "choice SPEAK=0", "choice CHSCHT=0",
+                                        "choice ORDERMODE=0", "choice ZDY=1", "choice ZYCK=1"}));
     EXPECT_EQ(view.captions[kIdcZdyGroup], u"自定義詞組功能");
     EXPECT_EQ(view.captions[kIdcZyckGroup], u"專業詞庫功能");
   }
@@ -284,13 +284,17 @@ TEST_F(SettingsDialogTest, OkThatCouldNotSaveEverythingWarnsAndKeepsTheDialogOpe
   const std::string given = "[BaseConfig]\r\nSHOWMODE=1\r\n";
   const struct {
     const char* name;
-    bool perUserUnreadable;   // at the start, and while OK is pressed
+    bool perUserUnreadable;  // at the start, and while OK is pressed
     bool nativeFolderMissing;
     std::vector<std::string> named;  // in the warning, in order
   } cases[] = {
-      {"native copy's folder missing", false, true,
+      {"native copy's folder missing",
+       false,
+       true,
        {"native installation copy " + Copy3() + ": its folder does not exist"}},
-      {"per-user file unreadable", true, false,
+      {"per-user file unreadable",
+       true,
+       false,
        {"per-user settings file " + PerUser() + ": it exists but cannot be read",
         "installation copy " + Copy2() + ": not written",
         "native installation copy " + Copy3() + ": not written"}},

@@ -76,12 +76,19 @@ TEST_F(SettingsFileTest, LinesLoadAndSaveByTheFileRules) {
       {"lines without = dropped",
        "[BaseConfig]\r\n\r\n[Other]\r\n; comment\r\n;KEY=kept\r\nA=1\r\n",
        {{";KEY", "kept"}, {"A", "1"}}},
-      {"first = splits", "[x]\nK=a=b\n=empty key\nV=\n", {{"K", "a=b"}, {"", "empty key"}, {"V", ""}}},
+      {"first = splits",
+       "[x]\nK=a=b\n=empty key\nV=\n",
+       {{"K", "a=b"}, {"", "empty key"}, {"V", ""}}},
       {"nothing trimmed", "[x]\r\nSHOWMODE = 2\r\n", {{"SHOWMODE ", " 2"}}},
       {"lone CR is a byte", "[x]\r\nA=1\rB=2\r\n", {{"A", "1\rB=2"}}},
       {"only the CR before LF ends", "[x]\r\nA=1\r\r\n", {{"A", "1\r"}}},
       {"duplicates kept in place", "[x]\nA=1\nB=2\nA=3\n", {{"A", "1"}, {"B", "2"}, {"A", "3"}}},
-      {"bytes never converted", "[x]\n\xC3\xA9=\xB2\xE2\x1A" "z\n", {{"\xC3\xA9", "\xB2\xE2\x1A" "z"}}},
+      {"bytes never converted",
+       "[x]\n\xC3\xA9=\xB2\xE2\x1A"
+       "z\n",
+       {{"\xC3\xA9",
+         "\xB2\xE2\x1A"
+         "z"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -308,8 +315,10 @@ TEST_F(SettingsFileTest, FailedWriteKeepsTheOldFileWholeAndIsReported) {
     std::string untouched;
   } cases[] = {
       {"per-user", {"ZIRIZIR/~rozevuv_cht.ini.*.tmp"}, SettingsCopy::kPerUser, PerUser()},
-      {"installation", {"(x86)/lurm/RozeVuv_cht/~rozevuv_cht.ini.*.tmp"},
-       SettingsCopy::kInstallation, Copy2()},
+      {"installation",
+       {"(x86)/lurm/RozeVuv_cht/~rozevuv_cht.ini.*.tmp"},
+       SettingsCopy::kInstallation,
+       Copy2()},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

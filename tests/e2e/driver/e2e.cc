@@ -23,10 +23,32 @@ LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
   DWORD_PTR result = 0;
   if (::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
                             timeoutMs, &result) == 0) {
-    Require(false, "the window did not answer message " + std::to_string(message) +
-                       " within " + std::to_string(timeoutMs) + " ms");
+    Require(false, "the window did not answer message " + std::to_string(message) + " within " +
+                       std::to_string(timeoutMs) + " ms");
   }
   return static_cast<LRESULT>(result);
+}
+
+// How long a window may take to answer a poll while the driver waits for
+// it to show up.
+constexpr DWORD kPollAnswerMs = 1000;
+
+// The window's text, unless it did not answer within the time.
+bool TryText(HWND window, std::u16string* text, DWORD timeoutMs) {
+  DWORD_PTR length = 0;
+  if (::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                            timeoutMs, &length) == 0) {
+    return false;
+  }
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(),
+                            reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                            timeoutMs, &got) == 0) {
+    return false;
+  }
+  *text = win32::U16(buffer.c_str(), static_cast<size_t>(got));
+  return true;
 }
 
 std::wstring ClassName(HWND window) {
@@ -75,8 +97,8 @@ void ClearFailures() { FailureList().clear(); }
 
 std::string Utf8(std::u16string_view text) { return Utf16ToUtf8(text); }
 std::string Utf8(std::wstring_view text) {
-  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()),
-                                         text.size()));
+  return Utf16ToUtf8(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
 std::string Show(const std::vector<std::u16string>& lines) {
@@ -137,8 +159,8 @@ Program::Program(const std::wstring& exe, const std::wstring& arguments,
     threadId_ = info.dwThreadId;
     ::CloseHandle(info.hThread);
   }
-  Require(process_ != nullptr, "could not start " + Utf8(exe) + " (error " +
-                                   std::to_string(::GetLastError()) + ")");
+  Require(process_ != nullptr,
+          "could not start " + Utf8(exe) + " (error " + std::to_string(::GetLastError()) + ")");
 }
 
 Program::~Program() {
@@ -180,7 +202,10 @@ HWND WaitForDialog(DWORD pid, std::u16string_view caption, DWORD timeoutMs) {
   WaitUntil(
       [&] {
         for (HWND window : DialogWindows(pid)) {
-          if (Text(window) == caption) {
+          // A window still busy with its start (loading fonts, say) has not
+          // shown up yet: the start's time limit bounds the wait.
+          std::u16string text;
+          if (TryText(window, &text, kPollAnswerMs) && text == caption) {
             found = window;
             return true;
           }
@@ -212,8 +237,8 @@ HWND WaitForOtherDialog(DWORD pid, const std::vector<HWND>& known, DWORD timeout
 std::u16string Text(HWND window) {
   const LRESULT length = SendBounded(window, WM_GETTEXTLENGTH, 0, 0);
   std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT got = SendBounded(window, WM_GETTEXT, buffer.size(),
-                                  reinterpret_cast<LPARAM>(buffer.data()));
+  const LRESULT got =
+      SendBounded(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
   return win32::U16(buffer.c_str(), static_cast<size_t>(got));
 }
 
@@ -299,8 +324,8 @@ PendingSend::~PendingSend() {
 DWORD WINAPI PendingSend::Run(void* self) {
   auto* send = static_cast<PendingSend*>(self);
   DWORD_PTR result = 0;
-  ::SendMessageTimeoutW(send->window_, send->message_, send->wParam_, send->lParam_,
-                        SMTO_NORMAL, 60000, &result);
+  ::SendMessageTimeoutW(send->window_, send->message_, send->wParam_, send->lParam_, SMTO_NORMAL,
+                        60000, &result);
   return 0;
 }
 
@@ -377,7 +402,8 @@ std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path) {
   if (f == nullptr) return bytes;
   std::uint8_t chunk[4096];
   size_t n = 0;
-  while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + n);
   std::fclose(f);
   return bytes;
 }
@@ -419,9 +445,9 @@ bool SetProgramFilesDir(const std::wstring& folder) {
                       KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
     return false;
   }
-  const LONG result = ::RegSetValueExW(
-      key, L"ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-      static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+  const LONG result = ::RegSetValueExW(key, L"ProgramFilesDir", 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(folder.c_str()),
+                                       static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
   ::RegCloseKey(key);
   return result == ERROR_SUCCESS;
 }
@@ -430,6 +456,19 @@ std::wstring AppDataFolder() {
   wchar_t path[MAX_PATH] = {};
   ::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
   return path;
+}
+
+HiddenSystemInstaller::HiddenSystemInstaller() {
+  for (const wchar_t* folder : {L"C:\\windows\\system32", L"C:\\windows\\syswow64"}) {
+    const std::wstring path = std::wstring(folder) + L"\\msiexec.exe";
+    if (FileExists(path) && ::MoveFileW(path.c_str(), (path + L".hidden").c_str()) != 0) {
+      moved_.push_back(path);
+    }
+  }
+}
+
+HiddenSystemInstaller::~HiddenSystemInstaller() {
+  for (const std::wstring& path : moved_) ::MoveFileW((path + L".hidden").c_str(), path.c_str());
 }
 
 std::vector<ScenarioEntry>& Scenarios() {

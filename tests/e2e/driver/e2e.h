@@ -40,7 +40,9 @@ std::string Show(std::u16string_view text);
 
 // ---- Timing ----------------------------------------------------------------
 
-inline constexpr DWORD kStartTimeoutMs = 20000;
+// The 32-bit programs run under emulation in the tests (32-bit Wine on
+// qemu-user), where a program's first window takes a few seconds longer.
+inline constexpr DWORD kStartTimeoutMs = sizeof(void*) == 4 ? 30000 : 20000;
 inline constexpr DWORD kStepTimeoutMs = 10000;
 
 // Polls `done` every 20 ms until it is true or `timeoutMs` have passed.
@@ -174,6 +176,19 @@ inline const std::wstring kProgramFilesX86 = L"C:\\Program Files (x86)";
 inline const std::wstring kProgramFiles = L"C:\\Program Files";
 // The current user's application-data folder.
 std::wstring AppDataFolder();
+
+// The system's own Msiexec.exe, moved aside while the object lives, so
+// that no installer can be started by name.
+class HiddenSystemInstaller {
+ public:
+  HiddenSystemInstaller();
+  ~HiddenSystemInstaller();
+  HiddenSystemInstaller(const HiddenSystemInstaller&) = delete;
+  HiddenSystemInstaller& operator=(const HiddenSystemInstaller&) = delete;
+
+ private:
+  std::vector<std::wstring> moved_;
+};
 
 // ---- Scenarios --------------------------------------------------------------
 

@@ -43,8 +43,7 @@ void PoseTunavo(bool about) {
 
 void PoseQevoConfig(bool about) {
   Program program(DriverFolder() + L"\\QevoConfig.exe", L"");
-  const std::u16string caption =
-      ::GetACP() == 936 ? u"Taliq输入法设置" : u"Taliq輸入法TSF設定";
+  const std::u16string caption = ::GetACP() == 936 ? u"Taliq输入法设置" : u"Taliq輸入法TSF設定";
   const HWND dialog = WaitForDialog(program.pid(), caption);
   Require(dialog != nullptr, "no QevoConfig dialog");
   if (!about) return Ready(dialog);

@@ -29,14 +29,15 @@ std::vector<std::uint8_t> Bytes(std::string_view text) {
 std::string AsText(const std::vector<std::uint8_t>& bytes) {
   std::string text(bytes.begin(), bytes.end());
   std::string shown;
-  for (char c : text) shown += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+  for (char c : text)
+    shown += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
   return "\"" + shown + "\"";
 }
 
 void ExpectFile(const std::wstring& path, std::string_view expected, const std::string& what) {
   const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-  Expect(bytes == Bytes(expected), what + " holds " + AsText(bytes) + ", expected " +
-                                       AsText(Bytes(expected)));
+  Expect(bytes == Bytes(expected),
+         what + " holds " + AsText(bytes) + ", expected " + AsText(Bytes(expected)));
 }
 
 // A clean per-user folder (with `contents` as the per-user file unless
@@ -109,11 +110,15 @@ void FirstRun936() {
   QevoConfig q(936, kCaption936);
   ExpectFile(UserFile(), kDefault936, "the new per-user file");
   q.ExpectChecked({1001, 1003, 1005, 1006, 1016, 1018}, "the default file");
-  Expect(ItemText(q.dialog, 1008) == u"候選窗口排列模式", "1008 reads " + Show(ItemText(q.dialog, 1008)));
-  Expect(ItemText(q.dialog, 1009) == u" 選中字詞發音", "1009 reads " + Show(ItemText(q.dialog, 1009)));
+  Expect(ItemText(q.dialog, 1008) == u"候選窗口排列模式",
+         "1008 reads " + Show(ItemText(q.dialog, 1008)));
+  Expect(ItemText(q.dialog, 1009) == u" 選中字詞發音",
+         "1009 reads " + Show(ItemText(q.dialog, 1009)));
   Expect(ItemText(q.dialog, 1011) == u"簡繁字符集", "1011 reads " + Show(ItemText(q.dialog, 1011)));
-  Expect(ItemText(q.dialog, 1014) == u"自定義詞組功能", "1014 reads " + Show(ItemText(q.dialog, 1014)));
-  Expect(ItemText(q.dialog, 1015) == u"專業詞庫功能", "1015 reads " + Show(ItemText(q.dialog, 1015)));
+  Expect(ItemText(q.dialog, 1014) == u"自定義詞組功能",
+         "1014 reads " + Show(ItemText(q.dialog, 1014)));
+  Expect(ItemText(q.dialog, 1015) == u"專業詞庫功能",
+         "1015 reads " + Show(ItemText(q.dialog, 1015)));
   q.EndWith(IDOK);
   ExpectFile(UserFile(), kSavedDefault936, "the per-user file after OK");
   ExpectFile(InstallationCopy(kProgramFilesX86), kSavedDefault936, "the installation copy");
@@ -133,9 +138,9 @@ void Captions1252() {
     int id;
     std::u16string_view caption;
   } kCaptions[] = {
-      {1008, u"候選視窗模式"}, {1009, u"選中字詞發音"}, {1010, u"聯想功能"},
+      {1008, u"候選視窗模式"}, {1009, u"選中字詞發音"},   {1010, u"聯想功能"},
       {1011, u"字詞碼本"},     {1014, u"自定義詞組功能"}, {1015, u"專業詞庫功能"},
-      {1000, u"橫排"},         {1001, u"豎排"},         {1012, u"與第四版字詞排序兼容"},
+      {1000, u"橫排"},         {1001, u"豎排"},           {1012, u"與第四版字詞排序兼容"},
       {IDOK, u"確定"},         {IDCANCEL, u"取消"},
   };
   for (const auto& c : kCaptions) {
@@ -177,7 +182,8 @@ void CancelWritesNothing() {
   } kWays[] = {
       {"取消", [](QevoConfig& q) { q.Click(IDCANCEL); }},
       {"Esc", [](QevoConfig& q) { PressKey(::GetDlgItem(q.dialog, 1012), VK_ESCAPE); }},
-      {"the close box", [](QevoConfig& q) { ::PostMessageW(q.dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {"the close box",
+       [](QevoConfig& q) { ::PostMessageW(q.dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
   };
   for (const auto& way : kWays) {
     Note(way.how);

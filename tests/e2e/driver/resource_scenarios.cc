@@ -1,9 +1,8 @@
 // What the programs declare, read from their files the way Windows reads
 // it: the dialog templates (ids, classes, captions, positions, styles,
 // fonts, order), string resources, icon groups, version blocks, resource
-// language and manifests. Every copy below the driver's folder is checked:
-// the x86_64 programs beside it and, when present, the i686 release in
-// "i686\".
+// language and manifests, of the programs beside the driver (run.sh runs
+// it once beside each release zip's programs, 32- and 64-bit).
 #include <cstring>
 
 #include "tests/e2e/driver/e2e.h"
@@ -84,7 +83,8 @@ class TemplateReader {
 
 WORD PredefinedClass(const std::u16string& name) {
   std::u16string lower;
-  for (char16_t c : name) lower.push_back(c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c);
+  for (char16_t c : name)
+    lower.push_back(c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c);
   if (lower == u"button") return kButton;
   if (lower == u"edit") return kEdit;
   if (lower == u"static") return kStatic;
@@ -100,10 +100,12 @@ void CheckDialog(HMODULE module, WORD language, const std::string& program,
                  const DialogExpectation& expected) {
   HRSRC found = ::FindResourceExW(module, RT_DIALOG, MAKEINTRESOURCEW(expected.id), language);
   if (found == nullptr) {
-    Expect(false, Where(program, expected.id) + " is missing in language " + std::to_string(language));
+    Expect(false,
+           Where(program, expected.id) + " is missing in language " + std::to_string(language));
     return;
   }
-  const auto* data = static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module, found)));
+  const auto* data =
+      static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module, found)));
   TemplateReader r(data, ::SizeofResource(module, found));
   const std::string where = Where(program, expected.id);
   Require(r.Word() == 1 && r.Word() == 0xFFFF, where + " is not an extended template");
@@ -125,7 +127,7 @@ void CheckDialog(HMODULE module, WORD language, const std::string& program,
   r.Byte();  // charset
   const std::u16string font = r.StringOrOrdinal(&ordinal);
   Expect(style == expected.style, where + " style " + std::to_string(style) + ", expected " +
-                                  std::to_string(expected.style));
+                                      std::to_string(expected.style));
   Expect(exStyle == expected.exStyle, where + " extended style " + std::to_string(exStyle));
   Expect(cx == expected.cx && cy == expected.cy,
          where + " size " + std::to_string(cx) + " x " + std::to_string(cy));
@@ -133,9 +135,9 @@ void CheckDialog(HMODULE module, WORD language, const std::string& program,
   Expect(points == 9 && font == expected.font,
          where + " font " + std::to_string(points) + " " + Show(font));
   Expect(menu.empty() && windowClass.empty(), where + " names a menu or a class");
-  Expect(count == expected.controls.size(),
-         where + " has " + std::to_string(count) + " controls, expected " +
-             std::to_string(expected.controls.size()));
+  Expect(count == expected.controls.size(), where + " has " + std::to_string(count) +
+                                                " controls, expected " +
+                                                std::to_string(expected.controls.size()));
   for (size_t i = 0; i < count && i < expected.controls.size() && r.ok(); ++i) {
     const ExpectedControl& want = expected.controls[i];
     r.AlignDword();
@@ -183,10 +185,11 @@ void CheckIconGroup(HMODULE module, int id, int images, const std::string& progr
     Expect(false, program + " has no icon " + std::to_string(id));
     return;
   }
-  const auto* data = static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module, found)));
+  const auto* data =
+      static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module, found)));
   const int count = data[4] | (data[5] << 8);
-  Expect(count == images, program + " icon " + std::to_string(id) + " holds " +
-                              std::to_string(count) + " images");
+  Expect(count == images,
+         program + " icon " + std::to_string(id) + " holds " + std::to_string(count) + " images");
 }
 
 std::string Manifest(HMODULE module) {
@@ -201,8 +204,7 @@ void CheckManifest(HMODULE module, const std::string& program,
   const std::string manifest = Manifest(module);
   Expect(!manifest.empty(), program + " has no manifest");
   for (const std::string& needle : needles) {
-    Expect(manifest.find(needle) != std::string::npos,
-           program + "'s manifest lacks " + needle);
+    Expect(manifest.find(needle) != std::string::npos, program + "'s manifest lacks " + needle);
   }
 }
 
@@ -245,13 +247,19 @@ HMODULE Open(const std::wstring& path) {
 }
 
 const DialogExpectation kTunavoMain = {
-    102, u"Taliq輸入法TSF調頻程序", 350, 326,
+    102,
+    u"Taliq輸入法TSF調頻程序",
+    350,
+    326,
     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_SYSMODAL,
-    WS_EX_APPWINDOW, u"新細明體-ExtB",
+    WS_EX_APPWINDOW,
+    u"新細明體-ExtB",
     {
-        {1001, kEdit, u"", 74, 26, 81, 18, kChild | ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
+        {1001, kEdit, u"", 74, 26, 81, 18,
+         kChild | ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
         {1000, kListBox, u"", 22, 70, 213, 188,
-         kChild | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
+         kChild | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER |
+             WS_TABSTOP},
         {1004, kButton, u"最前(&T)", 247, 70, 74, 26, kChild | WS_TABSTOP},
         {1005, kButton, u"上調(&P)", 247, 123, 74, 26, kChild | WS_TABSTOP},
         {1006, kButton, u"下調(&N)", 247, 176, 74, 26, kChild | WS_TABSTOP},
@@ -273,19 +281,23 @@ const DialogExpectation kTunavoMain = {
 
 // The About boxes: only the parts the programs fix (the maker and contact
 // lines are the programs' own) are compared by text.
-DialogExpectation ExpectedAboutBox(std::u16string_view caption, short cy,
-                                   std::u16string_view title, short titleY, short lineCx,
-                                   short okY, short contactX, short contactCx, short frameCy,
-                                   std::u16string_view maker, std::u16string_view contact,
-                                   bool okFirst) {
-  DialogExpectation expected{100, caption, 235, cy,
-                             WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0,
-                             u"新細明體-ExtB", {}};
+DialogExpectation ExpectedAboutBox(std::u16string_view caption, short cy, std::u16string_view title,
+                                   short titleY, short lineCx, short okY, short contactX,
+                                   short contactCx, short frameCy, std::u16string_view maker,
+                                   std::u16string_view contact, bool okFirst) {
+  DialogExpectation expected{100,
+                             caption,
+                             235,
+                             cy,
+                             WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+                             0,
+                             u"新細明體-ExtB",
+                             {}};
   const ExpectedControl icon{kNoId, kStatic, u"", 11, 17, 20, 20, kChild | SS_ICON};
   const ExpectedControl name{kNoId, kStatic, title, 70, titleY, 94, 8, kChild | SS_NOPREFIX};
   const ExpectedControl line{kNoId, kStatic, u"For  Windows 8/8.1/10", 72, 33, lineCx, 11, kChild};
-  const ExpectedControl ok{IDOK, kButton, u"確定", 178, okY, 50, 14,
-                           kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP};
+  const ExpectedControl ok{
+      IDOK, kButton, u"確定", 178, okY, 50, 14, kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP};
   const ExpectedControl makerLines{kNoId, kStatic, maker, 30, 51, 175, 26, kChild | SS_CENTER};
   const ExpectedControl contactLines{kNoId, kStatic, contact, contactX, 83, contactCx, 16, kChild};
   const ExpectedControl frame{kNoId, kButton, u"", 7, 7, 221, frameCy, kChild | BS_GROUPBOX};
@@ -306,9 +318,13 @@ const DialogExpectation kQevoAbout = ExpectedAboutBox(
     u"問題與建議：\n請與本軟件的發行者聯絡", false);
 
 const DialogExpectation kQevoMain = {
-    102, u"Taliq输入法设置", 320, 200,
+    102,
+    u"Taliq输入法设置",
+    320,
+    200,
     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT,
-    WS_EX_APPWINDOW, u"新細明體",
+    WS_EX_APPWINDOW,
+    u"新細明體",
     {
         {IDOK, kButton, u"確定", 209, 179, 50, 14, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP},
         {IDCANCEL, kButton, u"取消", 263, 179, 50, 14, kChild | WS_TABSTOP},
@@ -371,7 +387,8 @@ void CheckFolder(const std::wstring& folder, const std::string& label) {
            "QevoConfig string 101 reads " + Show(StringResource(m, 101)));
     CheckIconGroup(m, 128, 2, "QevoConfig");
     CheckManifest(m, "QevoConfig",
-                  {kAdministrator, kDpiAware, "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""});
+                  {kAdministrator, kDpiAware,
+                   "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""});
     ::FreeLibrary(m);
     CheckVersion(path, "QevoConfig", L"040404b0",
                  {{L"FileDescription", u"QevoConfig"},
@@ -394,9 +411,8 @@ void CheckFolder(const std::wstring& folder, const std::string& label) {
 }
 
 void Resources() {
-  CheckFolder(DriverFolder(), "the test build");
-  const std::wstring release = DriverFolder() + L"\\i686";
-  if (FileExists(release + L"\\Tunavo.exe")) CheckFolder(release, "the i686 release build");
+  CheckFolder(DriverFolder(),
+              sizeof(void*) == 4 ? "the driver's folder (32-bit)" : "the driver's folder (64-bit)");
 }
 
 const RegisterScenario kRegistered[] = {{"resources", &Resources}};

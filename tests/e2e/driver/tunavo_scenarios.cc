@@ -76,8 +76,8 @@ struct Tunavo {
 void ExpectLines(const Tunavo& t, const std::vector<std::u16string>& expected,
                  const std::string& when) {
   const std::vector<std::u16string> lines = t.Lines();
-  Expect(lines == expected, when + ": the list shows " + Show(lines) + ", expected " +
-                                Show(expected));
+  Expect(lines == expected,
+         when + ": the list shows " + Show(lines) + ", expected " + Show(expected));
 }
 
 void ExpectBytes(const std::wstring& path, const std::vector<std::uint8_t>& expected,
@@ -192,7 +192,8 @@ void MoveWithoutSelection() {
   Tunavo t;
   t.Type(u"123");
   for (int button : {kTop, kUp, kDown, kBottom}) {
-    const std::optional<MessageBoxSeen> box = ClickExpectingMessage(t.program.pid(), t.dialog, button);
+    const std::optional<MessageBoxSeen> box =
+        ClickExpectingMessage(t.program.pid(), t.dialog, button);
     Require(box.has_value(), "a move without selection showed no message");
     Expect(box->text == kNoSelection, "the message reads " + Show(box->text));
     Expect(box->caption == kTitle, "the message's caption reads " + Show(box->caption));
@@ -385,7 +386,8 @@ void Punctuation() {
   ExpectLines(t, {u"。", u"，", u"、"}, "after 上調");
   const std::optional<MessageBoxSeen> box = ClickExpectingMessage(t.program.pid(), t.dialog, kSave);
   Expect(box.has_value() && box->text == kSaved,
-         "saving the punctuation showed " + (box.has_value() ? Show(box->text) : std::string("nothing")));
+         "saving the punctuation showed " +
+             (box.has_value() ? Show(box->text) : std::string("nothing")));
   ExpectBytes(first, reordered.Writer().PunctuationBytes(), "the first copy's punctuation table");
   ExpectBytes(second, before, "the second copy's punctuation table");
   ClickQuietly(t.program.pid(), t.dialog, kSingle);

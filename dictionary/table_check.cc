@@ -1,0 +1,258 @@
+#include "dictionary/table_check.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "dictionary/block_stream.h"
+#include "dictionary/coding.h"
+
+namespace taliq {
+namespace {
+
+// Per code of one block: a digest of its group's bytes (entries and end).
+using BlockDigests = std::map<std::u16string, std::uint64_t>;
+
+constexpr std::uint64_t kFnvOffset = 0xcbf29ce484222325ULL;
+constexpr std::uint64_t kFnvPrime = 0x100000001b3ULL;
+
+// One copy of a dictionary: its index's lengths and its two tables.
+class CopyReader {
+ public:
+  CopyReader(Platform* platform, int copy, std::string folder, const CheckReport& report,
+             CheckCounts* counts)
+      : platform_(platform),
+        copy_(copy),
+        folder_(std::move(folder)),
+        report_(report),
+        counts_(counts) {}
+
+  // Reads the index; false when there is none to go by (reported).
+  bool LoadIndex();
+  // Opens the table and compares its size with the index's lengths.
+  void OpenTable(TableKind table);
+  // Reads block `bucket` of the open table, its groups' digests into `out`.
+  void CheckBlock(TableKind table, int bucket, BlockDigests* out);
+  void CheckPunctuation();
+
+ private:
+  void Report(const std::string& file, std::int64_t offset, std::string problem) {
+    ++counts_->problems;
+    if (report_.problem) report_.problem(CheckProblem{copy_, file, offset, std::move(problem)});
+  }
+  std::uint32_t Length(TableKind table, int bucket) const {
+    return table == TableKind::kCharacters
+               ? DecodeFixed16(index_.data() + kCharacterLengthsOffset + 2 * bucket)
+               : DecodeFixed32(index_.data() + kPhraseLengthsOffset + 4 * bucket);
+  }
+  // Reads one group from its packed code; false after reporting damage.
+  bool CheckGroup(BlockStream* s, TableKind table, int bucket, BlockDigests* out);
+
+  Platform* const platform_;
+  const int copy_;
+  const std::string folder_;
+  const CheckReport& report_;
+  CheckCounts* const counts_;
+  std::vector<std::uint8_t> index_;  // the two length arrays' bytes
+  FileHandle table_;
+  std::string tablePath_;
+  std::int64_t blockOffset_ = 0;  // where the next block starts
+};
+
+bool CopyReader::LoadIndex() {
+  const std::string path = folder_ + kIndexFileName;
+  FileHandle f = platform_->OpenFile(path, "rb");
+  if (f == nullptr) {
+    Report(path, 0, "the index is missing");
+    return false;
+  }
+  index_.assign(kMinIndexSize, 0);
+  const std::size_t got = std::fread(index_.data(), 1, kMinIndexSize, f.get());
+  if (got < kMinIndexSize) {
+    Report(path, static_cast<std::int64_t>(got),
+           "the index is short: " + std::to_string(got) + " bytes, not " +
+               std::to_string(kMinIndexSize));
+    return false;
+  }
+  return true;
+}
+
+void CopyReader::OpenTable(TableKind table) {
+  tablePath_ = folder_ + TableFileName(table);
+  table_ = platform_->OpenFile(tablePath_, "rb");
+  blockOffset_ = kTableHeaderSize;
+  if (table_ == nullptr) {
+    Report(tablePath_, 0, "the table is missing");
+    return;
+  }
+  std::int64_t sum = kTableHeaderSize;
+  for (int b = 0; b < kBucketCount; ++b) sum += Length(table, b);
+  const std::int64_t size = platform_->FileSize(table_.get());
+  if (size != sum) {
+    Report(tablePath_, size,
+           "the block lengths add up to " + std::to_string(sum) + " bytes with the header, " +
+               "the table has " + std::to_string(size));
+  }
+}
+
+bool CopyReader::CheckGroup(BlockStream* s, TableKind table, int bucket, BlockDigests* out) {
+  const std::int64_t at = s->FileOffset(s->pos());
+  const auto damaged = [&](std::int64_t offset, const std::string& what) {
+    Report(tablePath_, offset, what);
+    return false;
+  };
+  if (s->Ensure(kPackedCodeSize) < kPackedCodeSize) {
+    return damaged(at, "block " + std::to_string(bucket) + " ends inside a packed code");
+  }
+  std::u16string code;
+  bool digits = true;
+  for (int i = 0; i < 6; ++i) {
+    const std::uint8_t byte = s->data()[s->pos() + static_cast<std::size_t>(i / 2)];
+    const int nibble = i % 2 == 0 ? byte >> 4 : byte & 0xF;
+    if (nibble == 0xF) break;
+    if (nibble > 9) digits = false;
+    code.push_back(static_cast<char16_t>(u'0' + (nibble > 9 ? 0 : nibble)));
+  }
+  s->Set(s->pos() + kPackedCodeSize);
+  const std::size_t maxDigits = table == TableKind::kCharacters ? 4 : 6;
+  if (!digits || code.empty() || code.size() > maxDigits) {
+    return damaged(at, "the group's code is not 1 to " + std::to_string(maxDigits) + " digits");
+  }
+  if (BucketOf(code) != bucket) {
+    return damaged(at, "the group of code " + std::string(code.begin(), code.end()) +
+                           " lies in block " + std::to_string(bucket) + ", not in block " +
+                           std::to_string(BucketOf(code)));
+  }
+  std::uint64_t digest = kFnvOffset;
+  const auto take = [&](std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+      digest = (digest ^ s->data()[s->pos() + i]) * kFnvPrime;
+    }
+    s->Set(s->pos() + n);
+  };
+  for (;;) {
+    const std::int64_t entry = s->FileOffset(s->pos());
+    if (s->Ensure(2) < 2)
+      return damaged(entry, "the group of " + std::string(code.begin(), code.end()) +
+                                " has no end in its block");
+    if (DecodeFixed16(s->data() + s->pos()) == kGroupEnd) {
+      take(2);
+      break;
+    }
+    if (table == TableKind::kCharacters) {
+      if (s->Ensure(kCharacterEntrySize) < kCharacterEntrySize) {
+        return damaged(entry, "the group of " + std::string(code.begin(), code.end()) +
+                                  " has no end in its block");
+      }
+      bool unit = true;
+      for (std::size_t k = 2; unit && k < kCharacterEntrySize; k += 2) {
+        unit = DecodeFixed16(s->data() + s->pos() + k) != kGroupEnd;
+      }
+      if (!unit) return damaged(entry, "a character entry that is not one unit and three values");
+      take(kCharacterEntrySize);
+      continue;
+    }
+    for (;;) {
+      if (s->Ensure(2) < 2) return damaged(entry, "a text without its end in its block");
+      const std::uint16_t u = DecodeFixed16(s->data() + s->pos());
+      take(2);
+      if (u == kTextEnd) break;
+    }
+    if (s->Ensure(4) < 4) return damaged(entry, "a phrase entry cut by the end of its block");
+    take(4);
+  }
+  (*out)[code] = digest;
+  return true;
+}
+
+void CopyReader::CheckBlock(TableKind table, int bucket, BlockDigests* out) {
+  const std::uint32_t length = Length(table, bucket);
+  const std::int64_t offset = blockOffset_;
+  blockOffset_ += length;
+  if (table_ == nullptr || length == 0) return;
+  if (offset + length > kMaxTableOffset) {
+    Report(tablePath_, offset, "block " + std::to_string(bucket) + " ends past 2^31 - 1");
+    return;
+  }
+  BlockStream s;
+  if (s.Open(platform_, table_.get(), static_cast<std::int32_t>(offset), length) !=
+      BlockStream::OpenResult::kOpened) {
+    Report(tablePath_, offset, "block " + std::to_string(bucket) + " cannot be read");
+    return;
+  }
+  while (s.Ensure(1) > 0) {
+    if (!CheckGroup(&s, table, bucket, out)) return;
+  }
+}
+
+void CopyReader::CheckPunctuation() {
+  const std::string path = folder_ + kPunctuationFileName;
+  FileHandle f = platform_->OpenFile(path, "rb");
+  if (f == nullptr) {
+    Report(path, 0, "the punctuation table is missing");
+    return;
+  }
+  const std::int64_t size = platform_->FileSize(f.get());
+  if (size % static_cast<std::int64_t>(kPunctuationRecordSize) != 0) {
+    Report(path, size - size % 4,
+           "the punctuation table's " + std::to_string(size) + " bytes are not whole marks");
+  }
+}
+
+}  // namespace
+
+CheckCounts CheckDictionary(Platform* platform, const std::string& first, const std::string& second,
+                            const CheckReport& report) {
+  CheckCounts counts;
+  CopyReader a(platform, 0, first, report, &counts);
+  std::unique_ptr<CopyReader> b;
+  if (!second.empty()) {
+    // A second copy without an index is not installed: it is left out.
+    FileHandle probe = platform->OpenFile(second + kIndexFileName, "rb");
+    if (probe != nullptr) b = std::make_unique<CopyReader>(platform, 1, second, report, &counts);
+  }
+  counts.secondCopy = b != nullptr;
+  // Neither an index nor a table in the first copy, and no second copy: the
+  // dictionary is not installed.
+  if (b == nullptr && platform->OpenFile(first + kIndexFileName, "rb") == nullptr &&
+      platform->OpenFile(first + kCharacterTableFileName, "rb") == nullptr &&
+      platform->OpenFile(first + kPhraseTableFileName, "rb") == nullptr) {
+    counts.notInstalled = true;
+    return counts;
+  }
+  const bool aIndex = a.LoadIndex();
+  const bool bIndex = b != nullptr && b->LoadIndex();
+  std::vector<std::pair<TableKind, std::u16string>> differing;
+  for (TableKind table : {TableKind::kCharacters, TableKind::kPhrases}) {
+    if (aIndex) a.OpenTable(table);
+    if (bIndex) b->OpenTable(table);
+    for (int bucket = 0; bucket < kBucketCount; ++bucket) {
+      BlockDigests da, db;
+      if (aIndex) a.CheckBlock(table, bucket, &da);
+      if (bIndex) b->CheckBlock(table, bucket, &db);
+      if (!aIndex || !bIndex) continue;
+      auto i = da.begin();
+      auto j = db.begin();
+      while (i != da.end() || j != db.end()) {
+        if (j == db.end() || (i != da.end() && i->first < j->first)) {
+          differing.emplace_back(table, (i++)->first);
+        } else if (i == da.end() || j->first < i->first) {
+          differing.emplace_back(table, (j++)->first);
+        } else {
+          if (i->second != j->second) differing.emplace_back(table, i->first);
+          ++i;
+          ++j;
+        }
+      }
+    }
+  }
+  a.CheckPunctuation();
+  if (b != nullptr) b->CheckPunctuation();
+  counts.differing = static_cast<int>(differing.size());
+  if (report.differs) {
+    for (const auto& [table, code] : differing) report.differs(table, code);
+  }
+  return counts;
+}
+
+}  // namespace taliq

@@ -36,6 +36,9 @@ class CliView : public TunavoView {
   void EnableSave(bool /*enabled*/) override {}
   int ShowMessage(std::u16string_view text, std::u16string_view caption, unsigned flags) override;
   void ShowAboutBox() override {}
+  // Saves an earlier run did not finish: a line each on standard error.
+  int ShowRecoveries(std::u16string_view text, std::u16string_view caption, unsigned flags,
+                     std::string_view lines) override;
 
  private:
   const Streams io_;

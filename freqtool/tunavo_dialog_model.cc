@@ -2,6 +2,7 @@
 
 #include "freqtool/second_copy_warning.h"
 #include "orders/group_order.h"
+#include "platform/recovery_message.h"
 
 namespace taliq {
 
@@ -51,6 +52,12 @@ TunavoDialogModel::TunavoDialogModel(Platform* platform, TunavoView* view)
 
 void TunavoDialogModel::OnInitDialog(const std::vector<std::u16string>& arguments) {
   WriteControls();
+  StartUp(arguments);
+  // The index loads of the start-up resolved what an earlier run left.
+  TellRecoveries();
+}
+
+void TunavoDialogModel::StartUp(const std::vector<std::u16string>& arguments) {
   if (arguments.empty()) return;
   const std::u16string& first = arguments[0];
   // The digit's value as given: only 1 means the 2002 edition.
@@ -105,6 +112,16 @@ SaveStatus TunavoDialogModel::OnSave() {
   // must not write a list that was never looked up.
   if (!adjustment_.saveEnabled()) return SaveStatus::kNothingToSave;
   keeper_.BeforeSave(PendingChange());
+  const SaveStatus status = WriteList();
+  // A write resolves what an earlier run left of its own save first.
+  TellRecoveries();
+  if (status != SaveStatus::kSaved) return status;
+  keeper_.Saved();
+  ShowMessage(kSaveSucceededMessage, kMbIconInformation);
+  return SaveStatus::kSaved;
+}
+
+SaveStatus TunavoDialogModel::WriteList() {
   // A save another instance holds off says so; the others stay silent, as
   // the dialog always was.
   const auto busy = [this](const Status& written) {
@@ -118,23 +135,27 @@ SaveStatus TunavoDialogModel::OnSave() {
       busy(written);
       return SaveStatus::kPunctuationFailed;
     }
-  } else {
-    adjustment_.ApplyListOrder();
-    if (Status written = store_.WriteCandidates(adjustment_.records(), adjustment_.count(), false);
-        !written.ok()) {
-      busy(written);
-      return SaveStatus::kFirstCopyFailed;
-    }
-    if (Status written = store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true);
-        !written.ok()) {
-      busy(written);
-      WarnIfSecondCopyDiffers();
-      return SaveStatus::kSecondCopyFailed;
-    }
+    return SaveStatus::kSaved;
   }
-  keeper_.Saved();
-  ShowMessage(kSaveSucceededMessage, kMbIconInformation);
+  adjustment_.ApplyListOrder();
+  if (Status written = store_.WriteCandidates(adjustment_.records(), adjustment_.count(), false);
+      !written.ok()) {
+    busy(written);
+    return SaveStatus::kFirstCopyFailed;
+  }
+  if (Status written = store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true);
+      !written.ok()) {
+    busy(written);
+    WarnIfSecondCopyDiffers();
+    return SaveStatus::kSecondCopyFailed;
+  }
   return SaveStatus::kSaved;
+}
+
+void TunavoDialogModel::TellRecoveries() {
+  const std::string lines = store_.TakeRecoveryNote();
+  if (lines.empty()) return;
+  view_->ShowRecoveries(RecoveredSavesText(lines), kTunavoTitle, kRecoveredSavesFlags, lines);
 }
 
 bool TunavoDialogModel::OnSysCommand(unsigned commandId) {
@@ -188,6 +209,7 @@ void TunavoDialogModel::LoadPunctuationList() {
 
 int TunavoDialogModel::RunLookup() {
   ReportIndexLoad(platform_, store_.SelectCharset({charset_, edition_}), kTableLoadFailedMessage);
+  TellRecoveries();
   if (adjustment_.mode() == ListMode::kPunctuation) {
     source_ = Source::kPunctuation;
     return store_.ReadPunctuation(adjustment_.records());

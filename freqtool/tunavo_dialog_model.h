@@ -117,6 +117,11 @@ class TunavoDialogModel {
   // The Save button: candidate lists go to both installed copies (the
   // second only after the first was written), a punctuation list to the
   // first copy only.
+  //
+  // Here, at the opening and at every lookup, a save an earlier run did not
+  // finish that the store has just completed or undone is told once
+  // (TunavoView::ShowRecoveries, kRecoveredSavesHeading); without one no
+  // box is added.
   SaveStatus OnSave();
 
   // WM_SYSCOMMAND: true when the command was the About item and the About
@@ -139,6 +144,8 @@ class TunavoDialogModel {
  private:
   enum class Source { kNone, kCharacters, kPhrases, kPunctuation };
 
+  // OnInitDialog after the controls were written: the command line.
+  void StartUp(const std::vector<std::u16string>& arguments);
   void Refresh();
   void LoadPunctuationList();
   int RunLookup();
@@ -152,6 +159,11 @@ class TunavoDialogModel {
   // from the first (nothing for a missing copy).
   void WarnIfSecondCopyDiffers();
   int ShowMessage(std::u16string_view text, unsigned flags);
+  // OnSave's writes, without the success message.
+  SaveStatus WriteList();
+  // Says, once, what the store's loads and writes found of saves an earlier
+  // run did not finish (a message box, only when there were such saves).
+  void TellRecoveries();
   // The group the current list shows, its stored order and the order of
   // its lines: what a save of it changes.
   OrderChange PendingChange() const;

@@ -19,8 +19,8 @@ int FillerBucket(int bucket) { return bucket > 0 ? bucket - 1 : bucket + 1; }
 bool ParseDictionaryInput(std::string_view data, DictionaryInput* in) {
   if (data.size() < kHeaderSize) return false;
   const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(data[i]); };
-  in->table = (byte(0) & 1) != 0 ? TableKind::Phrases : TableKind::Characters;
-  const int maxLength = in->table == TableKind::Phrases ? 6 : 4;
+  in->table = (byte(0) & 1) != 0 ? TableKind::kPhrases : TableKind::kCharacters;
+  const int maxLength = in->table == TableKind::kPhrases ? 6 : 4;
   const int length = std::min(((byte(0) >> 1) & 7) + 1, maxLength);
   in->code.clear();
   for (int i = 0; i < length; ++i) {
@@ -38,7 +38,7 @@ bool ParseDictionaryInput(std::string_view data, DictionaryInput* in) {
 std::string EncodeDictionaryInput(const DictionaryInput& in) {
   std::string out(kHeaderSize, '\0');
   const int length = static_cast<int>(in.code.size());
-  out[0] = static_cast<char>((in.table == TableKind::Phrases ? 1 : 0) | ((length - 1) << 1));
+  out[0] = static_cast<char>((in.table == TableKind::kPhrases ? 1 : 0) | ((length - 1) << 1));
   std::uint8_t digits[3] = {0, 0, 0};
   for (int i = 0; i < length; ++i) {
     const int d = in.code[static_cast<std::size_t>(i)] - u'0';
@@ -66,7 +66,7 @@ std::uint32_t IndexLength(const DictionaryInput& in) {
 
 void WriteDictionaryFolder(const std::string& folder, const DictionaryInput& in) {
   const int bucket = BucketOf(in.code);
-  const bool phrases = in.table == TableKind::Phrases;
+  const bool phrases = in.table == TableKind::kPhrases;
   std::vector<std::uint8_t> index(kMinIndexSize, 0);
   const auto setLength = [&](int b, std::uint32_t length) {
     if (phrases) {

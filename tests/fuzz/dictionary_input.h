@@ -26,7 +26,7 @@ namespace taliq::fuzz {
 inline constexpr std::size_t kHeaderSize = 10;
 
 struct DictionaryInput {
-  TableKind table = TableKind::Characters;
+  TableKind table = TableKind::kCharacters;
   std::u16string code;
   std::int64_t lengthDelta = 0;
   std::uint32_t fillerLength = 0;

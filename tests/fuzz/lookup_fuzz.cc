@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const ScanKernel kernel : {ScanKernel::kPortable, ScanKernel::kSse2, ScanKernel::kAvx2}) {
     if (!UseScanKernel(kernel)) continue;
     CandidateList list{};
-    const int count = input.table == TableKind::Phrases ? store.LookupPhrases(input.code, list)
+    const int count = input.table == TableKind::kPhrases ? store.LookupPhrases(input.code, list)
                                                         : store.LookupCharacters(input.code, list);
     FUZZ_CHECK(count == static_cast<int>(expected.entries.size()));
     FUZZ_CHECK((store.matchOffset() != 0) == expected.matched);
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < count; ++i) {
       const CandidateRecord& r = list[static_cast<std::size_t>(i)];
       const ReferenceEntry& e = expected.entries[static_cast<std::size_t>(i)];
-      if (input.table == TableKind::Characters) {
+      if (input.table == TableKind::kCharacters) {
         FUZZ_CHECK(r.text[0] == e.text[0] && r.text[1] == 0);
         FUZZ_CHECK(r.values[2] == e.values[2]);
       } else {

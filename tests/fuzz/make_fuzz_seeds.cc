@@ -33,10 +33,10 @@ int Run(const std::string& folder, const std::string& out) {
     std::filesystem::create_directories(out + "/" + harness);
   }
   int written = 0;
-  for (const TableKind table : {TableKind::Characters, TableKind::Phrases}) {
+  for (const TableKind table : {TableKind::kCharacters, TableKind::kPhrases}) {
     std::string bytes;
     if (!ReadWholeFile(folder + "/" + TableFileName(table), &bytes)) continue;
-    const bool phrases = table == TableKind::Phrases;
+    const bool phrases = table == TableKind::kPhrases;
     // The blocks that fit a seed, then every n-th of them.
     std::vector<std::pair<std::int64_t, std::uint32_t>> blocks;
     std::int64_t offset = kTableHeaderSize;

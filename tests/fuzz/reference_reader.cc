@@ -55,7 +55,7 @@ ReferenceLookup ReferenceFind(std::string_view file, std::int64_t offset, std::u
     pos += 3;
     if (match) break;
     // Another code's group: up to its end marker.
-    if (table == TableKind::Characters) {
+    if (table == TableKind::kCharacters) {
       pos = b.Find(pos, kEnd);
       if (pos == std::string_view::npos) return out;
     } else {
@@ -74,7 +74,7 @@ ReferenceLookup ReferenceFind(std::string_view file, std::int64_t offset, std::u
   while (out.entries.size() < 300) {
     if (b.Units(pos) == 0 || b.Unit(pos) == kEnd) break;
     ReferenceEntry e;
-    if (table == TableKind::Characters) {
+    if (table == TableKind::kCharacters) {
       if (b.bytes.size() - pos < 8) break;
       e.text = std::u16string(1, static_cast<char16_t>(b.Unit(pos)));
       for (int k = 0; k < 3; ++k) e.values[k] = b.Unit(pos + 2 + 2 * static_cast<std::size_t>(k));
@@ -102,7 +102,7 @@ bool ReferenceSplit(std::string_view bytes, TableKind table, std::vector<std::st
   std::size_t pos = 0;
   while (pos < bytes.size()) {
     std::size_t next = 0;
-    if (table == TableKind::Characters) {
+    if (table == TableKind::kCharacters) {
       next = pos + 8;
     } else {
       const std::size_t zero = b.Find(pos, 0);

@@ -25,7 +25,7 @@ std::string EntryOf(const CandidateRecord& r, TableKind table) {
     out.push_back(static_cast<char>(v & 0xFF));
     out.push_back(static_cast<char>(v >> 8));
   };
-  if (table == TableKind::Characters) {
+  if (table == TableKind::kCharacters) {
     put(r.text[0]);
     for (std::uint16_t v : r.values) put(v);
   } else {
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform.SetProgramFilesFolder(root + "/Program Files (x86)");
   DictionaryStore store(&platform);
   CandidateList list{};
-  int count = input.table == TableKind::Phrases ? store.LookupPhrases(input.code, list)
+  int count = input.table == TableKind::kPhrases ? store.LookupPhrases(input.code, list)
                                                 : store.LookupCharacters(input.code, list);
   if (count <= 0) return 0;
   const std::int64_t at = store.matchOffset();

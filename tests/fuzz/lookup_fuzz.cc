@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!UseScanKernel(kernel)) continue;
     CandidateList list{};
     const int count = input.table == TableKind::kPhrases ? store.LookupPhrases(input.code, list)
-                                                        : store.LookupCharacters(input.code, list);
+                                                         : store.LookupCharacters(input.code, list);
     FUZZ_CHECK(count == static_cast<int>(expected.entries.size()));
     FUZZ_CHECK((store.matchOffset() != 0) == expected.matched);
     if (expected.matched) FUZZ_CHECK(store.matchOffset() == expected.entryOffset);

@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   DictionaryStore store(&platform);
   CandidateList list{};
   int count = input.table == TableKind::kPhrases ? store.LookupPhrases(input.code, list)
-                                                : store.LookupCharacters(input.code, list);
+                                                 : store.LookupCharacters(input.code, list);
   if (count <= 0) return 0;
   const std::int64_t at = store.matchOffset();
 

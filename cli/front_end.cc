@@ -1,5 +1,6 @@
 #include "cli/front_end.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "platform/console.h"
@@ -16,6 +17,14 @@ constexpr OptionDecl kVersionOption = {"--version", false};
 
 void Note(const Streams& io, std::string_view message) {
   io.err << io.program.name << ": " << message << '\n';
+}
+
+void NoteEachLine(const Streams& io, std::string_view lines) {
+  while (!lines.empty()) {
+    const std::size_t end = std::min(lines.find('\n'), lines.size());
+    Note(io, lines.substr(0, end));
+    lines.remove_prefix(std::min(end + 1, lines.size()));
+  }
 }
 
 int UsageError(const Streams& io, std::string_view message) {

@@ -50,6 +50,8 @@ int Failure(const Streams& io, std::string_view message);
 int Refused(const Streams& io, std::string_view message);
 // "NAME: message" on the error stream.
 void Note(const Streams& io, std::string_view message);
+// Note() for each line of `lines` (none for an empty text).
+void NoteEachLine(const Streams& io, std::string_view lines);
 
 // `decls` and the options every parse accepts: --help and -h.
 std::vector<OptionDecl> WithHelp(std::span<const OptionDecl> decls);

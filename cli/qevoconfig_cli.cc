@@ -53,6 +53,7 @@ constexpr Program kQevoConfigCli = {"qevoconfig-cli", WriteUsage, Program::After
 // model sets, starting from the template's captions.
 class SettingsControls : public SettingsDialogView {
  public:
+  explicit SettingsControls(const Streams& io) : io_(io) {}
   int GetChoice(Setting setting) override { return choices_[setting]; }
   void SetChoice(Setting setting, int choice) override { choices_[setting] = choice; }
   void SetControlCaption(int controlId, std::u16string_view caption) override {
@@ -62,6 +63,12 @@ class SettingsControls : public SettingsDialogView {
   void ShowAboutBox() override {}
   // The tool says itself what a failed save did not write.
   int ShowMessage(std::u16string_view, std::u16string_view, unsigned) override { return kIdOk; }
+  // Saves an earlier run did not finish: a line each on standard error.
+  int ShowRecoveries(std::u16string_view, std::u16string_view, unsigned,
+                     std::string_view lines) override {
+    NoteEachLine(io_, lines);
+    return kIdOk;
+  }
 
   std::u16string Caption(int controlId) const {
     auto it = captions_.find(controlId);
@@ -71,6 +78,7 @@ class SettingsControls : public SettingsDialogView {
 
  private:
   static constexpr unsigned kTemplateCodePage = 936;  // the template's own texts
+  const Streams io_;
   std::map<Setting, int> choices_;
   std::map<int, std::u16string> captions_;
 };
@@ -159,26 +167,16 @@ int ParseChanges(const Streams& io, std::span<const std::string> assignments,
   return kExitOk;
 }
 
-// Says, once, what became of saves an earlier run did not finish.
-void TellRecoveries(const Streams& io, SettingsDialogModel* model) {
-  const std::string note = model->TakeRecoveryNote();
-  std::size_t start = 0;
-  while (start < note.size()) {
-    std::size_t end = note.find('\n', start);
-    if (end == std::string::npos) end = note.size();
-    Note(io, note.substr(start, end - start));
-    start = end + 1;
-  }
-}
-
 // The settings dialog as it opens on the folders the options name, and why
 // the settings could not be read, if they could not.
 struct OpenedDialog {
   OpenedDialog(const Streams& io, PlatformOptions options)
       : platform(Platform::Default(), std::move(options)),
+        view(io),
         model(&platform, &view),
         loadFailure(model.settings().LastFailure()) {
-    TellRecoveries(io, &model);
+    // Says what the load completed or undid of saves an earlier run did
+    // not finish (SettingsControls::ShowRecoveries), as OK does for its own.
     model.OnInitDialog();
   }
   bool loaded() const { return model.loadStatus() == 1; }
@@ -217,7 +215,6 @@ int Set(const Streams& io, PlatformOptions options, const std::map<Setting, int>
   if (!dialog.loaded()) return Failure(io, CouldNotRead(dialog.loadFailure, "; nothing was saved"));
   for (const auto& [setting, choice] : changes) dialog.view.SetChoice(setting, choice);
   const int status = dialog.model.OnOk();
-  TellRecoveries(io, &dialog.model);
   if (status == 1) return kExitOk;
   const SettingsFailure& failure = dialog.model.settings().LastFailure();
   return Failure(io, "saving failed (status " + std::to_string(status) +

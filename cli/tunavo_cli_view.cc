@@ -41,4 +41,10 @@ int CliView::ShowMessage(std::u16string_view text, std::u16string_view /*caption
   return kIdOk;
 }
 
+int CliView::ShowRecoveries(std::u16string_view /*text*/, std::u16string_view /*caption*/,
+                            unsigned /*flags*/, std::string_view lines) {
+  NoteEachLine(io_, lines);
+  return kIdOk;
+}
+
 }  // namespace taliq::cli

@@ -43,6 +43,9 @@ class CliView : public TunavoView {
     return false;
   }
   bool AskOpenFileName(std::u16string* /*path*/) override { return false; }
+  // Saves an earlier run did not finish: a line each on standard error.
+  int ShowRecoveries(std::u16string_view text, std::u16string_view caption, unsigned flags,
+                     std::string_view lines) override;
 
  private:
   const Streams io_;

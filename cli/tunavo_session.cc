@@ -14,11 +14,14 @@ Session::Session(const GlobalOptions& options, const Streams& io)
                 PlatformOptions{options.programFiles, {}, {}, options.dataDir}),
       view_(io) {}
 
+void Session::TellRecoveries() { NoteEachLine(io_, store_->TakeRecoveryNote()); }
+
 int Session::OpenStore() {
   if (int status = CheckProgramFiles(); status != kExitOk) return status;
   ownStore_ = std::make_unique<DictionaryStore>(&platform_);
   store_ = ownStore_.get();
   store_->SelectCharset(dictionary_);
+  TellRecoveries();
   if (!store_->HasIndex()) return IndexFailure();
   return kExitOk;
 }
@@ -46,6 +49,7 @@ int Session::OpenDialog(ListMode mode, const std::string& code) {
   const std::u16string first = {static_cast<char16_t>(u'0' + CharsetDigit(dictionary_.charset)),
                                 static_cast<char16_t>(u'0' + EditionDigit(dictionary_.edition))};
   model_->OnInitDialog({first});
+  TellRecoveries();
   if (mode == ListMode::kPunctuation) {
     model_->OnPunctuationClicked();
   } else {
@@ -108,6 +112,7 @@ int Session::FindLine(std::u16string_view text) const {
 
 int Session::Save() {
   const SaveStatus status = model_->OnSave();
+  TellRecoveries();
   switch (status) {
     case SaveStatus::kSaved:
       io_.out.flush();

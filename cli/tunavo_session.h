@@ -84,6 +84,9 @@ class Session {
   int Save();
 
  private:
+  // Says, once, what the store found of saves an earlier run did not
+  // finish.
+  void TellRecoveries();
   // kExitOk when the platform names a Program Files folder.
   int CheckProgramFiles();
   // The chosen dictionary's folder in the first installed copy.

@@ -24,8 +24,13 @@ class BlockStream {
  public:
   // Read size: large enough that the calls cost little beside the copy out
   // of the page cache, small enough to stay in the processor's cache while
-  // it is scanned.
+  // it is scanned. The fuzz build shrinks it (TALIQ_BLOCK_CHUNK, bytes) so
+  // that small blocks cross refills.
+#ifdef TALIQ_BLOCK_CHUNK
+  static constexpr std::size_t kChunk = TALIQ_BLOCK_CHUNK;
+#else
   static constexpr std::size_t kChunk = 128 * 1024;
+#endif
   static constexpr std::size_t kMaxLookahead = 256;
 
   enum class OpenResult { kOpened, kSeekFailed, kNoMemory };

@@ -7,6 +7,7 @@
 #include "dictionary/open_file.h"
 #include "dictionary/punctuation_file.h"
 #include "dictionary/scan_kernels.h"
+#include "platform/journal.h"
 #include "platform/text.h"
 
 namespace taliq {
@@ -48,11 +49,13 @@ std::string DictionaryStore::ResolveDictionaryFolder(DictionaryId id,
   if (!platform_->ProgramFilesFolderA(&folder) || folder.empty()) return std::string();
   if (trimAtParenthesis) {
     // "C:\Program Files (x86)" names the native copy as "C:\Program Files":
-    // cut the blank before the first "(" and everything after it.
-    const size_t p = folder.find('(');
-    if (p != std::string::npos && p < 128) {
-      if (p == 0) return std::string();
-      folder.resize(p - 1);
+    // cut before the first "(", wherever it stands, and the blank in front
+    // of it if there is one.
+    size_t cut = folder.find('(');
+    if (cut != std::string::npos) {
+      if (cut > 0 && folder[cut - 1] == ' ') --cut;
+      if (cut == 0) return std::string();
+      folder.resize(cut);
     }
   }
   const char sep = kPathSeparator;
@@ -81,10 +84,35 @@ Status DictionaryStore::LoadIndex() {
   if (path.empty()) {
     index_.Clear();
     indexStatus_ = NoProgramFilesFolder();
+  } else if (Status recovered = RecoverInterruptedSaves(); !recovered.ok()) {
+    index_.Clear();
+    indexStatus_ = std::move(recovered);
   } else {
     indexStatus_ = index_.Load(platform_, path);
   }
   return Record(indexStatus_);
+}
+
+Status DictionaryStore::RecoverInterruptedSaves() {
+  const std::string first = ResolveDictionaryFolder(id_, false);
+  for (const bool second : {false, true}) {
+    const std::string folder = second ? ResolveDictionaryFolder(id_, true) : first;
+    if (folder.empty() || (second && folder == first)) continue;
+    for (const char* file : {kCharacterTableFileName, kPhraseTableFileName, kPunctuationFileName}) {
+      const Recovery r =
+          RecoverUnderLock(platform_, folder + file, folder + kDictionaryLockFileName, folder);
+      AppendRecoveryNote(r, &recoveryNote_);
+      // The second copy is not read here; its next write tries again.
+      if (!r.status.ok() && !second) return r.status;
+    }
+  }
+  return Status::Ok();
+}
+
+Status DictionaryStore::LockFolder(bool trimAtParenthesis, FileLock* lock) {
+  const std::string folder = ResolveDictionaryFolder(id_, trimAtParenthesis);
+  if (folder.empty()) return NoProgramFilesFolder();
+  return lock->Acquire(platform_, folder + kDictionaryLockFileName, folder, lockWait_);
 }
 
 Status DictionaryStore::SelectCharset(DictionaryId id) {
@@ -184,7 +212,14 @@ Status DictionaryStore::WriteCandidates(const CandidateList& list, int count,
   }
   const std::string path = FilePath(TableFileName(match_->table), trimAtParenthesis);
   if (path.empty()) return Record(NoProgramFilesFolder());
-  return Record(WriteGroup(platform_, path, *match_, list, count, trimAtParenthesis));
+  // No "(" in the Program Files folder: the second copy is the first.
+  if (trimAtParenthesis && path == FilePath(TableFileName(match_->table), false)) {
+    return Record(Status::Ok());
+  }
+  FileLock lock;
+  if (Status locked = LockFolder(trimAtParenthesis, &lock); !locked.ok()) return Record(locked);
+  return Record(
+      WriteGroup(platform_, path, *match_, list, count, trimAtParenthesis, &recoveryNote_));
 }
 
 int DictionaryStore::ReadPunctuation(CandidateList& list) {
@@ -201,7 +236,9 @@ int DictionaryStore::ReadPunctuation(CandidateList& list) {
 Status DictionaryStore::WritePunctuation(const CandidateList& list, int count) {
   const std::string folder = ResolveDictionaryFolder(id_, false);
   if (folder.empty()) return Record(NoProgramFilesFolder());
-  return Record(WritePunctuationFile(platform_, folder, list, count));
+  FileLock lock;
+  if (Status locked = LockFolder(false, &lock); !locked.ok()) return Record(locked);
+  return Record(WritePunctuationFile(platform_, folder, list, count, &recoveryNote_));
 }
 
 }  // namespace taliq

@@ -16,12 +16,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "dictionary/candidate.h"
 #include "dictionary/dictionary_id.h"
 #include "dictionary/dictionary_index.h"
 #include "dictionary/format.h"
 #include "dictionary/group_write.h"
+#include "platform/file_lock.h"
 #include "platform/platform.h"
 #include "platform/status.h"
 
@@ -44,11 +46,19 @@ class DictionaryStore {
 
   // The folder of `id` in the first (trimAtParenthesis false) or second
   // installed copy, ending in the path separator; empty when the platform
-  // cannot name the Program Files folder.
+  // cannot name the Program Files folder. The second copy's Program Files
+  // folder is the first's cut before its first "(", and before the blank
+  // in front of it if there is one, wherever it stands ("C:\Program Files
+  // (x86)" and "D:\PF(x86)" give "C:\Program Files" and "D:\PF"); a path
+  // without "(" names the same folder for both; one that starts with "("
+  // has no second copy (empty).
   std::string ResolveDictionaryFolder(DictionaryId id, bool trimAtParenthesis) const;
 
   // Loads the current dictionary's index (see DictionaryIndex::Load; also
-  // kNotFound when there is no Program Files folder).
+  // kNotFound when there is no Program Files folder). Before anything is
+  // read, what an interrupted save left in the tables of either copy is
+  // completed or undone (TakeRecoveryNote tells); when that cannot be done
+  // in the first copy, its status is the load's and nothing is held.
   Status LoadIndex();
   // Makes `id` current. When it differs from the current one the index is
   // reloaded and the load's outcome returned; otherwise nothing is read and
@@ -71,16 +81,28 @@ class DictionaryStore {
 
   // Rewrites the group of the last lookup in the given copy with the first
   // `count` records, in list order, in the table that lookup read (see
-  // WriteGroup for the check and the results). Also kRefused when no group
-  // was matched or the current dictionary is not the lookup's.
+  // WriteGroup for the check and the results), holding the copy's folder
+  // lock (kBusy when another program holds it). Also kRefused when no group
+  // was matched or the current dictionary is not the lookup's. A second
+  // copy that is the first copy's file (a Program Files folder without "(")
+  // is not written again: Ok.
   Status WriteCandidates(const CandidateList& list, int count, bool trimAtParenthesis);
 
   // Marks read from the first copy (at most 300); sets characterCount.
   // status() says why a table could not be read (kNotFound when missing).
   int ReadPunctuation(CandidateList& list);
   // Writes the first `count` marks to the first copy (see
-  // WritePunctuationFile).
+  // WritePunctuationFile), holding its folder lock.
   Status WritePunctuation(const CandidateList& list, int count);
+
+  // What the index loads and the writes found of saves an earlier run did
+  // not finish (each completed or undone; platform/journal.h), one line per
+  // file, to be shown once: the call hands the text over and forgets it.
+  std::string TakeRecoveryNote() { return std::exchange(recoveryNote_, std::string()); }
+
+  // How long a write waits for the lock another program holds on the
+  // folder before it gives up with kBusy (kLockWaitMilliseconds).
+  void SetLockWait(int milliseconds) { lockWait_ = milliseconds; }
 
   // The outcome of the last operation above.
   const Status& status() const { return status_; }
@@ -105,6 +127,11 @@ class DictionaryStore {
   // The lookup both tables share: the records filled, or -1 without an index.
   int Lookup(std::u16string_view code, TableKind table, CandidateList& list);
   const Status& Record(Status status);
+  // Resolves what interrupted saves left in the tables of both installed
+  // copies, holding each folder's lock; the first copy's failure, if any.
+  Status RecoverInterruptedSaves();
+  // Takes the lock of the folder of `path`'s copy.
+  Status LockFolder(bool trimAtParenthesis, FileLock* lock);
   // Record(Status::Ok()) without building a Status when nothing changes.
   void RecordOk();
 
@@ -118,6 +145,8 @@ class DictionaryStore {
   // The group the last lookup matched, so that a write-back goes to the
   // table and dictionary the list came from and checks the group's code.
   std::optional<GroupMatch> match_;
+  std::string recoveryNote_;
+  int lockWait_ = kLockWaitMilliseconds;
 };
 
 }  // namespace taliq

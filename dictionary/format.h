@@ -23,9 +23,9 @@ inline constexpr char kIndexFileName[] = "lurm2008.idx";
 inline constexpr char kCharacterTableFileName[] = "lurmsmz.mb";
 inline constexpr char kPhraseTableFileName[] = "lurmsmc.mb";
 inline constexpr char kPunctuationFileName[] = "Pround.dat";
-// The new punctuation table is written beside the old one under this name
-// and then renamed over it.
-inline constexpr char kPunctuationTempFileName[] = "~Pround.dat";
+// The lock a save holds on its dictionary folder (platform/file_lock.h);
+// the file is there only while it is held.
+inline constexpr char kDictionaryLockFileName[] = "taliq.lock";
 
 constexpr const char* TableFileName(TableKind table) {
   return table == TableKind::kCharacters ? kCharacterTableFileName : kPhraseTableFileName;

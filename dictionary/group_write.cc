@@ -4,8 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dictionary/open_file.h"
-#include "platform/replace_file.h"
+#include "platform/journal.h"
 #include "platform/text.h"
 
 namespace taliq {
@@ -32,7 +31,7 @@ Status Mismatch(const std::string& path, const GroupMatch& match, bool secondCop
 }  // namespace
 
 Status WriteGroup(Platform* platform, const std::string& path, const GroupMatch& match,
-                  const CandidateList& list, int count, bool secondCopy) {
+                  const CandidateList& list, int count, bool secondCopy, std::string* note) {
   if (count <= 0 || count > kCandidateListCapacity) {
     return Status::Refused("cannot write " + std::to_string(count) +
                            " entries: a list holds 1 to " + std::to_string(kCandidateListCapacity));
@@ -43,7 +42,9 @@ Status WriteGroup(Platform* platform, const std::string& path, const GroupMatch&
                 (phrase ? kListedPhraseEntryBytes : kCharacterEntrySize));
   for (int i = 0; i < count; ++i) {
     const CandidateRecord& r = list[static_cast<size_t>(i)];
-    if (!phrase && r.Text().size() != 1) {
+    // A character record is one unit, whatever its value (U+0000 too): the
+    // unit after it ends the text.
+    if (!phrase && r.text[1] != 0) {
       return Status::Refused(path + ": record " + std::to_string(i) + " is not one character");
     }
     AppendEntry(r, match.table, &bytes);
@@ -54,36 +55,27 @@ Status WriteGroup(Platform* platform, const std::string& path, const GroupMatch&
     return Status::Refused(path + ": the list holds an entry the table cannot take");
   }
 
-  Status status;
-  FileHandle f = OpenDictionaryFile(platform, path, "rb+", &status);
-  if (f == nullptr) return status;
   // The bytes about to be overwritten must hold exactly the entries being
   // written, behind the packed code of the looked-up code. This refuses a
   // group with entries the list left out between listed ones, a file that
   // changed since the lookup, a second copy that differs from the first,
   // and a list meant for the other table; any of them would otherwise
-  // corrupt the table.
-  std::vector<std::uint8_t> current(kPackedCodeSize + bytes.size());
-  std::vector<EntryBytes> present;
-  present.reserve(static_cast<size_t>(count));
-  const std::int64_t codeOffset = static_cast<std::int64_t>(match.entryOffset) - kPackedCodeSize;
-  const bool same =
-      platform->Seek(f.get(), codeOffset) &&
-      std::fread(current.data(), 1, current.size(), f.get()) == current.size() &&
-      match.code.Matches(current.data()) &&
-      SplitEntries(current.data() + kPackedCodeSize, bytes.size(), count, match.table, &present) &&
-      SameEntries(wanted, present);
-  if (!same) return Mismatch(path, match, secondCopy);
-  if (!platform->Seek(f.get(), match.entryOffset)) {
-    return Status::IoError(path, "cannot seek to offset " + std::to_string(match.entryOffset));
-  }
-  // One write for the whole run, so a reader never meets a half-moved entry.
-  errno = 0;
+  // corrupt the table. The check and the write are one step of
+  // RewriteInPlace: the group is written in place under a rollback journal,
+  // with one write, and what a failure leaves is decided from the bytes.
+  const RegionCheck holdsTheListedEntries = [&](std::string_view current) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(current.data());
+    std::vector<EntryBytes> present;
+    present.reserve(static_cast<size_t>(count));
+    const bool same =
+        current.size() == kPackedCodeSize + bytes.size() && match.code.Matches(data) &&
+        SplitEntries(data + kPackedCodeSize, bytes.size(), count, match.table, &present) &&
+        SameEntries(wanted, present);
+    return same ? Status::Ok() : Mismatch(path, match, secondCopy);
+  };
   const std::string_view run(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  if (!WriteAllAndClose(std::move(f), run)) {
-    return Status::IoError(path, errno != 0 ? "write failed: " + ErrnoText(errno) : "write failed");
-  }
-  return Status::Ok();
+  return RewriteInPlace(platform, path, {match.entryOffset, run, false, kPackedCodeSize},
+                        holdsTheListedEntries, note);
 }
 
 }  // namespace taliq

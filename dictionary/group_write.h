@@ -25,20 +25,26 @@ struct GroupMatch {
 };
 
 // Rewrites the group's entries in the table at `path` with the first
-// `count` records of `list`, in list order, with one write, after reading
-// the bytes about to be overwritten back: they must hold exactly the
-// entries being written (same texts and values, each as often, in any
-// order) behind the group's packed code. `secondCopy` says that `path` is
-// the second installed copy, which the lookup did not read.
+// `count` records of `list`, in list order, after reading the bytes about
+// to be overwritten back: they must hold exactly the entries being written
+// (the same units and values, each entry as often, in any order; U+0000 is
+// a unit like any other) behind the group's packed code. The write is one
+// in-place write under a rollback journal (RewriteInPlace, which first
+// resolves a journal an interrupted save left; its note goes to `*note`
+// when given), synced to the disk. `secondCopy` says that `path` is the
+// second installed copy, which the lookup did not read. The caller holds
+// the dictionary folder's lock.
 //
-// Refusals, with nothing written: kRefused for a count outside 1-300, a
-// record the table cannot take, a group holding texts too long to list
-// between listed entries, or a second copy that differs from the first;
-// kChanged when the first copy no longer holds the listed entries there.
-// Failures: kNotFound / kCannotOpen (the file), kIoError (a seek, or the
-// write with the OS's reason).
+// Ok: the group holds the new order (decided from the bytes also when a
+// flush or close failed after the write). Refusals, with nothing written:
+// kRefused for a count outside 1-300, a record the table cannot take, a
+// group holding texts too long to list between listed entries, or a second
+// copy that differs from the first; kChanged when the first copy no longer
+// holds the listed entries there. Failures, with the group as it was:
+// kNotFound / kCannotOpen (the file), kIoError (a step of the write).
 Status WriteGroup(Platform* platform, const std::string& path, const GroupMatch& match,
-                  const CandidateList& list, int count, bool secondCopy);
+                  const CandidateList& list, int count, bool secondCopy,
+                  std::string* note = nullptr);
 
 }  // namespace taliq
 

@@ -8,6 +8,7 @@
 #include "dictionary/coding.h"
 #include "dictionary/format.h"
 #include "dictionary/open_file.h"
+#include "platform/journal.h"
 #include "platform/replace_file.h"
 
 namespace taliq {
@@ -33,7 +34,7 @@ Status ReadPunctuationFile(Platform* platform, const std::string& folder, Candid
 }
 
 Status WritePunctuationFile(Platform* platform, const std::string& folder,
-                            const CandidateList& list, int count) {
+                            const CandidateList& list, int count, std::string* note) {
   count = std::clamp(count, 0, kCandidateListCapacity);
   const std::string path = folder + kPunctuationFileName;
   std::vector<std::uint8_t> bytes;
@@ -42,20 +43,33 @@ Status WritePunctuationFile(Platform* platform, const std::string& folder,
     PutFixed16(&bytes, list[static_cast<size_t>(i)].Mark());
     PutFixed16(&bytes, kPunctuationFiller);
   }
+  // What an interrupted save left is resolved before the table is read.
+  const Recovery recovery = RecoverInterruptedSave(platform, path);
+  AppendRecoveryNote(recovery, note);
+  if (!recovery.status.ok()) return recovery.status;
   // The list holds only the first 300 marks; the rest of the file goes back
-  // unchanged after them.
+  // unchanged after them. A rest that cannot be read is not given up: the
+  // save fails.
+  errno = 0;
   if (FileHandle old = platform->OpenFile(path, "rb")) {
     const std::int64_t size = platform->FileSize(old.get());
-    if (size > static_cast<std::int64_t>(kListedPunctuationBytes) &&
-        platform->Seek(old.get(), static_cast<std::int64_t>(kListedPunctuationBytes))) {
+    if (size < 0) return Status::IoError(path, "its size cannot be told");
+    if (size > static_cast<std::int64_t>(kListedPunctuationBytes)) {
       const size_t rest = static_cast<size_t>(size) - kListedPunctuationBytes;
       const size_t at = bytes.size();
       bytes.resize(at + rest);
-      bytes.resize(at + std::fread(bytes.data() + at, 1, rest, old.get()));
+      size_t got = 0;
+      if (!platform->Seek(old.get(), static_cast<std::int64_t>(kListedPunctuationBytes)) ||
+          !platform->Read(old.get(), bytes.data() + at, rest, &got)) {
+        return Status::IoError(path, "reading the marks beyond the 300th failed");
+      }
+      bytes.resize(at + got);
     }
+  } else if (errno != ENOENT && errno != ENOTDIR) {
+    return Status::CannotOpen(path, errno);
   }
   const std::string_view contents(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  return ReplaceFileContents(platform, path, contents);
+  return ReplaceFileContents(platform, path, contents, note);
 }
 
 }  // namespace taliq

@@ -18,12 +18,16 @@ Status ReadPunctuationFile(Platform* platform, const std::string& folder, Candid
                            int* count);
 
 // Writes the first `count` marks of `list` (0-300), then the file's records
-// beyond the 300th unchanged, as a new file "~Pround.dat" renamed over the
-// old one (rewritten in place where the platform refuses the rename or no
-// new file can be made). kNotFound / kCannotOpen when the table could not be
-// created or opened for writing, kIoError when a write failed.
+// beyond the 300th unchanged, replacing the file whole with
+// ReplaceFileContents (a new file swapped in, or, where the platform refuses
+// the swap, a rewrite under a rollback journal): the table holds the old
+// marks or the new ones, never a mix and never nothing. The note of a
+// journal an interrupted save left goes to `*note` when given. The caller
+// holds the folder's lock. kNotFound / kCannotOpen when the table could not
+// be created or opened for writing, kIoError when reading the records kept
+// or a write failed.
 Status WritePunctuationFile(Platform* platform, const std::string& folder,
-                            const CandidateList& list, int count);
+                            const CandidateList& list, int count, std::string* note = nullptr);
 
 }  // namespace taliq
 

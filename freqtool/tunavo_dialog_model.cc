@@ -2,6 +2,7 @@
 
 #include "freqtool/second_copy_warning.h"
 #include "orders/group_order.h"
+#include "platform/recovery_message.h"
 #include "platform/text.h"
 
 namespace taliq {
@@ -52,6 +53,12 @@ TunavoDialogModel::TunavoDialogModel(Platform* platform, TunavoView* view)
 
 void TunavoDialogModel::OnInitDialog(const std::vector<std::u16string>& arguments) {
   WriteControls();
+  StartUp(arguments);
+  // The index loads of the start-up resolved what an earlier run left.
+  TellRecoveries();
+}
+
+void TunavoDialogModel::StartUp(const std::vector<std::u16string>& arguments) {
   if (arguments.empty()) return;
   const std::u16string& first = arguments[0];
   // The digit's value as given: only 1 means the 2002 edition.
@@ -106,28 +113,51 @@ SaveStatus TunavoDialogModel::OnSave() {
   // must not write a list that was never looked up.
   if (!adjustment_.saveEnabled()) return SaveStatus::kNothingToSave;
   keeper_.BeforeSave(PendingChange());
+  const SaveStatus status = WriteList();
+  // A write resolves what an earlier run left of its own save first.
+  TellRecoveries();
+  if (status == SaveStatus::kSaved) ShowMessage(kSaveSucceededMessage, kMbIconInformation);
+  // When only the second copy failed, the first holds the new order: it can
+  // be undone like any save.
+  if (status == SaveStatus::kSaved || status == SaveStatus::kSecondCopyFailed) KeepSave();
+  return status;
+}
+
+SaveStatus TunavoDialogModel::WriteList() {
+  // A save another instance holds off says so; the others stay silent, as
+  // the dialog always was.
+  const auto busy = [this](const Status& written) {
+    if (written.Is(Status::Code::kBusy)) ShowMessage(kSaveBusyMessage, kMbIconWarning);
+  };
   if (adjustment_.mode() == ListMode::kPunctuation) {
     const int n = adjustment_.ApplyPunctuationOrder();
     const Status written = store_.WritePunctuation(adjustment_.records(), n);
     if (!written.ok()) {
       ReportPunctuationWrite(platform_, written);
+      busy(written);
       return SaveStatus::kPunctuationFailed;
     }
-  } else {
-    adjustment_.ApplyListOrder();
-    if (!store_.WriteCandidates(adjustment_.records(), adjustment_.count(), false).ok()) {
-      return SaveStatus::kFirstCopyFailed;
-    }
-    if (!store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true).ok()) {
-      WarnIfSecondCopyDiffers();
-      // The first copy holds the new order: it can be undone like any save.
-      KeepSave();
-      return SaveStatus::kSecondCopyFailed;
-    }
+    return SaveStatus::kSaved;
   }
-  ShowMessage(kSaveSucceededMessage, kMbIconInformation);
-  KeepSave();
+  adjustment_.ApplyListOrder();
+  if (Status written = store_.WriteCandidates(adjustment_.records(), adjustment_.count(), false);
+      !written.ok()) {
+    busy(written);
+    return SaveStatus::kFirstCopyFailed;
+  }
+  if (Status written = store_.WriteCandidates(adjustment_.records(), adjustment_.count(), true);
+      !written.ok()) {
+    busy(written);
+    WarnIfSecondCopyDiffers();
+    return SaveStatus::kSecondCopyFailed;
+  }
   return SaveStatus::kSaved;
+}
+
+void TunavoDialogModel::TellRecoveries() {
+  const std::string lines = store_.TakeRecoveryNote();
+  if (lines.empty()) return;
+  view_->ShowRecoveries(RecoveredSavesText(lines), kTunavoTitle, kRecoveredSavesFlags, lines);
 }
 
 void TunavoDialogModel::KeepSave() {
@@ -183,6 +213,7 @@ void TunavoDialogModel::LoadPunctuationList() {
 
 int TunavoDialogModel::RunLookup() {
   ReportIndexLoad(platform_, store_.SelectCharset({charset_, edition_}), kTableLoadFailedMessage);
+  TellRecoveries();
   if (adjustment_.mode() == ListMode::kPunctuation) {
     source_ = Source::kPunctuation;
     return store_.ReadPunctuation(adjustment_.records());

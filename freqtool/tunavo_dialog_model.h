@@ -36,6 +36,11 @@ inline constexpr char16_t kSaveSucceededMessage[] = u"成功保存調頻信息!"
 // break and the reason.
 inline constexpr char16_t kOrdersNotKeptMessage[] =
     u"調頻已保存,但未能記錄到調頻歷史(無法復原此次儲存):";
+// Another instance (the dialog or a script) held the dictionary folder's
+// lock for longer than a save waits: nothing of this save was written to
+// that copy.
+inline constexpr char16_t kSaveBusyMessage[] =
+    u"另一個程序正在保存詞庫,本次調頻未能寫入,請稍後再試。";
 // The dialog framework's own text for a field that holds more characters
 // than its data exchange allows.
 inline constexpr char16_t kCodeTooLongMessage[] = u"Please enter no more than 6 characters.";
@@ -127,6 +132,11 @@ class TunavoDialogModel {
   // The Save button: candidate lists go to both installed copies (the
   // second only after the first was written), a punctuation list to the
   // first copy only.
+  //
+  // Here, at the opening and at every lookup, a save an earlier run did not
+  // finish that the store has just completed or undone is told once
+  // (TunavoView::ShowRecoveries, kRecoveredSavesHeading); without one no
+  // box is added.
   SaveStatus OnSave();
 
   // The tool's commands in the system menu, in menu order.
@@ -177,6 +187,8 @@ class TunavoDialogModel {
  private:
   enum class Source { kNone, kCharacters, kPhrases, kPunctuation };
 
+  // OnInitDialog after the controls were written: the command line.
+  void StartUp(const std::vector<std::u16string>& arguments);
   void Refresh();
   void LoadPunctuationList();
   int RunLookup();
@@ -200,6 +212,11 @@ class TunavoDialogModel {
   // Records the save just made (in the first copy at least) and says so
   // when that failed.
   void KeepSave();
+  // OnSave's writes, without the success message.
+  SaveStatus WriteList();
+  // Says, once, what the store's loads and writes found of saves an earlier
+  // run did not finish (a message box, only when there were such saves).
+  void TellRecoveries();
   // The group the current list shows, its stored order and the order of
   // its lines: what a save of it changes.
   OrderChange PendingChange() const;

@@ -69,6 +69,16 @@ class TunavoView {
   virtual bool AskSaveFileName(std::u16string_view suggestedName,
                                std::u16string* path) = 0;  // GetSaveFileNameW
   virtual bool AskOpenFileName(std::u16string* path) = 0;  // GetOpenFileNameW
+
+  // Saves an earlier run did not finish, which have just been completed or
+  // undone: `lines` names each file and what became of its save, one line
+  // each. The dialog shows the model's message box (`text`, `caption`,
+  // `flags`, as ShowMessage); a front end with a console may say the lines
+  // there instead.
+  virtual int ShowRecoveries(std::u16string_view text, std::u16string_view caption, unsigned flags,
+                             std::string_view /*lines*/) {
+    return ShowMessage(text, caption, flags);
+  }
 };
 
 }  // namespace taliq

@@ -12,7 +12,8 @@ constexpr std::string_view kLockSuffix = ".lock";
 Status Outcome(bool held, int error, const std::string& lockPath, const std::string& what) {
   if (held) return Status::Ok();
   if (error == EWOULDBLOCK || error == EAGAIN) return Status::Busy(what);
-  if (error == ENOENT || error == ENOTDIR) return Status::NotFound(lockPath);
+  // The folder the lock file belongs in is missing: so is what it protects.
+  if (error == ENOENT || error == ENOTDIR) return Status::NotFound(what);
   return Status::CannotOpen(lockPath, error);
 }
 

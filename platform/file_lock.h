@@ -31,9 +31,9 @@ class FileLock {
 
   // Takes the lock whose file is `lockPath`, waiting up to `wait`
   // milliseconds for another holder. kBusy when the wait ran out (the
-  // message names `what`, the file the lock protects), kNotFound when the
-  // folder is missing, kCannotOpen (with the errno) when the lock file
-  // cannot be had; nothing is held then.
+  // message names `what`, the file or folder the lock protects), kNotFound
+  // (`what` missing) when the folder is missing, kCannotOpen (with the
+  // errno) when the lock file cannot be had; nothing is held then.
   Status Acquire(Platform* platform, const std::string& lockPath, const std::string& what,
                  int wait = kLockWaitMilliseconds);
   Status Acquire(Platform* platform, const std::u16string& lockPath, const std::string& what,

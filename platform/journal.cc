@@ -102,8 +102,11 @@ Recovery Resolve(Platform* p, const Path& path, const Path& journal, const Journ
   }
   current.resize(got);
   if (current.compare(0, rec.newBytes.size(), rec.newBytes) == 0 && got >= rec.newBytes.size()) {
-    bool ok = (size == rec.newSize || p->Truncate(f.get(), rec.newSize)) && p->SyncFile(f.get());
-    ok = p->Close(f) && ok;
+    // Once the file is synced, its bytes are on the disk: a failing close
+    // changes nothing about them.
+    const bool ok =
+        (size == rec.newSize || p->Truncate(f.get(), rec.newSize)) && p->SyncFile(f.get());
+    p->Close(f);
     if (!ok) return ioError("writing failed");
     return removeJournal(Recovery::Action::kCompleted);
   }
@@ -119,9 +122,9 @@ Recovery Resolve(Platform* p, const Path& path, const Path& journal, const Journ
     p->Close(f);
     return removeJournal(Recovery::Action::kRolledBack);
   }
-  bool ok =
+  const bool ok =
       PutBytes(p, f.get(), rec.offset, rec.oldBytes, rec.oldSize, size) && p->SyncFile(f.get());
-  ok = p->Close(f) && ok;
+  p->Close(f);
   if (!ok) return ioError("writing the old bytes back failed");
   return removeJournal(Recovery::Action::kRolledBack);
 }
@@ -177,8 +180,9 @@ template <class Path>
 Status Rewrite(Platform* p, const Path& path, const InPlaceEdit& edit, const RegionCheck& check) {
   using Ops = PathOps<Path>;
   const std::string name = Ops::Describe(path);
-  if (edit.bytes.size() > kMaxJournalRegion || edit.offset < 0 ||
-      (edit.wholeFile && edit.offset != 0)) {
+  if (edit.bytes.size() > kMaxJournalRegion || edit.lookBehind > kMaxJournalRegion ||
+      edit.offset < static_cast<std::int64_t>(edit.lookBehind) ||
+      (edit.wholeFile && (edit.offset != 0 || edit.lookBehind != 0))) {
     return Status::Refused(name + ": too much to rewrite in place");
   }
   JournalRecord rec;
@@ -202,16 +206,22 @@ Status Rewrite(Platform* p, const Path& path, const InPlaceEdit& edit, const Reg
     if (want > static_cast<std::int64_t>(kMaxJournalRegion)) {
       return Status::Refused(name + ": too much to rewrite in place");
     }
-    rec.oldBytes.resize(static_cast<std::size_t>(want));
+    // The bytes the check looks at first, then those to be replaced.
+    std::string read(edit.lookBehind + static_cast<std::size_t>(want), '\0');
     std::size_t got = 0;
-    if (!p->Seek(f.get(), edit.offset) ||
-        !p->Read(f.get(), rec.oldBytes.data(), rec.oldBytes.size(), &got)) {
+    if (!p->Seek(f.get(), edit.offset - static_cast<std::int64_t>(edit.lookBehind)) ||
+        !p->Read(f.get(), read.data(), read.size(), &got)) {
       return Status::IoError(name, "read failed");
     }
-    rec.oldBytes.resize(got);
+    read.resize(got);
+    if (check) {
+      Status checked = check(read);
+      if (!checked.ok()) return checked;
+    }
+    rec.oldBytes = got > edit.lookBehind ? read.substr(edit.lookBehind) : std::string();
   }
-  if (check) {
-    Status checked = check(rec.oldBytes);
+  if (check && rec.oldSize == kFileAbsent) {
+    Status checked = check(std::string_view());
     if (!checked.ok()) return checked;
   }
   if (!edit.wholeFile && rec.oldBytes.size() != edit.bytes.size()) {

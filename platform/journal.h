@@ -64,13 +64,17 @@ struct InPlaceEdit {
   std::int64_t offset = 0;
   std::string_view bytes;
   bool wholeFile = false;
+  // Bytes before `offset` the check also sees (a group's packed code), read
+  // with the rest; they are not rewritten.
+  std::size_t lookBehind = 0;
 };
 
 // Rewrites part of `path` (or all of it) in place under a journal, after
 // resolving a leftover one (its note is appended to `*note`, when given).
 // The file is opened without following a link and never truncated on
 // opening. `check`, when given, sees the bytes about to be replaced (all of
-// the old file with wholeFile) before anything is written.
+// the old file with wholeFile), after the edit's lookBehind bytes, before
+// anything is written; at the end of the file it sees fewer.
 //
 // Ok: the file holds the new bytes. Otherwise it holds the old ones:
 // kNotFound or kCannotOpen (nothing could be opened; error() keeps the

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses (preset "fuzz": clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs each from its seed corpus.
+# UndefinedBehaviorSanitizer) and runs each from its seed corpus: the files
+# in tests/fuzz/corpus/HARNESS, and for the dictionary harnesses blocks and
+# the punctuation table of the demo installation (made once, below
+# build/fuzz/demo-install).
 #
 #   scripts/fuzz.sh [SECONDS] [HARNESS...]   each harness SECONDS long (default
 #                                            600), its corpus kept below
@@ -24,7 +27,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs="$2"; shift 2 ;;
     --parallel) parallel="$2"; shift 2 ;;
-    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
     [0-9]*) seconds="$1"; shift ;;
     *) harnesses+=("$1"); shift ;;
   esac
@@ -41,8 +44,24 @@ mkdir -p "$out/logs" "$out/artifacts" "$out/corpus"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
+# Seeds for the dictionary harnesses, cut from the demo installation (made
+# once, below build/fuzz/demo-install, by demo/make_demo.sh).
+demo=build/fuzz/demo-install
+demo_folder="$demo/Program Files (x86)/lurm/rozevuv_cht/mb/cht"
+if [ ! -f "$demo_folder/lurm2008.idx" ] &&
+   ! demo/make_demo.sh --build-dir build/fuzz --root "$demo" >"$out/logs/demo.log" 2>&1; then
+  echo "fuzz.sh: no demo installation (see $out/logs/demo.log); the dictionary harnesses start without its seeds"
+fi
+demo_seeds=$scratch/demo-seeds
+if [ -f "$demo_folder/lurm2008.idx" ]; then
+  build/fuzz/tests/fuzz/make_fuzz_seeds "$demo_folder" "$demo_seeds" >/dev/null
+fi
+
 run_one() {
-  local h=$1 corpus seeds=tests/fuzz/corpus/$1 log=$out/logs/$1.log
+  local h=$1 corpus log=$out/logs/$1.log
+  local seeds=()
+  [ -d "tests/fuzz/corpus/$h" ] && seeds+=("tests/fuzz/corpus/$h")
+  [ -d "$demo_seeds/$h" ] && seeds+=("$demo_seeds/$h")
   local limit=(-max_total_time="$seconds")
   if [ -n "$runs" ]; then
     corpus=$scratch/$h
@@ -50,8 +69,8 @@ run_one() {
   else
     corpus=$out/corpus/$h
   fi
-  mkdir -p "$corpus" "$seeds"
-  if build/fuzz/tests/fuzz/"$h" "$corpus" "$seeds" "${limit[@]}" \
+  mkdir -p "$corpus"
+  if build/fuzz/tests/fuzz/"$h" "$corpus" "${seeds[@]}" "${limit[@]}" \
       -print_final_stats=1 -artifact_prefix="$out/artifacts/$h-" >"$log" 2>&1; then
     echo "$h: $(sed -n 's/^stat::number_of_executed_units: *//p' "$log") executions, no finding"
   else

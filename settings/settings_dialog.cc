@@ -1,6 +1,7 @@
 #include "settings/settings_dialog.h"
 
 #include "platform/message_box.h"
+#include "platform/recovery_message.h"
 #include "platform/text.h"
 
 namespace taliq {
@@ -179,9 +180,19 @@ void SettingsDialogModel::OnInitDialog() {
   }
   for (Setting s : kAllSettings) view_->SetChoice(s, choice(s));
 
-  if (codePage == kSimplifiedChineseCodePage) return;
-  view_->SetWindowCaption(WindowCaption(codePage));
-  for (int id : kReplacementOrder) view_->SetControlCaption(id, ControlCaption(id, codePage));
+  if (codePage != kSimplifiedChineseCodePage) {
+    view_->SetWindowCaption(WindowCaption(codePage));
+    for (int id : kReplacementOrder) view_->SetControlCaption(id, ControlCaption(id, codePage));
+  }
+  // The load resolved what an earlier run left of its saves.
+  TellRecoveries();
+}
+
+void SettingsDialogModel::TellRecoveries() {
+  const std::string lines = settings_.TakeRecoveryNote();
+  if (lines.empty()) return;
+  view_->ShowRecoveries(RecoveredSavesText(lines), WindowCaption(platform_->AnsiCodePage()),
+                        kRecoveredSavesFlags, lines);
 }
 
 std::u16string SaveWarningText(const SettingsFile& settings) {
@@ -208,6 +219,7 @@ int SettingsDialogModel::OnOk() {
   for (Setting s : kAllSettings) choices_[static_cast<int>(s)] = view_->GetChoice(s);
   for (Setting s : kAllSettings) settings_.SetSetting(SettingKey(s), ChoiceValue(s, choice(s)));
   const int status = settings_.SaveSettings();
+  TellRecoveries();
   okClosesDialog_ = status == 1;
   if (!okClosesDialog_) {
     view_->ShowMessage(SaveWarningText(settings_), WindowCaption(platform_->AnsiCodePage()),

@@ -121,11 +121,17 @@ class SettingsDialogModel {
   int choice(Setting setting) const { return choices_[static_cast<int>(setting)]; }
   int loadStatus() const { return loadStatus_; }
   // What the load and the saves found of saves an earlier run did not
-  // finish, one line per file; handed over once (SettingsFile).
+  // finish, one line per file; handed over once (SettingsFile). The opening
+  // and OK tell what is left of it themselves (TellRecoveries).
   std::string TakeRecoveryNote() { return settings_.TakeRecoveryNote(); }
   const SettingsFile& settings() const { return settings_; }
 
  private:
+  // Says, once, what the load or the save completed or undid of saves an
+  // earlier run did not finish (SettingsDialogView::ShowRecoveries, before
+  // OK's warning); without such saves no box is added.
+  void TellRecoveries();
+
   Platform* platform_;
   SettingsDialogView* view_;
   SettingsFile settings_;

@@ -30,6 +30,15 @@ class SettingsDialogView {
   // A message box owned by the dialog (MessageBoxW); returns the button.
   virtual int ShowMessage(std::u16string_view text, std::u16string_view caption,
                           unsigned flags) = 0;
+  // Saves an earlier run did not finish, which have just been completed or
+  // undone: `lines` names each file and what became of its save, one line
+  // each. The dialog shows the model's message box (`text`, `caption`,
+  // `flags`, as ShowMessage); a front end with a console may say the lines
+  // there instead.
+  virtual int ShowRecoveries(std::u16string_view text, std::u16string_view caption, unsigned flags,
+                             std::string_view /*lines*/) {
+    return ShowMessage(text, caption, flags);
+  }
 };
 
 }  // namespace taliq

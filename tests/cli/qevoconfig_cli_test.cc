@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/journal.h"
+#include "tests/support/leftover_journal.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -198,6 +200,34 @@ TEST_F(QevoConfigCliTest, FoldersThatAreNotUtf8AreUsedAsGiven) {
   for (const auto& e : std::filesystem::recursive_directory_iterator(dir_.path())) {
     EXPECT_EQ(e.path().string().find("\xef\xbf\xbd"), std::string::npos) << e.path();
   }
+}
+
+// Saves an earlier run left unfinished are resolved before the settings are
+// read (the per-user file) or written (the copies), each told once on
+// standard error, one line per file; the next run finds nothing to tell.
+TEST_F(QevoConfigCliTest, AnInterruptedSaveIsResolvedFirstAndToldOnceALineAFile) {
+  ASSERT_EQ(Run(With({"set", "SPEAK=1"})).status, 0);
+  const std::string perUser = Read(PerUser());
+  const std::string copy2 = Read(Copy2());
+  PlantJournal(PerUser(), Leftover::kNewInPlace);
+  PlantJournal(Copy2(), Leftover::kOldInPlace);
+  const ProgramRun r = Run(With({"show"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("SPEAK=1"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err, "qevoconfig-cli: " + PerUser() +
+                       ": a save that was interrupted has been completed; the file holds the "
+                       "new contents\n"
+                       "qevoconfig-cli: " +
+                       Copy2() +
+                       ": a save that was interrupted has been undone; the file holds what it "
+                       "held before\n");
+  EXPECT_EQ(Read(PerUser()), perUser);
+  EXPECT_EQ(Read(Copy2()), copy2);
+  EXPECT_FALSE(FileExists(JournalPath(PerUser())));
+  EXPECT_FALSE(FileExists(JournalPath(Copy2())));
+  const ProgramRun again = Run(With({"set", "SPEAK=0"}));
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.err, "");
 }
 
 }  // namespace

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "freqtool/tunavo_dialog_model.h"
+#include "platform/journal.h"
 #include "platform/text.h"
 #include "tests/freqtool/installation.h"
+#include "tests/support/leftover_journal.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -313,6 +315,45 @@ TEST_F(TunavoCliSaveTest, HelpNamesTheSavingCommands) {
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--punctuation"), std::string::npos);
   EXPECT_NE(run.out.find("--values"), std::string::npos);
+}
+
+// Saves an earlier run left unfinished in both copies are resolved before
+// anything is read, and each is told once on standard error, one line per
+// file, whatever the command; the next run finds nothing to tell.
+TEST_F(TunavoCliSaveTest, AnInterruptedSaveIsResolvedFirstAndToldOnceALineAFile) {
+  const std::string first = install_.File(false, kCht, 0, kCharacterTableFileName);
+  const std::string second = install_.File(true, kCht, 0, kPhraseTableFileName);
+  const struct {
+    std::vector<std::string> args;
+    const char* out;
+  } cases[] = {
+      {{"list", "123"}, "甲\n乙\n丙\n丁\n"},
+      {{"move", "123", "丁", "--top"}, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const Bytes firstBefore = ReadBytes(first);
+    const Bytes secondBefore = ReadBytes(second);
+    test::PlantJournal(first, test::Leftover::kNewInPlace);
+    test::PlantJournal(second, test::Leftover::kOldInPlace);
+    const ProgramRun run = Cli(c.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, c.out != nullptr ? std::string(c.out) : kSuccessLine);
+    EXPECT_EQ(run.err, "tunavo-cli: " + first +
+                           ": a save that was interrupted has been completed; the file holds "
+                           "the new contents\n"
+                           "tunavo-cli: " +
+                           second +
+                           ": a save that was interrupted has been undone; the file holds what "
+                           "it held before\n");
+    EXPECT_FALSE(test::FileExists(JournalPath(first)));
+    EXPECT_FALSE(test::FileExists(JournalPath(second)));
+    EXPECT_EQ(ReadBytes(second), secondBefore);
+    if (c.out != nullptr) {
+      EXPECT_EQ(ReadBytes(first), firstBefore);
+    }
+    EXPECT_EQ(Cli({"list", "123"}).err, "");
+  }
 }
 
 }  // namespace

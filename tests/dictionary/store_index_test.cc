@@ -165,8 +165,13 @@ TEST_F(IndexTest, SelectCharsetReloadsOnlyOnChange) {
 
   // Any non-zero charset digit is the traditional set.
   EXPECT_TRUE(store.SelectCharset({CharsetFromDigit(5), EditionFromDigit(1)}).ok());
-  ASSERT_EQ(platform_.opened.size(), 1u);
+  // The index is read once, after a look for journals interrupted saves
+  // may have left beside the tables.
+  ASSERT_FALSE(platform_.opened.empty());
   EXPECT_EQ(platform_.opened.back(), PathOf("lurm2008.idx", "cht_2002"));
+  for (size_t i = 0; i + 1 < platform_.opened.size(); ++i) {
+    EXPECT_EQ(platform_.opened[i].substr(platform_.opened[i].size() - 8), ".journal");
+  }
   EXPECT_TRUE(store.HasIndex());
   EXPECT_TRUE(platform_.messages.empty());
 

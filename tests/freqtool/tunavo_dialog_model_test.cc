@@ -12,10 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_lock.h"
+#include "platform/journal.h"
+#include "platform/recovery_message.h"
+#include "platform/text.h"
 #include "orders/history.h"
 #include "orders/snapshot.h"
 #include "tests/freqtool/installation.h"
 #include "tests/freqtool/recording_view.h"
+#include "tests/support/leftover_journal.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
 
@@ -418,6 +423,28 @@ TEST_F(TunavoModelTest, PunctuationWriteFailureShowsOnlyTheStoresMessage) {
   EXPECT_EQ(File(false, kCht, 0, kPunctuationFileName), before);
 }
 
+// Another instance saving the same dictionary holds its folder's lock: the
+// save waits for it, and when it is not let go says so and writes nothing.
+TEST_F(TunavoModelTest, ASaveHeldOffByAnotherInstanceSaysSoAndWritesNothing) {
+  Start();
+  const std::map<std::string, Bytes> before = Snapshot();
+  const std::string folder = install_.Folder(false, kCht, 0);
+  test::TestPlatform other;
+  FileLock held;
+  ASSERT_TRUE(held.Acquire(&other, folder + kDictionaryLockFileName, folder, 0).ok());
+  model_->store().SetLockWait(0);
+  view_.TypeAll(u"123");
+  view_.ClickLine(3);
+  ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
+  EXPECT_EQ(model_->OnSave(), SaveStatus::kFirstCopyFailed);
+  ASSERT_EQ(view_.messages.size(), 1u);
+  EXPECT_EQ(view_.messages[0].text, kSaveBusyMessage);
+  EXPECT_EQ(view_.messages[0].caption, kTunavoTitle);
+  EXPECT_EQ(view_.messages[0].flags, kMbOk | kMbIconWarning);
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_TRUE(view_.saveEnabled);
+}
+
 TEST_F(TunavoModelTest, UnwritableFirstCopyWritesNothingAndSaysNothing) {
   platform_.failOpenForWrite = {"(x86)/lurm/rozevuv_cht/mb/cht/lurmsmz.mb"};
   Start();
@@ -689,6 +716,44 @@ TEST(TunavoFrameworkTest, MessageBoxWithoutIconGetsTheFrameworksIcon) {
       {kMbOk | kMbIconInformation, kMbOk | kMbIconInformation},
   };
   for (const auto& c : cases) EXPECT_EQ(FrameworkMessageBoxFlags(c.in), c.out) << c.in;
+}
+
+// A save an earlier run did not finish is told once, in one box, when the
+// index load that resolved it belongs to the opening (the simplified index
+// the store loads first) or to a later lookup (the traditional one, at the
+// first keystroke); later lookups and saves tell nothing more.
+TEST_F(TunavoModelTest, AnInterruptedSaveIsToldOnceInOneBox) {
+  const struct {
+    const char* name;
+    int charset;
+    bool second;
+    std::vector<std::u16string> arguments;
+    size_t boxesAtOpening;
+  } cases[] = {
+      {"at the opening", kChs, false, {u"00", u"x1"}, 1},
+      {"at the first lookup", kCht, true, {}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    view_.messages.clear();
+    const std::string table = install_.File(c.second, c.charset, 0, kPhraseTableFileName);
+    const Bytes before = ReadBytes(table);
+    test::PlantJournal(table, test::Leftover::kNewInPlace);
+    Start(c.arguments);
+    EXPECT_EQ(view_.messages.size(), c.boxesAtOpening);
+    view_.TypeAll(u"123");
+    ASSERT_EQ(view_.messages.size(), 1u);
+    const std::string text = Utf16ToUtf8(view_.messages[0].text);
+    EXPECT_EQ(text.rfind(Utf16ToUtf8(kRecoveredSavesHeading), 0), 0u) << text;
+    EXPECT_NE(text.find(table + ": a save that was interrupted has been completed"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(view_.messages[0].caption, kTunavoTitle);
+    EXPECT_EQ(view_.messages[0].flags, kMbOk | kMbIconWarning);
+    EXPECT_FALSE(test::FileExists(JournalPath(table)));
+    EXPECT_EQ(ReadBytes(table), before);
+    EXPECT_TRUE(platform_.messages.empty());
+  }
 }
 
 }  // namespace

@@ -214,13 +214,14 @@ class RewriteInPlaceTest : public RecoveryTest {};
 TEST_F(RewriteInPlaceTest, WritesThePartAfterTheCheckAndLeavesNoJournal) {
   SetState(Path(), "HEAD:0123456789:TAIL");
   std::string seen;
-  const Status s =
-      RewriteInPlace(&platform_, Path(), {5, "9876543210", false}, [&](std::string_view current) {
-        seen = current;
-        return Status::Ok();
-      });
+  // The check sees the bytes before the part it is given too.
+  const Status s = RewriteInPlace(&platform_, Path(), {5, "9876543210", false, 5},
+                                  [&](std::string_view current) {
+                                    seen = current;
+                                    return Status::Ok();
+                                  });
   EXPECT_TRUE(s.ok()) << s.message();
-  EXPECT_EQ(seen, "0123456789");
+  EXPECT_EQ(seen, "HEAD:0123456789");
   EXPECT_EQ(State(Path()), "HEAD:9876543210:TAIL");
   EXPECT_FALSE(FileExists(JournalPath(Path())));
 }

@@ -107,7 +107,7 @@ class SaveFaultsTest : public ::testing::TestWithParam<int> {
 
   // The calls of the save, from a run without a fault.
   std::vector<CallKind> CallsOfTheSave() {
-    TempDir dir;
+    TempDir dir(TempDir::Where::kMemory);
     WriteOldState(kind(), dir.path());
     TestPlatform base;
     base.refuseReplace = kind().refuseReplace;
@@ -142,7 +142,7 @@ TEST_P(SaveFaultsTest, EveryFailingCallLeavesOldOrNewAndTheStatusSaysWhich) {
   int failed = 0;
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.Describe());
-    TempDir dir;
+    TempDir dir(TempDir::Where::kMemory);
     WriteOldState(kind(), dir.path());
     TestPlatform base;
     base.refuseReplace = kind().refuseReplace;
@@ -165,7 +165,7 @@ TEST_P(SaveFaultsTest, EveryFailingCallLeavesOldOrNewAndTheStatusSaysWhich) {
     }
   }
   // One call more than the save makes: it runs to its end untouched.
-  TempDir dir;
+  TempDir dir(TempDir::Where::kMemory);
   WriteOldState(kind(), dir.path());
   TestPlatform base;
   base.refuseReplace = kind().refuseReplace;
@@ -183,7 +183,7 @@ TEST_P(SaveFaultsTest, EveryCrashPointLeavesOldOrNewAfterRecovery) {
   int recoveredNew = 0;
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.Describe());
-    TempDir dir;
+    TempDir dir(TempDir::Where::kMemory);
     WriteOldState(kind(), dir.path());
     ASSERT_EQ(RunCrashChild(kind().name, dir.path(), c.at, c.kind), kCrashExitCode);
     recoveredNew += Recover(dir.path()) == kind().newState ? 1 : 0;
@@ -196,7 +196,7 @@ TEST_P(SaveFaultsTest, EveryCrashPointLeavesOldOrNewAfterRecovery) {
     const Status again = Save(kind(), &platform, dir.path());
     EXPECT_TRUE(again.ok()) << again.message();
   }
-  TempDir dir;
+  TempDir dir(TempDir::Where::kMemory);
   WriteOldState(kind(), dir.path());
   EXPECT_EQ(
       RunCrashChild(kind().name, dir.path(), static_cast<int>(calls.size()) + 1, FaultKind::kCrash),

@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/journal.h"
+#include "platform/recovery_message.h"
 #include "platform/text.h"
+#include "tests/support/leftover_journal.h"
 #include "tests/settings/settings_fixture.h"
 
 namespace taliq::test {
@@ -337,6 +340,41 @@ TEST_F(SettingsDialogTest, OkThatCouldNotSaveEverythingWarnsAndKeepsTheDialogOpe
     EXPECT_TRUE(view.messages.empty());
     EXPECT_NE(Read(Copy3()).find("ZDY=1\r\n"), std::string::npos);
   }
+}
+
+// A save an earlier run did not finish is told once, in one box after the
+// controls are set, when the opening's load resolved it; one the save
+// itself comes upon (another run stopped in between) is told by OK, which
+// still saves and ends the dialog. Without one, no box (the tests above).
+TEST_F(SettingsDialogTest, AnInterruptedSaveIsToldOnceInOneBox) {
+  MakeInstallationFolders();
+  WritePerUser("[BaseConfig]\r\nSHOWMODE=1\r\n");
+  PlantJournal(PerUser(), Leftover::kOldInPlace);
+  RecordingView view;
+  SettingsDialogModel model(&platform_, &view);
+  EXPECT_EQ(model.loadStatus(), 1);
+  model.OnInitDialog();
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.calls.back(), "message");
+  const std::string text = Utf16ToUtf8(view.messages[0].text);
+  EXPECT_EQ(text.rfind(Utf16ToUtf8(kRecoveredSavesHeading), 0), 0u) << text;
+  EXPECT_NE(text.find(PerUser() + ": a save that was interrupted has been undone"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(view.messages[0].caption, WindowCaption(1252));
+  EXPECT_EQ(view.messages[0].flags, kMbOk | kMbIconWarning);
+  EXPECT_EQ(view.Choices()[0], 0);  // SHOWMODE=1 was read after the recovery
+
+  WriteBytes(Copy2(), {'x'});
+  PlantJournal(Copy2(), Leftover::kNewInPlace);
+  EXPECT_EQ(model.OnOk(), 1);
+  EXPECT_TRUE(model.okClosesDialog());
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(Utf16ToUtf8(view.messages[1].text)
+                .find(Copy2() + ": a save that was interrupted has been completed"),
+            std::string::npos);
+  EXPECT_FALSE(FileExists(JournalPath(Copy2())));
+  EXPECT_EQ(Read(Copy2()), Read(PerUser()));
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ class SettingsSaveFaultsTest : public ::testing::TestWithParam<bool> {
   // The calls of the save alone, from a run without a fault armed after
   // the load.
   std::vector<CallKind> CallsOfTheSave() {
-    TempDir dir;
+    TempDir dir(TempDir::Where::kMemory);
     Machine machine(dir.path());
     machine.Create();
     TestPlatform base;
@@ -122,7 +122,7 @@ TEST_P(SettingsSaveFaultsTest, EveryFailingCallLeavesEachFileOldOrNewAndTheStatu
   int failed = 0;
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.Describe());
-    TempDir dir;
+    TempDir dir(TempDir::Where::kMemory);
     Machine machine(dir.path());
     machine.Create();
     TestPlatform base;
@@ -162,7 +162,7 @@ TEST_P(SettingsSaveFaultsTest, EveryCrashPointLeavesEachFileOldOrNewAfterTheNext
   const std::vector<FaultCase> cases = FaultCasesOf(calls, true);
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.Describe());
-    TempDir dir;
+    TempDir dir(TempDir::Where::kMemory);
     Machine machine(dir.path());
     machine.Create();
     ASSERT_EQ(RunCrashChild(name(), dir.path(), c.at, c.kind), kCrashExitCode);
@@ -172,7 +172,7 @@ TEST_P(SettingsSaveFaultsTest, EveryCrashPointLeavesEachFileOldOrNewAfterTheNext
     const std::string states = machine.States();
     EXPECT_TRUE(states == "OOO" || states == "NOO" || states == "NNO" || states == "NNN") << states;
   }
-  TempDir dir;
+  TempDir dir(TempDir::Where::kMemory);
   Machine machine(dir.path());
   machine.Create();
   EXPECT_EQ(

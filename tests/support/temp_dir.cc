@@ -12,8 +12,12 @@ namespace taliq::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-  std::string tmpl = (fs::temp_directory_path() / "taliq-test-XXXXXX").string();
+TempDir::TempDir(Where where) {
+  std::error_code ec;
+  const fs::path base = where == Where::kMemory && fs::is_directory("/dev/shm", ec)
+                            ? fs::path("/dev/shm")
+                            : fs::temp_directory_path();
+  std::string tmpl = (base / "taliq-test-XXXXXX").string();
   if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = tmpl;
 }

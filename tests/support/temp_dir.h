@@ -11,7 +11,10 @@ namespace taliq::test {
 
 class TempDir {
  public:
-  TempDir();
+  // kMemory: below /dev/shm where the system has it (tests that make many
+  // thousand small files run there without waiting for a disk).
+  enum class Where { kDisk, kMemory };
+  explicit TempDir(Where where = Where::kDisk);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

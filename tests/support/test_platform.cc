@@ -2,7 +2,9 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -39,23 +41,50 @@ bool EndsWithAny(const std::string& path, const std::vector<std::string>& patter
 
 bool Writes(const char* mode) { return std::strpbrk(mode, "wa+") != nullptr; }
 
-// A stream over `real` that reads and seeks through it but accepts no byte
-// written: the disk-full case, which a writer must report as a failure.
-std::FILE* FailingWrites(std::FILE* real) {
+// A stream over a real one that reads and seeks through it, writes at most
+// `room` bytes of it (then every write fails, as on a full disk), and
+// reports a failed close when `failClose` (after closing the real stream).
+struct Cookie {
+  std::FILE* real;
+  std::size_t room;
+  bool failClose;
+};
+
+std::FILE* Wrapped(std::FILE* real, std::size_t room, bool failClose) {
   cookie_io_functions_t io;
   io.read = [](void* c, char* buf, size_t size) -> ssize_t {
-    return static_cast<ssize_t>(std::fread(buf, 1, size, static_cast<std::FILE*>(c)));
+    return static_cast<ssize_t>(std::fread(buf, 1, size, static_cast<Cookie*>(c)->real));
   };
-  io.write = [](void*, const char*, size_t) -> ssize_t { return -1; };
+  io.write = [](void* c, const char* buf, size_t size) -> ssize_t {
+    Cookie* cookie = static_cast<Cookie*>(c);
+    const size_t n = std::min(size, cookie->room);
+    if (n == 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    const size_t written = std::fwrite(buf, 1, n, cookie->real);
+    cookie->room -= written;
+    return written == 0 ? -1 : static_cast<ssize_t>(written);
+  };
   io.seek = [](void* c, off64_t* pos, int whence) -> int {
-    std::FILE* f = static_cast<std::FILE*>(c);
+    std::FILE* f = static_cast<Cookie*>(c)->real;
     if (fseeko(f, *pos, whence) != 0) return -1;
     *pos = ftello(f);
     return 0;
   };
-  io.close = [](void* c) -> int { return std::fclose(static_cast<std::FILE*>(c)); };
-  std::FILE* wrapped = fopencookie(real, "r+", io);
-  if (wrapped == nullptr) std::fclose(real);
+  io.close = [](void* c) -> int {
+    Cookie* cookie = static_cast<Cookie*>(c);
+    const bool closed = std::fclose(cookie->real) == 0;
+    const bool fail = cookie->failClose;
+    delete cookie;
+    return closed && !fail ? 0 : -1;
+  };
+  auto* cookie = new Cookie{real, room, failClose};
+  std::FILE* wrapped = fopencookie(cookie, "r+", io);
+  if (wrapped == nullptr) {
+    std::fclose(real);
+    delete cookie;
+  }
   return wrapped;
 }
 
@@ -93,8 +122,13 @@ FileHandle TestPlatform::Injected(const std::string& path, bool writes,
     return nullptr;
   }
   FileHandle f = open();
-  if (f != nullptr && writes && EndsWithAny(path, failWrites)) {
-    return FileHandle(FailingWrites(f.release()));
+  if (f == nullptr || !writes) return f;
+  const bool noRoom = EndsWithAny(path, failWrites);
+  const bool cut = EndsWithAny(path, cutWrites);
+  const bool closeFails = EndsWithAny(path, failClose);
+  if (noRoom || cut || closeFails) {
+    const size_t room = noRoom ? 0 : cut ? cutWritesAfter : SIZE_MAX;
+    return FileHandle(Wrapped(f.release(), room, closeFails));
   }
   return f;
 }

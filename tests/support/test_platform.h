@@ -39,6 +39,13 @@ class TestPlatform : public PortablePlatform {
   // Opens for writing of a path ending with one of these succeed, but every
   // write fails when flushed (the stream writes to /dev/full).
   std::vector<std::string> failWrites;
+  // The same, but each such stream takes its first cutWritesAfter bytes
+  // before its writes fail: a disk that fills up in the middle of a write.
+  std::vector<std::string> cutWrites;
+  std::size_t cutWritesAfter = 4096;
+  // Streams opened for writing of these report a failed close, after every
+  // byte reached the file.
+  std::vector<std::string> failClose;
   // ReplaceFile refuses, as some platforms do for an open target.
   bool refuseReplace = false;
   // SyncFile and SyncFolder reach the disk (fsync). Off, SyncFile flushes

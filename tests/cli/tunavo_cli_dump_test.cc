@@ -259,13 +259,14 @@ TEST_F(CompileRefusalTest, MissingInputAndExistingOutput) {
   EXPECT_EQ(test::ReadBytes(tmp_.Join("out/") + kPunctuationFileName).size(), 0u);
 }
 
-// The demo installation (scripts/demo.sh or demo/make_demo.sh builds it):
+// The demo installation (the test fixture demo_installation makes it in the
+// build folder with demo/make_demo.sh):
 // every dictionary dumped and compiled again gives the same bytes, since
 // the same writer made it.
 TEST(DumpCompileDemoTest, ByteIdenticalFiles) {
-  const std::string demo = TALIQ_SOURCE_DIR "/demo-install/Program Files (x86)";
+  const std::string demo = TALIQ_DEMO_DIR "/Program Files (x86)";
   if (!fs::exists(demo + "/lurm/rozevuv_cht/mb")) {
-    GTEST_SKIP() << "no demo installation at " << demo << " (run demo/make_demo.sh)";
+    GTEST_SKIP() << "no demo installation at " << demo << " (run ctest, whose fixture demo_installation makes it)";
   }
   const std::pair<const char*, const char*> kDictionaries[][1] = {
       {{"cht", "standard"}}, {{"chs", "standard"}}, {{"cht", "2002"}}, {{"chs", "2002"}}};

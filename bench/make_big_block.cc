@@ -35,8 +35,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   using namespace taliq;
-  const std::string folder =
-      std::string(argv[1]) + "/Program Files (x86)/lurm/rozevuv_cht/mb/cht/";
+  const std::string folder = std::string(argv[1]) + "/Program Files (x86)/lurm/rozevuv_cht/mb/cht/";
   std::filesystem::create_directories(folder);
   DictionaryWriter w;
   std::uint32_t seed = 11;

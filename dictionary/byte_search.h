@@ -22,7 +22,8 @@ namespace taliq {
 // but also a value or the bytes across two units. A block that holds none
 // cannot list any of the texts. A table whose size is not that of its
 // header and blocks gives every bucket (its damage is the walk's to report).
-// The table is read front to back through one 128 KiB buffer. kNotFound / kCannotOpen / kIoError as the file gives.
+// The table is read front to back through one 128 KiB buffer. kNotFound / kCannotOpen / kIoError as
+// the file gives.
 Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
                            const std::string& path, TableKind table,
                            std::span<const std::u16string> texts, BucketSet* buckets);

@@ -138,23 +138,20 @@ void TableReader::AddCode(const CodeItems& code, DictionaryWriter* writer) {
     switch (table_) {
       case TextTable::kCharacters:
         added = writer->AddCharacter(code16, {item.text[0], item.values});
-        if (!added) {
-          Problem(item.line,
-                  "the character table cannot hold U+0000, nor U+FFFF as character or "
-                  "value 65535 (0xFFFF ends a code group)");
-        }
         break;
       case TextTable::kPhrases:
         added = writer->AddPhrase(code16, {item.text, {item.values[0], item.values[1]}});
-        if (!added) {
-          Problem(item.line,
-                  "a phrase cannot hold U+0000 (it ends the text) or U+FFFF (it ends "
-                  "the code group)");
-        }
         break;
       case TextTable::kPunctuation:
         writer->AddPunctuation(item.text.empty() ? u'\0' : item.text[0]);
         break;
+    }
+    if (!added) {
+      Problem(item.line, table_ == TextTable::kCharacters
+                             ? "the character table cannot hold U+0000, nor U+FFFF as character "
+                               "or value 65535 (0xFFFF ends a code group)"
+                             : "a phrase cannot hold U+0000 (it ends the text) or U+FFFF (it "
+                               "ends the code group)");
     }
   }
   if (!any) {

@@ -266,7 +266,8 @@ TEST_F(CompileRefusalTest, MissingInputAndExistingOutput) {
 TEST(DumpCompileDemoTest, ByteIdenticalFiles) {
   const std::string demo = TALIQ_DEMO_DIR "/Program Files (x86)";
   if (!fs::exists(demo + "/lurm/rozevuv_cht/mb")) {
-    GTEST_SKIP() << "no demo installation at " << demo << " (run ctest, whose fixture demo_installation makes it)";
+    GTEST_SKIP() << "no demo installation at " << demo
+                 << " (run ctest, whose fixture demo_installation makes it)";
   }
   const std::pair<const char*, const char*> kDictionaries[][1] = {
       {{"cht", "standard"}}, {{"chs", "standard"}}, {{"cht", "2002"}}, {{"chs", "2002"}}};

@@ -14,7 +14,7 @@
 #include "orders/group_order.h"
 #include "orders/history.h"
 #include "orders/snapshot.h"
-#include "tests/freqtool/installation.h"
+#include "tests/orders/keeper_fixture.h"
 #include "tests/support/test_platform.h"
 
 namespace taliq {
@@ -25,42 +25,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr DictionaryId kCht = {Charset::kTraditional, Edition::kStandard};
 
-LocalTime FixedTime() { return LocalTime{1796875506, 480}; }
-
-class OrderKeeperTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    install_.InstallAll();
-    platform_.SetProgramFilesFolder(install_.programFiles());
-    ASSERT_TRUE(platform_.UserDataFolder(&dataDir_));
-  }
-
-  // What the dialog's Save does for one group: BeforeSave, the write-back,
-  // Saved.
-  void Save(const GroupKey& group, const TextOrder& after) {
-    CandidateList list{};
-    int count = 0;
-    TextOrder before;
-    ASSERT_TRUE(ReadGroupOrder(&store_, group, list, &count, &before).ok());
-    ASSERT_TRUE(keeper_.BeforeSave({group, before, after}).ok()) << keeper_.status().message();
-    ASSERT_TRUE(WriteGroupOrder(&store_, group, list, count, after).ok());
-    ASSERT_TRUE(keeper_.Saved().ok()) << keeper_.status().message();
-  }
-
-  TextOrder Current(const GroupKey& group) {
-    CandidateList list{};
-    int count = 0;
-    TextOrder order;
-    EXPECT_TRUE(ReadGroupOrder(&store_, group, list, &count, &order).ok());
-    return order;
-  }
-
-  Installation install_;
-  test::TestPlatform platform_;
-  std::string dataDir_;
-  DictionaryStore store_{&platform_};
-  OrderKeeper keeper_{&platform_, &store_, FixedTime};
-};
+using OrderKeeperTest = test::KeeperFixture;
 
 TEST_F(OrderKeeperTest, FirstSaveSnapshotsTheOriginalAndEverySaveIsInTheHistory) {
   const std::map<std::string, Bytes> original = install_.Snapshot();

@@ -17,7 +17,7 @@
 #include "orders/install_fingerprints.h"
 #include "orders/snapshot.h"
 #include "orders/text_codec.h"
-#include "tests/freqtool/installation.h"
+#include "tests/orders/keeper_fixture.h"
 #include "tests/support/test_platform.h"
 
 namespace taliq {
@@ -34,40 +34,14 @@ const GroupKey kPhrases = {kCht, OrderTable::kPhrases, "12345"};
 const GroupKey kMarks = {kCht, OrderTable::kPunctuation, "-"};
 const GroupKey kChsChars = {kChs, OrderTable::kCharacters, "123"};
 
-LocalTime FixedTime() { return LocalTime{1796875506, 480}; }
-
-class UserOrdersTest : public ::testing::Test {
+class UserOrdersTest : public test::KeeperFixture {
  protected:
-  void SetUp() override {
-    install_.InstallAll();
-    platform_.SetProgramFilesFolder(install_.programFiles());
-    ASSERT_TRUE(platform_.UserDataFolder(&dataDir_));
-  }
-
-  // What the dialog's Save does for one group.
-  void Save(const GroupKey& group, const TextOrder& after) {
-    CandidateList list{};
-    int count = 0;
-    TextOrder before;
-    ASSERT_TRUE(ReadGroupOrder(&store_, group, list, &count, &before).ok());
-    ASSERT_TRUE(keeper_.BeforeSave({group, before, after}).ok()) << keeper_.status().message();
-    ASSERT_TRUE(WriteGroupOrder(&store_, group, list, count, after).ok());
-    ASSERT_TRUE(keeper_.Saved().ok()) << keeper_.status().message();
-  }
   // Three saves in two dictionaries and every table.
   void SaveSome() {
     Save(kChars, {u"丙", u"甲", u"乙", u"丁"});
     Save(kPhrases, {u"中心點", u"中文", u"中國", u"中間"});
     Save(kMarks, {u"！", u"，", u"。", u"？"});
     Save(kChsChars, {u"字", u"简", u"体"});
-  }
-
-  TextOrder Current(const GroupKey& group) {
-    CandidateList list{};
-    int count = 0;
-    TextOrder order;
-    EXPECT_TRUE(ReadGroupOrder(&store_, group, list, &count, &order).ok());
-    return order;
   }
 
   std::string Export(std::span<const DictionaryId> ids = kAllDictionaries) {
@@ -97,12 +71,6 @@ class UserOrdersTest : public ::testing::Test {
     EXPECT_TRUE(ReadHistory(&platform_, dataDir_, &history).ok());
     return history.entries.size();
   }
-
-  Installation install_;
-  test::TestPlatform platform_;
-  std::string dataDir_;
-  DictionaryStore store_{&platform_};
-  OrderKeeper keeper_{&platform_, &store_, FixedTime};
 };
 
 TEST_F(UserOrdersTest, ResetPutsOneGroupBackInBothCopiesAndIsKeptInTheHistory) {

@@ -12,6 +12,8 @@ std::string NumberFolder(const std::string& dataDir, DictionaryId id, int number
 
 // The highest number that has a folder, or 0.
 int HighestNumber(Platform* platform, const std::string& dataDir, DictionaryId id) {
+  // Most dictionaries never had a snapshot: one probe says so.
+  if (!platform->IsDirectory(SnapshotsFolder(dataDir, id))) return 0;
   int highest = 0;
   for (int n = 1; n <= highest + kSnapshotNumberGap; ++n) {
     if (platform->IsDirectory(NumberFolder(dataDir, id, n))) highest = n;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +32,11 @@ bool Exists(const std::string& path) {
 std::optional<std::string> FindEntry(const std::string& dir, const std::string& name) {
   const std::string probe = (dir.empty() ? std::string() : dir + "/") + name;
   if (Exists(probe)) return name;
+  // A name without ASCII letters (a numbered folder) has no other spelling.
+  if (std::none_of(name.begin(), name.end(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); })) {
+    return std::nullopt;
+  }
   DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
   if (d == nullptr) return std::nullopt;
   std::optional<std::string> found;
@@ -55,6 +61,18 @@ unsigned CodePageForLocale(std::string_view locale) {
 
 std::string ResolvePathIgnoringCase(const std::string& path) {
   if (path.empty() || Exists(path)) return path;
+  // Most often only the last name is missing (a file about to be made, a
+  // folder probed for): when its folder exists as spelled, that name is the
+  // only one to look up.
+  if (const size_t slash = path.rfind('/');
+      slash != std::string::npos && slash > 0 && slash + 1 < path.size()) {
+    const std::string dir = path.substr(0, slash);
+    const std::string name = path.substr(slash + 1);
+    if (name != "." && name != ".." && Exists(dir)) {
+      const std::optional<std::string> match = FindEntry(dir, name);
+      return dir + "/" + (match ? *match : name);
+    }
+  }
   std::string resolved = path[0] == '/' ? "/" : "";
   size_t pos = path[0] == '/' ? 1 : 0;
   bool missing = false;

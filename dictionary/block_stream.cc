@@ -7,6 +7,35 @@
 #include "dictionary/format.h"
 
 namespace taliq {
+namespace {
+
+// Full-size buffers kept for the next stream of this thread: two, for the
+// walks that read two tables side by side.
+constexpr std::size_t kKeptBuffers = 2;
+thread_local std::unique_ptr<std::uint8_t[]> keptBuffers[kKeptBuffers];
+
+std::uint8_t* NewBuffer(std::size_t capacity, bool full) {
+  if (full) {
+    for (auto& kept : keptBuffers) {
+      if (kept != nullptr) return kept.release();
+    }
+  }
+  return new (std::nothrow) std::uint8_t[capacity];
+}
+
+}  // namespace
+
+void BlockStream::BufferRelease::operator()(std::uint8_t* buffer) const {
+  if (full) {
+    for (auto& kept : keptBuffers) {
+      if (kept == nullptr) {
+        kept.reset(buffer);
+        return;
+      }
+    }
+  }
+  delete[] buffer;
+}
 
 BlockStream::OpenResult BlockStream::Open(Platform* platform, std::FILE* file, std::int32_t offset,
                                           std::uint32_t length) {
@@ -43,7 +72,8 @@ BlockStream::OpenResult BlockStream::Start(Platform* platform, std::FILE* file, 
   limit_ = std::max(std::min<std::int64_t>(limit, kMaxTableOffset), blockEnd_);
   if (capacity_ != capacity || buffer_ == nullptr) {
     capacity_ = capacity;
-    buffer_.reset(new (std::nothrow) std::uint8_t[capacity_]);
+    const bool full = capacity == kChunk + kMaxLookahead;
+    buffer_ = decltype(buffer_)(NewBuffer(capacity, full), BufferRelease{full});
   }
   return buffer_ != nullptr ? OpenResult::kOpened : OpenResult::kNoMemory;
 }

@@ -88,8 +88,17 @@ class BlockStream {
         std::min<std::int64_t>(static_cast<std::int64_t>(dataEnd_), blockEnd_ - offset_));
   }
 
+  // Walks over whole tables open one stream after another: buffers of the
+  // full size go back to a small per-thread store when a stream lets go of
+  // them, and the next stream reads into pages already mapped instead of
+  // faulting in fresh ones.
+  struct BufferRelease {
+    bool full;  // value-initialised (false) by an empty buffer_
+    void operator()(std::uint8_t* buffer) const;
+  };
+
   std::FILE* file_ = nullptr;
-  std::unique_ptr<std::uint8_t[]> buffer_;
+  std::unique_ptr<std::uint8_t[], BufferRelease> buffer_;
   std::size_t capacity_ = 0;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;      // what the stream shows: up to the block's end

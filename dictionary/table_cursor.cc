@@ -1,5 +1,7 @@
 #include "dictionary/table_cursor.h"
 
+#include <algorithm>
+
 #include "dictionary/coding.h"
 #include "dictionary/scan_kernels.h"
 
@@ -116,6 +118,21 @@ void TableCursor::Restrict(int firstBucket, int endBucket) {
   endBucket_ = endBucket;
 }
 
+std::int64_t TableCursor::RunEnd(std::int32_t offset, std::uint32_t length) const {
+  std::int64_t end = static_cast<std::int64_t>(offset) + length;
+  for (int b = bucket_ + 1; b < endBucket_ && end < tableEnd_; ++b) {
+    if (buckets_ != nullptr && !buckets_->test(static_cast<std::size_t>(b))) break;
+    std::int32_t next = 0;
+    std::uint32_t nextLength = 0;
+    if (index_->PlaceBucket(b, table_, &next, &nextLength) != DictionaryIndex::Placement::kFound ||
+        next != end) {
+      break;
+    }
+    end += nextLength;
+  }
+  return std::min(end, tableEnd_);
+}
+
 bool TableCursor::NextBlock() {
   while (++bucket_ < endBucket_) {
     if (buckets_ != nullptr && !buckets_->test(static_cast<std::size_t>(bucket_))) continue;
@@ -135,7 +152,7 @@ bool TableCursor::NextBlock() {
       return true;
     }
     if (!stream_) stream_.emplace();
-    switch (stream_->OpenAhead(platform_, file_.get(), offset, length, tableEnd_)) {
+    switch (stream_->OpenAhead(platform_, file_.get(), offset, length, RunEnd(offset, length))) {
       case BlockStream::OpenResult::kSeekFailed:
         status_ = Status::IoError(path_, "cannot seek to offset " + std::to_string(offset));
         return false;

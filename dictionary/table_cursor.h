@@ -78,6 +78,10 @@ class TableCursor {
   // Moves to the next block that is not empty; false at the end or on a
   // failure.
   bool NextBlock();
+  // Where a read-ahead from the block at `offset` may stop: the end of the
+  // run of back-to-back blocks the cursor is to read from there on (a walk
+  // of the whole table: the table's end).
+  std::int64_t RunEnd(std::int32_t offset, std::uint32_t length) const;
 
   Platform* platform_ = nullptr;
   const DictionaryIndex* index_ = nullptr;

@@ -347,10 +347,6 @@ int SettingsFile::SaveSettings() {
   if (entries_.empty()) return -2;
   std::u16string path;
   if (!LocatePerUserFile(&path)) return 0;
-  // The list lacks whatever that file holds; replacing it would lose it.
-  if (perUserUnread_ && platform_->PathExistsW(path)) {
-    return Fail(-1, SettingsCopy::kPerUser, SettingsFailureReason::kUnreadable, path);
-  }
   const std::string bytes = SerializeSettings(entries_);
 
   if (WriteWhole(path, bytes, SettingsCopy::kPerUser) != 1) return -1;
@@ -375,6 +371,13 @@ int SettingsFile::WriteWhole(const std::u16string& path, const std::string& byte
                              SettingsCopy copy) {
   FileLock lock;
   Status written = lock.Acquire(platform_, LockPathOf(path), Utf16ToUtf8(path));
+  // Checked under the lock, so that no other saver can make the file
+  // between the check and the write: when the per-user file could not be
+  // read, the list lacks whatever it holds, and replacing it would lose it.
+  if (written.ok() && copy == SettingsCopy::kPerUser && perUserUnread_ &&
+      platform_->PathExistsW(path)) {
+    return Fail(-1, SettingsCopy::kPerUser, SettingsFailureReason::kUnreadable, path);
+  }
   if (written.ok()) written = ReplaceFileContents(platform_, path, bytes, &recoveryNote_);
   switch (written.code()) {
     case Status::Code::kOk:

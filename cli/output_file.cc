@@ -1,32 +1,12 @@
 #include "cli/output_file.h"
 
 #include <cerrno>
-#include <chrono>
-#include <cstdint>
-#include <random>
+#include <utility>
 
 #include "dictionary/open_file.h"
-#include "platform/path_ops.h"
+#include "platform/temp_file.h"
 
 namespace taliq::cli {
-namespace {
-
-// Names tried before giving up: each collides only with a file of the same
-// 32 random bits.
-constexpr int kTempNameAttempts = 8;
-
-}  // namespace
-
-std::string UniqueSuffix() {
-  static std::mt19937_64 generator(
-      std::random_device{}() ^
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  static constexpr char kDigits[] = "0123456789abcdef";
-  const std::uint64_t x = generator();
-  std::string hex(8, '0');
-  for (int i = 0; i < 8; ++i) hex[static_cast<std::size_t>(i)] = kDigits[(x >> (4 * i)) & 0xF];
-  return hex;
-}
 
 OutputFile::OutputFile(Platform* platform, std::string path)
     : platform_(platform), path_(std::move(path)) {}
@@ -38,12 +18,7 @@ OutputFile::~OutputFile() {
 }
 
 Status OutputFile::Open() {
-  for (int attempt = 0; attempt < kTempNameAttempts && file_ == nullptr; ++attempt) {
-    temp_ = internal::Sibling(path_, "~", "." + UniqueSuffix() + ".tmp");
-    errno = 0;
-    file_ = platform_->CreateNewFile(temp_);
-    if (file_ == nullptr && errno != EEXIST) break;
-  }
+  file_ = CreateTempSibling(platform_, path_, &temp_);
   if (file_ != nullptr) return Status::Ok();
   const Status why = OpenFailure(temp_, errno);
   temp_.clear();

@@ -39,10 +39,6 @@ class OutputFile {
   bool committed_ = false;
 };
 
-// Eight hexadecimal digits that differ from call to call and from process
-// to process, for temporary names.
-std::string UniqueSuffix();
-
 }  // namespace taliq::cli
 
 #endif  // TALIQ_CLI_OUTPUT_FILE_H_

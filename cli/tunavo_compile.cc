@@ -26,6 +26,7 @@
 #include "dictionary/format.h"
 #include "dictionary/table_compile.h"
 #include "platform/status.h"
+#include "platform/temp_file.h"
 
 namespace taliq::cli {
 namespace {
@@ -146,7 +147,7 @@ int RunCompile(const GlobalOptions& options, const std::vector<std::string>& arg
   const std::size_t nameAt = output.find_last_of(std::string("/") + kPathSeparator);
   const std::string parent = nameAt == std::string::npos ? "" : output.substr(0, nameAt + 1);
   const std::string name = nameAt == std::string::npos ? output : output.substr(nameAt + 1);
-  TempFolder temp(platform, parent + "~" + name + "." + UniqueSuffix() + ".tmp");
+  TempFolder temp(platform, parent + "~" + name + "." + UniqueHex() + ".tmp");
   if (!temp.Create()) {
     return Failure(io, "compile: cannot create the folder " + temp.path() + " (" +
                            ErrnoText(errno) + "); nothing was written");

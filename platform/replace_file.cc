@@ -1,39 +1,15 @@
 #include "platform/replace_file.h"
 
-#include <cerrno>
-#include <chrono>
-#include <cstdint>
+#include <cstdio>
 
 #include "platform/journal.h"
 #include "platform/path_ops.h"
+#include "platform/temp_file.h"
 
 namespace taliq {
 namespace {
 
 using internal::PathOps;
-
-// Names tried before giving up on a temporary file: each collides only
-// with a file of the same 32 random-looking bits.
-constexpr int kTempNameAttempts = 8;
-
-// Eight hexadecimal digits that differ from call to call and from process
-// to process (time, a counter and the stack's address mixed).
-std::string UniqueHex() {
-  static std::uint64_t counter = 0;
-  int local = 0;
-  std::uint64_t x =
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      (++counter * 0x9E3779B97F4A7C15ull) ^
-      static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local));
-  // splitmix64's finaliser spreads every input bit over the output.
-  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-  x ^= x >> 31;
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex(8, '0');
-  for (int i = 0; i < 8; ++i) hex[static_cast<std::size_t>(i)] = kDigits[(x >> (4 * i)) & 0xF];
-  return hex;
-}
 
 template <class Path>
 Status Replace(Platform* p, const Path& path, std::string_view bytes, std::string* note) {
@@ -44,13 +20,7 @@ Status Replace(Platform* p, const Path& path, std::string_view bytes, std::strin
 
   const InPlaceEdit inPlace{0, bytes, true};
   Path temp;
-  FileHandle f;
-  for (int attempt = 0; attempt < kTempNameAttempts && f == nullptr; ++attempt) {
-    temp = internal::Sibling(path, "~", "." + UniqueHex() + ".tmp");
-    errno = 0;
-    f = Ops::CreateNew(p, temp);
-    if (f == nullptr && errno != EEXIST) break;
-  }
+  FileHandle f = CreateTempSibling(p, path, &temp);
   // Where no file can be made beside it, the file itself may still be
   // writable.
   if (f == nullptr) return internal::RewriteInPlaceResolved(p, path, inPlace, {});

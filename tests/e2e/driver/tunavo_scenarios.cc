@@ -3,13 +3,12 @@
 // the keys that end the dialog and the About box.
 #include "tests/e2e/driver/dictionary_fixture.h"
 #include "tests/e2e/driver/e2e.h"
+#include "tests/e2e/driver/tunavo_window.h"
 
 namespace taliq::e2e {
 namespace {
 
-constexpr char16_t kTitle[] = u"Taliq輸入法TSF調頻程序";
 constexpr char16_t kAboutCaption[] = u"關于 Taliq輸入法TSF調頻程序";
-constexpr char16_t kSaved[] = u"成功保存調頻信息!";
 constexpr char16_t kNoSelection[] = u"請先選擇需要調頻字詞";
 constexpr char16_t kIndexMissing[] = u"加載字詞碼本索引文件失敗,請重新安裝本軟件";
 constexpr char16_t kTableMissing[] = u"加載碼本文件失敗,請重新安裝本軟件";
@@ -31,8 +30,6 @@ enum Control {
 
 const FixtureDictionary kCht = StandardFixture(1, 0);
 
-std::wstring TunavoExe() { return DriverFolder() + L"\\Tunavo.exe"; }
-
 std::wstring CharacterTable(const std::wstring& programFiles, int charset = 1, int edition = 0) {
   return DictionaryFolder(programFiles, charset, edition) + L"lurmsmz.mb";
 }
@@ -48,30 +45,7 @@ void Install(const std::wstring& programFiles) {
   }
 }
 
-// The started program and its main dialog.
-struct Tunavo {
-  explicit Tunavo(const std::wstring& arguments = std::wstring())
-      : program(TunavoExe(), arguments) {
-    dialog = WaitForDialog(program.pid(), kTitle);
-    Require(dialog != nullptr, "the main dialog did not appear");
-    list = ::GetDlgItem(dialog, kList);
-    code = ::GetDlgItem(dialog, kCode);
-  }
-  std::vector<std::u16string> Lines() const { return ListLines(list); }
-  void Type(std::u16string_view text) { SetFieldText(code, text); }
-  // Esc ends the dialog; the program exits with 0.
-  void Close() {
-    PressKey(code, VK_ESCAPE);
-    DWORD exitCode = 1;
-    Expect(program.WaitExit(kStepTimeoutMs, &exitCode), "Esc did not end the program");
-    Expect(exitCode == 0, "exit code " + std::to_string(exitCode));
-  }
-
-  Program program;
-  HWND dialog = nullptr;
-  HWND list = nullptr;
-  HWND code = nullptr;
-};
+using Tunavo = TunavoWindow;
 
 void ExpectLines(const Tunavo& t, const std::vector<std::u16string>& expected,
                  const std::string& when) {
@@ -149,8 +123,8 @@ void CompleteAdjustment() {
     const std::optional<MessageBoxSeen> box =
         ClickExpectingMessage(t.program.pid(), t.dialog, kSave);
     Require(box.has_value(), "saving showed no message");
-    Expect(box->text == kSaved, "the save message reads " + Show(box->text));
-    Expect(box->caption == kTitle, "the save message's caption reads " + Show(box->caption));
+    Expect(box->text == kTunavoSaved, "the save message reads " + Show(box->text));
+    Expect(box->caption == kTunavoTitle, "the save message's caption reads " + Show(box->caption));
     Expect(DialogWindows(t.program.pid()).size() == 1, "a second message followed the save");
     ExpectLines(t, newOrder, "after saving");
     Expect(IsEnabled(t.dialog, kSave), "Save is disabled after saving");
@@ -178,7 +152,7 @@ void SingleCopy() {
   ExpectLines(t, newOrder, "after 上調");
   const std::optional<MessageBoxSeen> box = ClickExpectingMessage(t.program.pid(), t.dialog, kSave);
   Require(box.has_value(), "saving showed no message");
-  Expect(box->text == kSaved, "the save message reads " + Show(box->text));
+  Expect(box->text == kTunavoSaved, "the save message reads " + Show(box->text));
   Expect(DialogWindows(t.program.pid()).size() == 1, "a second message followed the save");
   ExpectBytes(CharacterTable(kProgramFiles),
               kCht.WithCharacterOrder(u"123", newOrder).Writer().CharacterTableBytes(),
@@ -196,7 +170,7 @@ void MoveWithoutSelection() {
         ClickExpectingMessage(t.program.pid(), t.dialog, button);
     Require(box.has_value(), "a move without selection showed no message");
     Expect(box->text == kNoSelection, "the message reads " + Show(box->text));
-    Expect(box->caption == kTitle, "the message's caption reads " + Show(box->caption));
+    Expect(box->caption == kTunavoTitle, "the message's caption reads " + Show(box->caption));
   }
   Expect(!IsEnabled(t.dialog, kSave), "Save is enabled without a move");
   SelectLine(t.list, 0);
@@ -266,10 +240,10 @@ void MissingIndex() {
   Require(box != nullptr, "no message about the missing index");
   const MessageBoxSeen seen = ReadMessageBox(box);
   Expect(seen.text == kIndexMissing, "the message reads " + Show(seen.text));
-  Expect(seen.caption != kTitle, "the store's message has the dialog's caption");
+  Expect(seen.caption != kTunavoTitle, "the store's message has the dialog's caption");
   Expect(DialogWindows(program.pid()).size() == 1, "the dialog is shown before the message");
   Expect(DismissMessageBox(box), "the message did not close");
-  const HWND dialog = WaitForDialog(program.pid(), kTitle);
+  const HWND dialog = WaitForDialog(program.pid(), kTunavoTitle);
   Require(dialog != nullptr, "the dialog did not appear after the message");
   const HWND code = ::GetDlgItem(dialog, kCode);
   const std::optional<MessageBoxSeen> switched =
@@ -385,7 +359,7 @@ void Punctuation() {
   ClickQuietly(t.program.pid(), t.dialog, kUp);
   ExpectLines(t, {u"。", u"，", u"、"}, "after 上調");
   const std::optional<MessageBoxSeen> box = ClickExpectingMessage(t.program.pid(), t.dialog, kSave);
-  Expect(box.has_value() && box->text == kSaved,
+  Expect(box.has_value() && box->text == kTunavoSaved,
          "saving the punctuation showed " +
              (box.has_value() ? Show(box->text) : std::string("nothing")));
   ExpectBytes(first, reordered.Writer().PunctuationBytes(), "the first copy's punctuation table");

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/cli/installed_cli_fixture.h"
 #include "tests/freqtool/installation.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
@@ -19,19 +20,9 @@ using test::Installation;
 using test::ProgramRun;
 using Bytes = std::vector<std::uint8_t>;
 
-class TunavoCliOrdersTest : public ::testing::Test {
+class TunavoCliOrdersTest : public test::InstalledCliTest {
  protected:
-  void SetUp() override { install_.InstallAll(); }
-
-  ProgramRun Cli(const std::vector<std::string>& args) const {
-    std::vector<std::string> all = {"--program-files", install_.programFiles(), "--data-dir",
-                                    install_.dir().Join("data")};
-    all.insert(all.end(), args.begin(), args.end());
-    return test::RunProgram(TUNAVO_CLI_PATH, all);
-  }
   std::string List(const std::string& code) const { return Cli({"list", code}).out; }
-
-  Installation install_;
 };
 
 TEST_F(TunavoCliOrdersTest, HistoryShowsEachSaveAndUndoWalksBackToTheOriginal) {

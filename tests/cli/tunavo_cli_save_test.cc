@@ -14,6 +14,7 @@
 #include "freqtool/tunavo_dialog_model.h"
 #include "platform/journal.h"
 #include "platform/text.h"
+#include "tests/cli/installed_cli_fixture.h"
 #include "tests/freqtool/installation.h"
 #include "tests/support/leftover_journal.h"
 #include "tests/support/run_program.h"
@@ -32,24 +33,12 @@ constexpr int kCht = 1;
 constexpr int kChs = 0;
 const std::string kSuccessLine = Utf16ToUtf8(kSaveSucceededMessage) + "\n";
 
-class TunavoCliSaveTest : public ::testing::Test {
+class TunavoCliSaveTest : public test::InstalledCliTest {
  protected:
-  void SetUp() override { install_.InstallAll(); }
-
-  // tunavo-cli --program-files <first copy's folder> ARGS...
-  ProgramRun Cli(const std::vector<std::string>& args) const {
-    std::vector<std::string> all = {"--program-files", install_.programFiles(), "--data-dir",
-                                    install_.dir().Join("data")};
-    all.insert(all.end(), args.begin(), args.end());
-    return test::RunProgram(TUNAVO_CLI_PATH, all);
-  }
-
   Bytes File(bool second, int charset, int edition, const char* name) const {
     return ReadBytes(install_.File(second, charset, edition, name));
   }
   std::map<std::string, Bytes> Snapshot() const { return install_.Snapshot(); }
-
-  Installation install_;
 };
 
 struct SaveCase {

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "platform/temp_file.h"
+
 namespace taliq {
 namespace {
 
@@ -54,9 +56,10 @@ Status AppendDurably(Platform* platform, const std::string& path, std::string_vi
 }
 
 Status WriteFileAtomically(Platform* platform, const std::string& path, std::string_view bytes) {
-  const std::string temp = path + ".tmp";
-  errno = 0;
-  FileHandle file = platform->OpenFile(temp, "wb");
+  // Created exclusively under a fresh name: a file or link planted beside
+  // it is never written through.
+  std::string temp;
+  FileHandle file = CreateTempSibling(platform, path, &temp);
   if (file == nullptr) return OpenFailure(temp, errno);
   if (Status s = WriteSyncClose(platform, std::move(file), temp, bytes); !s.ok()) {
     platform->RemoveFile(temp);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 
 #include "tests/support/temp_dir.h"
@@ -27,6 +28,14 @@ class SyncPlatform : public TestPlatform {
     return TestPlatform::SyncFile(file);
   }
 };
+
+// Whether a temporary file of `name` ("~NAME.XXXXXXXX.tmp") is left in `dir`.
+bool TempLeft(const TempDir& dir, const std::string& name) {
+  for (const auto& e : std::filesystem::directory_iterator(dir.Join(""))) {
+    if (e.path().filename().string().rfind("~" + name + ".", 0) == 0) return true;
+  }
+  return false;
+}
 
 std::string Read(const std::string& path) {
   const std::vector<std::uint8_t> bytes = ReadBytes(path);
@@ -87,8 +96,25 @@ TEST(WriteFileAtomicallyTest, ReplacesTheWholeFile) {
   Write(path, "a much longer old content\n");
   ASSERT_TRUE(WriteFileAtomically(&platform, path, "new\n").ok());
   EXPECT_EQ(Read(path), "new\n");
-  EXPECT_FALSE(FileExists(path + ".tmp"));
+  EXPECT_FALSE(TempLeft(tmp, "manifest.tsv"));
   EXPECT_EQ(platform.syncs, 1);
+}
+
+// The data folder is the user's own, and the tools may run elevated: a link
+// planted where a temporary file might go is never written through, nor
+// put in the file's place.
+TEST(WriteFileAtomicallyTest, NeverWritesThroughAPlantedLink) {
+  TempDir tmp;
+  SyncPlatform platform;
+  const std::string path = tmp.Join("orders.tsv");
+  const std::string victim = tmp.Join("victim");
+  Write(path, "old\n");
+  Write(victim, "keep\n");
+  std::filesystem::create_symlink(victim, path + ".tmp");
+  ASSERT_TRUE(WriteFileAtomically(&platform, path, "new\n").ok());
+  EXPECT_EQ(Read(victim), "keep\n");
+  EXPECT_FALSE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(Read(path), "new\n");
 }
 
 TEST(WriteFileAtomicallyTest, OldFileStaysOnEveryFailure) {
@@ -98,9 +124,9 @@ TEST(WriteFileAtomicallyTest, OldFileStaysOnEveryFailure) {
     Status::Code code;
   } cases[] = {
       {"temporary file cannot be made",
-       [](SyncPlatform& p) { p.failOpenForWrite = {"manifest.tsv.tmp"}; },
+       [](SyncPlatform& p) { p.failOpenForWrite = {"~manifest.tsv.*.tmp"}; },
        Status::Code::kCannotOpen},
-      {"writes fail", [](SyncPlatform& p) { p.failWrites = {"manifest.tsv.tmp"}; },
+      {"writes fail", [](SyncPlatform& p) { p.failWrites = {"~manifest.tsv.*.tmp"}; },
        Status::Code::kIoError},
       {"sync fails", [](SyncPlatform& p) { p.failSync = true; }, Status::Code::kIoError},
       {"rename refused", [](SyncPlatform& p) { p.refuseReplace = true; }, Status::Code::kIoError},
@@ -114,7 +140,7 @@ TEST(WriteFileAtomicallyTest, OldFileStaysOnEveryFailure) {
     const Status s = WriteFileAtomically(&platform, path, "new\n");
     EXPECT_TRUE(s.Is(c.code)) << c.name << ": " << s.message();
     EXPECT_EQ(Read(path), "old\n") << c.name;
-    EXPECT_FALSE(FileExists(path + ".tmp")) << c.name;
+    EXPECT_FALSE(TempLeft(tmp, "manifest.tsv")) << c.name;
   }
 }
 

@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   # native build and tests
-  cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   # timing whole processes and their peak memory (bench/)
   hyperfine time
   # the demo dictionary's data

@@ -1,0 +1,2 @@
+// Nothing of its own: the target that builds the test programs' shared
+// precompiled header.

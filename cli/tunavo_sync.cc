@@ -101,14 +101,8 @@ int RunSync(const GlobalOptions& options, const std::vector<std::string>& args, 
   io.out << "kept the second copy's old files in " << keep << '\n';
   for (const char* file : changed) {
     const std::string target = second + file;
-    const std::string temp = second + "~" + file;
     FileDigest d;
-    Status s = CopyFileVerified(platform, first + file, temp, &d);
-    if (s.ok() && !platform->ReplaceFile(temp, target)) {
-      platform->RemoveFile(temp);
-      s = Status::IoError(target, "cannot be replaced");
-    }
-    if (!s.ok()) {
+    if (const Status s = CopyFileVerified(platform, first + file, target, &d); !s.ok()) {
       io.out.flush();
       return Failure(io, "sync-copies: " + s.message() + "; the old files are in " + keep);
     }

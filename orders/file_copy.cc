@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/temp_file.h"
+
 namespace taliq {
 namespace {
 
@@ -40,9 +42,18 @@ Status CopyFileVerified(Platform* platform, const std::string& from, const std::
                         FileDigest* digest) {
   FileHandle in;
   if (Status s = OpenForReading(platform, from, &in); !s.ok()) return s;
+  // The copy is made under a fresh name beside `to` and takes its place only
+  // once it reads back right: `to` is never seen half written, and a file or
+  // link planted at either name is never written through.
+  std::string temp;
   errno = 0;
-  FileHandle out = platform->OpenFile(to, "wb");
-  if (out == nullptr) return Status::CannotOpen(to, Cause(errno));
+  FileHandle out = CreateTempSibling(platform, to, &temp);
+  if (out == nullptr) return Status::CannotOpen(to, Cause(errno) + " (making " + temp + ")");
+  const auto fail = [&](Status s) {
+    CloseFile(out);
+    platform->RemoveFile(temp);
+    return s;
+  };
   std::vector<char> buffer(kCopyBufferSize);
   Sha256 sha;
   FileDigest source;
@@ -52,24 +63,28 @@ Status CopyFileVerified(Platform* platform, const std::string& from, const std::
     source.size += static_cast<std::int64_t>(got);
     errno = 0;
     if (std::fwrite(buffer.data(), 1, got, out.get()) != got) {
-      return Status::IoError(to, "write failed: " + Cause(errno));
+      return fail(Status::IoError(to, "write failed: " + Cause(errno)));
     }
   }
-  if (std::ferror(in.get())) return Status::IoError(from, "read failed");
+  if (std::ferror(in.get())) return fail(Status::IoError(from, "read failed"));
   source.sha256 = sha.Finish();
   errno = 0;
   if (!platform->SyncFile(out.get())) {
-    return Status::IoError(to, "writing to the disk failed: " + Cause(errno));
+    return fail(Status::IoError(to, "writing to the disk failed: " + Cause(errno)));
   }
-  if (!CloseFile(out)) return Status::IoError(to, "close failed: " + Cause(errno));
+  if (!CloseFile(out)) return fail(Status::IoError(to, "close failed: " + Cause(errno)));
 
   FileDigest copy;
-  if (Status s = DigestFile(platform, to, &copy); !s.ok()) return s;
+  if (Status s = DigestFile(platform, temp, &copy); !s.ok()) return fail(s);
   if (copy != source) {
-    return Status::Corruption(
+    return fail(Status::Corruption(
         to, "the copy does not read back as " + from + " did (" + std::to_string(copy.size) +
                 " bytes, SHA-256 " + DigestHex(copy.sha256) + " instead of " +
-                std::to_string(source.size) + " bytes, SHA-256 " + DigestHex(source.sha256) + ")");
+                std::to_string(source.size) + " bytes, SHA-256 " + DigestHex(source.sha256) + ")"));
+  }
+  errno = 0;
+  if (!platform->ReplaceFile(temp, to)) {
+    return fail(Status::IoError(to, "cannot replace it by " + temp + ": " + Cause(errno)));
   }
   *digest = source;
   return Status::Ok();

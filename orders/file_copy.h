@@ -26,9 +26,10 @@ struct FileDigest {
 // Size and SHA-256 of the file. kNotFound when it is missing.
 Status DigestFile(Platform* platform, const std::string& path, FileDigest* digest);
 
-// Copies `from` to `to` (replacing it), syncs the copy to the disk, then
-// reads the copy back: kCorruption when its digest is not that of the bytes
-// read from `from`. `digest` receives the source's size and digest.
+// Copies `from` to a fresh file beside `to`, syncs it to the disk and reads
+// it back, then renames it over `to`: kCorruption when its digest is not
+// that of the bytes read from `from`. On every failure `to` is left as it
+// was and the copy removed. `digest` receives the source's size and digest.
 Status CopyFileVerified(Platform* platform, const std::string& from, const std::string& to,
                         FileDigest* digest);
 

@@ -15,14 +15,13 @@ namespace taliq::test {
 
 class CorruptingPlatform : public TestPlatform {
  public:
-  // Reads ("rb") of a path ending with this return its bytes with the
-  // middle byte inverted.
+  // Reads ("rb") of a path ending with this (a test platform pattern, see
+  // EndsWithPattern) return their bytes with the middle byte inverted.
   std::string corruptReadsOf;
 
   FileHandle OpenFile(const std::string& path, const char* mode) override {
     const std::string& s = corruptReadsOf;
-    if (s.empty() || std::strcmp(mode, "rb") != 0 || path.size() < s.size() ||
-        path.compare(path.size() - s.size(), s.size(), s) != 0) {
+    if (s.empty() || std::strcmp(mode, "rb") != 0 || !EndsWithPattern(path, s)) {
       return TestPlatform::OpenFile(path, mode);
     }
     const std::vector<std::uint8_t> bytes = ReadBytes(path);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
+
 #include "tests/orders/corrupting_platform.h"
 
 namespace taliq::test {
@@ -44,12 +47,16 @@ TEST(CopyFileVerifiedTest, CopiesAnySizeExactly) {
 TEST(CopyFileVerifiedTest, ACopyThatReadsBackDifferentlyIsCaught) {
   TempDir tmp;
   CorruptingPlatform platform;
-  platform.corruptReadsOf = "/to";
+  platform.corruptReadsOf = ".tmp";  // the copy, read back before it becomes "to"
   const std::vector<std::uint8_t> bytes = Pattern(1000, 1);
   WriteBytes(tmp.Join("from"), bytes);
   FileDigest digest;
+  WriteBytes(tmp.Join("to"), Pattern(10, 2));
   const Status s = CopyFileVerified(&platform, tmp.Join("from"), tmp.Join("to"), &digest);
   EXPECT_TRUE(s.Is(Status::Code::kCorruption));
+  // A bad copy never takes the old file's place, and does not stay behind.
+  EXPECT_EQ(ReadBytes(tmp.Join("to")), Pattern(10, 2));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 2);
   EXPECT_NE(s.message().find(tmp.Join("to") + ": damaged: the copy does not read back as " +
                              tmp.Join("from") + " did (1000 bytes, SHA-256 "),
             std::string::npos)
@@ -69,15 +76,35 @@ TEST(CopyFileVerifiedTest, Failures) {
   EXPECT_EQ(s.message(), tmp.Join("missing") + ": missing");
   EXPECT_FALSE(FileExists(tmp.Join("to")));
 
-  platform.failOpenForWrite = {"/to"};
+  // A failed write leaves the old file whole and no copy behind.
+  const std::vector<std::uint8_t> old = Pattern(20, 3);
+  WriteBytes(tmp.Join("to"), old);
+  platform.failOpenForWrite = {".tmp"};
   s = CopyFileVerified(&platform, tmp.Join("from"), tmp.Join("to"), &digest);
   EXPECT_TRUE(s.Is(Status::Code::kCannotOpen)) << s.message();
+  EXPECT_EQ(ReadBytes(tmp.Join("to")), old);
 
   platform.failOpenForWrite.clear();
-  platform.failWrites = {"/to"};
+  platform.failWrites = {".tmp"};
   s = CopyFileVerified(&platform, tmp.Join("from"), tmp.Join("to"), &digest);
   EXPECT_TRUE(s.Is(Status::Code::kIoError)) << s.message();
   EXPECT_EQ(s.message().rfind(tmp.Join("to") + ": ", 0), 0u) << s.message();
+  EXPECT_EQ(ReadBytes(tmp.Join("to")), old);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 2);
+}
+
+TEST(CopyFileVerifiedTest, ALinkAtTheTargetIsReplacedNotWrittenThrough) {
+  TempDir tmp;
+  TestPlatform platform;
+  const std::vector<std::uint8_t> elsewhere = Pattern(30, 4);
+  WriteBytes(tmp.Join("elsewhere"), elsewhere);
+  std::filesystem::create_symlink(tmp.Join("elsewhere"), tmp.Join("to"));
+  WriteBytes(tmp.Join("from"), Pattern(40, 6));
+  FileDigest digest;
+  ASSERT_TRUE(CopyFileVerified(&platform, tmp.Join("from"), tmp.Join("to"), &digest).ok());
+  EXPECT_FALSE(std::filesystem::is_symlink(tmp.Join("to")));
+  EXPECT_EQ(ReadBytes(tmp.Join("to")), Pattern(40, 6));
+  EXPECT_EQ(ReadBytes(tmp.Join("elsewhere")), elsewhere);
 }
 
 }  // namespace

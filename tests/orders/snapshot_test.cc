@@ -169,7 +169,7 @@ TEST_F(SnapshotTest, HalfMadeSnapshotIsIgnoredAndMadeAgain) {
 
 TEST_F(SnapshotTest, FailedSnapshotLeavesNoManifest) {
   // The last copy cannot be written.
-  platform_.failOpenForWrite = {"/1/Pround.dat"};
+  platform_.failOpenForWrite = {"/1/~Pround.dat.*.tmp"};
   Status s = EnsureSnapshot(&platform_, data_, kCht, source_, kClock);
   EXPECT_TRUE(s.Is(Status::Code::kCannotOpen)) << s.message();
   EXPECT_EQ(s.message().rfind(JoinPath(NumberFolder(1), "Pround.dat") + ": cannot open: ", 0), 0u);
@@ -186,7 +186,7 @@ TEST_F(SnapshotTest, FailedSnapshotLeavesNoManifest) {
 
   // A copy reads back differently from its source.
   WriteSource();
-  platform_.corruptReadsOf = "/1/lurmsmc.mb";
+  platform_.corruptReadsOf = "/1/~lurmsmc.mb.*.tmp";
   s = EnsureSnapshot(&platform_, data_, kCht, source_, kClock);
   EXPECT_TRUE(s.Is(Status::Code::kCorruption)) << s.message();
   EXPECT_EQ(Current(), 0);
@@ -207,7 +207,7 @@ TEST_F(SnapshotTest, AFailedRedoLeavesNoManifestFromBefore) {
   // and the character table.
   contents_[0] = std::string(7324, 'I');
   WriteSource();
-  platform_.failOpenForWrite = {"/2/lurmsmc.mb"};
+  platform_.failOpenForWrite = {"/2/~lurmsmc.mb.*.tmp"};
   EXPECT_FALSE(TakeNewSnapshot(&platform_, data_, kCht, source_, kClock, &s).ok());
   // Every size now matches the old manifest, which must not vouch for the
   // new index.

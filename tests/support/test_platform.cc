@@ -9,7 +9,6 @@
 #include <string_view>
 
 namespace taliq::test {
-namespace {
 
 // Whether `path` ends with `pattern`, where a "*" in the pattern stands
 // for any run of characters other than "/".
@@ -31,6 +30,8 @@ bool EndsWithPattern(std::string_view path, std::string_view pattern) {
   }
   return false;
 }
+
+namespace {
 
 bool EndsWithAny(const std::string& path, const std::vector<std::string>& patterns) {
   for (const std::string& p : patterns) {

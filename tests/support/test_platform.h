@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/portable_platform.h"
@@ -17,6 +18,10 @@ struct RecordedMessage {
   std::u16string caption;
   unsigned flags = 0;
 };
+
+// Whether `path` ends with `pattern`, where a "*" in the pattern stands
+// for any run of characters other than "/".
+bool EndsWithPattern(std::string_view path, std::string_view pattern);
 
 class TestPlatform : public PortablePlatform {
  public:

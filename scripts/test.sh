@@ -5,10 +5,12 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each
 # fuzz harness.
 #
-# The end-to-end runs spend most of their time waiting for windows, so they
-# run in the background while the native stages build and test; those run at
-# a lower priority, so that a busy processor never makes a window miss its
-# time limit. Their output is shown when they have ended.
+# The end-to-end runs' scenarios spend much of their time waiting for
+# windows, so once both Wine prefixes are set up (which is slow under
+# emulation and must not share the processor with a build) the scenarios run
+# in the background (a process group of their own, which gets its share of
+# the processor) while the native stages build and test, niced. The
+# end-to-end output is shown when they have ended.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,13 +24,21 @@ low() { nice -n 15 "$@"; }
 stage "Windows programs: both MinGW-w64 targets and both release zips"
 scripts/win-build.sh --package --jobs "$jobs"
 
-stage "the release zips' programs in real windows (wine64 and 32-bit Wine, Xvfb), in the background"
+stage "the release zips' programs in real windows (wine64 and 32-bit Wine, Xvfb): setting up"
 e2e_log=$(mktemp "${TMPDIR:-/tmp}/taliq-e2e.XXXXXX")
+E2E_READY_FILE=$(mktemp "${TMPDIR:-/tmp}/taliq-e2e-ready.XXXXXX")
+export E2E_READY_FILE
 # A process group of its own, so that a failing stage below can end it.
 setsid tests/e2e/run.sh --zip build/mingw-x64/taliq-tools-*-win64.zip \
   --zip build/mingw-i686/taliq-tools-*-win32.zip >"$e2e_log" 2>&1 </dev/null &
 e2e_pid=$!
-trap 'kill -- -"$e2e_pid" 2>/dev/null || true; rm -f "$e2e_log"' EXIT
+trap 'kill -- -"$e2e_pid" 2>/dev/null || true; rm -f "$e2e_log" "$E2E_READY_FILE"' EXIT
+# Both prefixes set up (or the run over) before anything else starts; the
+# setup's own time limits end a stuck boot.
+while [ "$(wc -l <"$E2E_READY_FILE")" -lt 2 ] && kill -0 "$e2e_pid" 2>/dev/null; do
+  sleep 1
+done
+stage "Wine prefixes set up; the scenarios go on in the background"
 
 stage "native build (warnings are errors)"
 cmake --preset ci >/dev/null

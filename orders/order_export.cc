@@ -1,6 +1,7 @@
 // Export: the groups whose order differs from the snapshot, as an orders
 // file; and the automatic export kept in the data folder.
 #include <string>
+#include <string_view>
 
 #include "orders/data_folder.h"
 #include "orders/durable_file.h"
@@ -10,49 +11,96 @@
 
 namespace taliq {
 
+namespace {
+
+Status WriteExportHeader(const OrdersSink& sink) {
+  const std::string comments[] = {
+      "DICTIONARY<TAB>TABLE<TAB>CODE<TAB>TEXTS: each group's order where it differs from the "
+      "original"};
+  return WriteOrdersHeader(sink, comments);
+}
+
+// One dictionary's lines. kNotFound when it has a snapshot but its
+// installed files cannot be found.
+Status ExportDictionary(Platform* platform, const DictionaryStore& store,
+                        const std::string& dataDir, DictionaryId id, const OrdersSink& sink,
+                        ExportReport* report) {
+  Snapshot snapshot;
+  const Status found = CurrentSnapshot(platform, dataDir, id, &snapshot);
+  if (found.Is(Status::Code::kNotFound)) return Status::Ok();  // never written: nothing differs
+  if (!found.ok()) return found;
+  return DiffDictionary(platform, snapshot.folder, store.ResolveDictionaryFolder(id, false),
+                        [&](const GroupDifference& d) {
+                          const GroupKey group{id, d.table, d.code};
+                          Status written = WriteOrdersLine(sink, group, d.current);
+                          if (written.Is(Status::Code::kRefused)) {
+                            report->leftOut.push_back(written.message());
+                            return Status::Ok();
+                          }
+                          if (written.ok()) ++report->groups;
+                          return written;
+                        });
+}
+
+// The lines of `id` in an orders file's text.
+std::string LinesOf(std::string_view text, DictionaryId id) {
+  const std::string prefix = std::string(DictionaryName(id)) + "\t";
+  std::string lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end == std::string_view::npos ? text.size() : end + 1);
+    if (line.substr(0, prefix.size()) == prefix) {
+      lines += line;
+      if (line.back() != '\n') lines += '\n';
+    }
+    text.remove_prefix(line.size());
+  }
+  return lines;
+}
+
+}  // namespace
+
 Status ExportOrders(Platform* platform, const DictionaryStore& store, const std::string& dataDir,
                     std::span<const DictionaryId> ids, const OrdersSink& sink,
                     ExportReport* report) {
   *report = ExportReport{};
-  const std::string comments[] = {
-      "DICTIONARY<TAB>TABLE<TAB>CODE<TAB>TEXTS: each group's order where it differs from the "
-      "original"};
-  if (Status s = WriteOrdersHeader(sink, comments); !s.ok()) return s;
+  if (Status s = WriteExportHeader(sink); !s.ok()) return s;
   for (DictionaryId id : ids) {
-    Snapshot snapshot;
-    const Status found = CurrentSnapshot(platform, dataDir, id, &snapshot);
-    if (found.Is(Status::Code::kNotFound)) continue;  // never written: nothing differs
-    if (!found.ok()) return found;
-    const Status s =
-        DiffDictionary(platform, snapshot.folder, store.ResolveDictionaryFolder(id, false),
-                       [&](const GroupDifference& d) {
-                         const GroupKey group{id, d.table, d.code};
-                         Status written = WriteOrdersLine(sink, group, d.current);
-                         if (written.Is(Status::Code::kRefused)) {
-                           report->leftOut.push_back(written.message());
-                           return Status::Ok();
-                         }
-                         if (written.ok()) ++report->groups;
-                         return written;
-                       });
-    if (!s.ok()) return s;
+    if (Status s = ExportDictionary(platform, store, dataDir, id, sink, report); !s.ok()) return s;
   }
   return Status::Ok();
 }
 
 Status WriteAutomaticExport(Platform* platform, const DictionaryStore& store,
                             const std::string& dataDir) {
+  const std::string path = JoinPath(dataDir, kAutomaticExportFileName);
   std::string text;
-  ExportReport report;
-  const Status s = ExportOrders(
-      platform, store, dataDir, kAllDictionaries,
-      [&](std::string_view piece) {
-        text += piece;
-        return Status::Ok();
-      },
-      &report);
-  if (!s.ok()) return s;
-  return WriteFileAtomically(platform, JoinPath(dataDir, kAutomaticExportFileName), text);
+  const OrdersSink sink = [&](std::string_view piece) {
+    text += piece;
+    return Status::Ok();
+  };
+  if (Status s = WriteExportHeader(sink); !s.ok()) return s;
+  std::string previous;
+  bool previousRead = false;
+  for (DictionaryId id : kAllDictionaries) {
+    const std::size_t start = text.size();
+    ExportReport report;
+    const Status s = ExportDictionary(platform, store, dataDir, id, sink, &report);
+    if (!s.Is(Status::Code::kNotFound)) {
+      if (!s.ok()) return s;
+      continue;
+    }
+    // Uninstalled since it was last written: its orders stay as the last
+    // export had them, for when it is installed again.
+    text.resize(start);
+    if (!previousRead) {
+      const Status r = ReadSmallFile(platform, path, kMaxOrdersFileSize, &previous);
+      if (!r.ok() && !r.Is(Status::Code::kNotFound)) return r;
+      previousRead = true;
+    }
+    text += LinesOf(previous, id);
+  }
+  return WriteFileAtomically(platform, path, text);
 }
 
 }  // namespace taliq

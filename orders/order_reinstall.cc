@@ -8,9 +8,6 @@
 namespace taliq {
 namespace {
 
-// The largest automatic export set aside in memory.
-constexpr std::size_t kMaxOrdersFileSize = 256u * 1024 * 1024;
-
 bool Exists(Platform* platform, const std::string& path) {
   return platform->OpenFile(path, "rb") != nullptr;
 }

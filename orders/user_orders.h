@@ -15,6 +15,7 @@
 #ifndef TALIQ_ORDERS_USER_ORDERS_H_
 #define TALIQ_ORDERS_USER_ORDERS_H_
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ namespace taliq {
 // The automatic export of every dictionary's orders, rewritten after every
 // save: DATA/orders.tsv.
 inline constexpr char kAutomaticExportFileName[] = "orders.tsv";
+// The largest automatic export read back into memory.
+inline constexpr std::size_t kMaxOrdersFileSize = 256u * 1024 * 1024;
 // The automatic export as it was when the installation was found replaced,
 // waiting for a re-apply: DATA/orders-to-reapply.tsv.
 inline constexpr char kPendingReapplyFileName[] = "orders-to-reapply.tsv";
@@ -72,6 +75,8 @@ Status ExportOrders(Platform* platform, const DictionaryStore& store, const std:
                     ExportReport* report);
 
 // Rewrites DATA/orders.tsv (all four dictionaries) in one atomic replace.
+// A dictionary with a snapshot whose installed files are gone (uninstalled)
+// keeps the lines the file had for it, for when it is installed again.
 Status WriteAutomaticExport(Platform* platform, const DictionaryStore& store,
                             const std::string& dataDir);
 

@@ -154,6 +154,25 @@ TEST_F(UserOrdersTest, ExportThenImportGivesBackTheSameTables) {
   EXPECT_EQ(Import(exported).unchanged, 4);
 }
 
+TEST_F(UserOrdersTest, AnUninstalledDictionaryKeepsItsOrdersInTheAutomaticExport) {
+  SaveSome();
+  const std::string exported = Export();
+  // The traditional dictionary is uninstalled, both copies.
+  for (bool second : {false, true}) {
+    std::filesystem::remove_all(store_.ResolveDictionaryFolder(kCht, second));
+  }
+  // A save in another dictionary is kept, and the uninstalled one's orders
+  // stay in the automatic export for when it is installed again.
+  Save(kChsChars, {u"体", u"字", u"简"});
+  const Bytes bytes = test::ReadBytes(JoinPath(dataDir_, kAutomaticExportFileName));
+  const std::string automatic(bytes.begin(), bytes.end());
+  for (const char* line : {"cht\tcharacters\t123\t丙 甲 乙 丁\n", "cht\tphrases\t12345\t",
+                           "cht\tpunctuation\t-\t！ ， 。 ？\n", "chs\tcharacters\t123\t体 字 简\n"}) {
+    EXPECT_NE(automatic.find(line), std::string::npos) << line << " in\n" << automatic;
+  }
+  EXPECT_EQ(automatic.find("chs\tcharacters\t123\t字 简 体\n"), std::string::npos) << automatic;
+}
+
 TEST_F(UserOrdersTest, ImportReadsEveryAcceptedEncoding) {
   const std::u16string text = u"# taliq-orders 1\n# a comment\ncht\tcharacters\t123\t丁 丙 乙 甲\n";
   std::string utf8;

@@ -13,11 +13,6 @@
 #                                          # uses these zips (bitness read from them)
 #   tests/e2e/run.sh [options] SCENARIO... # only these (see "e2e-driver.exe list")
 #   E2E_KEEP=1 tests/e2e/run.sh ...        # keeps each prefix for a look
-#   E2E_READY_FILE=FILE tests/e2e/run.sh ...
-#                                          # appends a line to FILE when a zip's
-#                                          # prefix is set up (or could not be):
-#                                          # the setup is the part that must not
-#                                          # share the processor with a build
 #
 # The zips run side by side. Prints each scenario's result, a line per zip,
 # and one closing line "N passed, N failed" over all zips; exits non-zero
@@ -71,15 +66,8 @@ zip_programs=(Tunavo.exe QevoConfig.exe archsetup.exe)
 run_zip() {
   local zip=$1 results=$2
   local unpacked=""
-  # Tells E2E_READY_FILE, once, that this zip's setup is over.
-  local told=""
-  setup_over() {
-    [ -z "$told" ] && [ -n "${E2E_READY_FILE:-}" ] && echo "$1 $(basename "$zip")" >>"$E2E_READY_FILE"
-    told=1
-  }
   fail_setup() {
     echo "$*"; echo "0 1" >>"$results"
-    setup_over failed
     [ -n "$unpacked" ] && rm -rf "$unpacked"
     exit 1
   }
@@ -110,7 +98,6 @@ run_zip() {
   started=$(date +%s)
   wine_env_start || fail_setup "the Wine environment could not be set up"
   echo "Wine prefix and Xvfb ready after $(( $(date +%s) - started )) s (display $DISPLAY)"
-  setup_over ready
 
   # The zip's folder becomes C:\e2e, as unpacked; the driver joins it.
   local target

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/synthetic.h"
 #include "dictionary/dictionary_store.h"
 #include "dictionary/dictionary_writer.h"
 #include "platform/portable_platform.h"
@@ -29,13 +30,7 @@
 namespace taliq {
 namespace {
 
-std::u16string Digits(int value, int width) {
-  std::u16string s(static_cast<size_t>(width), u'0');
-  for (int i = width - 1; i >= 0; --i, value /= 10) {
-    s[static_cast<size_t>(i)] = static_cast<char16_t>(u'0' + value % 10);
-  }
-  return s;
-}
+using bench::Digits;
 
 // One installation, built once: every three-digit prefix has a phrase block
 // of about 8 KB and a character block of about 9 KB; the prefixes "123" and
@@ -50,16 +45,8 @@ struct Installation {
     programFiles = tmp.Join("Program Files");
     folder = tmp.MakeDirs("Program Files/lurm/rozevuv_cht/mb/chs");
     DictionaryWriter w;
-    std::uint32_t seed = 1;
-    auto next = [&seed] {
-      seed = seed * 1103515245u + 12345u;
-      return (seed >> 16) & 0x7FFF;
-    };
-    auto phrase = [&next] {
-      std::u16string text(2 + next() % 4, u'\0');
-      for (char16_t& c : text) c = static_cast<char16_t>(0x4E00 + next() % 0x5000);
-      return text;
-    };
+    bench::SyntheticRandom random(1);
+    auto phrase = [&random] { return random.Phrase(2, 4); };
     for (int prefix = 0; prefix < 1000; ++prefix) {
       const std::u16string p = Digits(prefix, 3);
       const bool big = p == u"123" || p == u"456";
@@ -67,13 +54,13 @@ struct Installation {
       const int perPhraseCode = p == u"456" ? 200 : big ? 100 : 30;
       for (int i = 0; i < (big ? 1000 : 20); ++i) {
         for (int k = 0; k < perPhraseCode; ++k) {
-          w.AddPhrase(p + Digits(i, 3), {phrase(), {static_cast<std::uint16_t>(next()), 0}});
+          w.AddPhrase(p + Digits(i, 3), {phrase(), {random.Value(), 0}});
         }
       }
       if (p == u"456") {
         for (int i = 0; i < 100; ++i) {
           for (int k = 0; k < perPhraseCode; ++k) {
-            w.AddPhrase(p + Digits(i, 2), {phrase(), {static_cast<std::uint16_t>(next()), 0}});
+            w.AddPhrase(p + Digits(i, 2), {phrase(), {random.Value(), 0}});
           }
         }
       }
@@ -82,8 +69,7 @@ struct Installation {
       for (int d = 0; d <= 10; ++d) {
         const std::u16string code = d < 10 ? p + Digits(d, 1) : p;
         for (int k = 0; k < perCharacterCode; ++k) {
-          w.AddCharacter(code, {static_cast<char16_t>(0x4E00 + next() % 0x5000),
-                                {static_cast<std::uint16_t>(next()), 0, 1}});
+          w.AddCharacter(code, {random.Character(), {random.Value(), 0, 1}});
         }
       }
     }

@@ -12,22 +12,13 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/synthetic.h"
 #include "dictionary/dictionary_index.h"
 #include "dictionary/dictionary_writer.h"
 #include "dictionary/format.h"
 #include "platform/portable_platform.h"
 
-namespace {
-
-std::u16string Digits(int value, int width) {
-  std::u16string s(static_cast<std::size_t>(width), u'0');
-  for (int i = width - 1; i >= 0; --i, value /= 10) {
-    s[static_cast<std::size_t>(i)] = static_cast<char16_t>(u'0' + value % 10);
-  }
-  return s;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -35,19 +26,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   using namespace taliq;
+  using bench::Digits;
   const std::string folder = std::string(argv[1]) + "/Program Files (x86)/lurm/rozevuv_cht/mb/cht/";
   std::filesystem::create_directories(folder);
   DictionaryWriter w;
-  std::uint32_t seed = 11;
-  auto next = [&seed] {
-    seed = seed * 1103515245u + 12345u;
-    return (seed >> 16) & 0x7FFF;
-  };
+  bench::SyntheticRandom random(11);
   auto add = [&](const std::u16string& code) {
     for (int k = 0; k < 300; ++k) {
-      std::u16string text(22 + next() % 26, u'\0');
-      for (char16_t& c : text) c = static_cast<char16_t>(0x4E00 + next() % 0x5000);
-      w.AddPhrase(code, {text, {static_cast<std::uint16_t>(next()), 1}});
+      const std::u16string text = random.Phrase(22, 26);
+      w.AddPhrase(code, {text, {random.Value(), 1}});
     }
   };
   // The shorter codes first, "123999" last.

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/synthetic.h"
 #include "dictionary/dictionary_store.h"
 #include "dictionary/dictionary_writer.h"
 #include "dictionary/table_walk.h"
@@ -36,13 +37,7 @@
 namespace taliq {
 namespace {
 
-std::u16string Digits(int value, int width) {
-  std::u16string s(static_cast<std::size_t>(width), u'0');
-  for (int i = width - 1; i >= 0; --i, value /= 10) {
-    s[static_cast<std::size_t>(i)] = static_cast<char16_t>(u'0' + value % 10);
-  }
-  return s;
-}
+using bench::Digits;
 
 [[noreturn]] void Fail(const std::string& what) {
   std::fprintf(stderr, "orders_bench: %s\n", what.c_str());
@@ -54,24 +49,20 @@ std::u16string Digits(int value, int width) {
 void WriteSyntheticDictionary(const std::string& folder, std::uint32_t seed) {
   std::filesystem::create_directories(folder);
   DictionaryWriter w;
-  auto next = [&seed] {
-    seed = seed * 1103515245u + 12345u;
-    return (seed >> 16) & 0x7FFF;
-  };
+  bench::SyntheticRandom random(seed);
   for (int prefix = 0; prefix < 1000; ++prefix) {
     const std::u16string p = Digits(prefix, 3);
     for (int i = 0; i < 200; ++i) {
       for (int k = 0; k < 5; ++k) {
-        std::u16string text(2 + next() % 3, u'\0');
-        for (char16_t& c : text) c = static_cast<char16_t>(0x4E00 + next() % 0x5000);
-        w.AddPhrase(p + Digits(i * 5, 3), {text, {static_cast<std::uint16_t>(next()), 0}});
+        const std::u16string text = random.Phrase(2, 3);
+        w.AddPhrase(p + Digits(i * 5, 3), {text, {random.Value(), 0}});
       }
     }
     for (int d = 0; d <= 10; ++d) {
       const std::u16string code = d < 10 ? p + Digits(d, 1) : p;
       for (int k = 0; k < 40; ++k) {
         w.AddCharacter(code, {static_cast<char16_t>(0x4E00 + (prefix * 40 + k) % 0x5000),
-                              {static_cast<std::uint16_t>(next()), 0, 1}});
+                              {random.Value(), 0, 1}});
       }
     }
   }

@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/synthetic.h"
 #include "dictionary/dictionary_id.h"
 #include "dictionary/dictionary_writer.h"
 #include "dictionary/format.h"
@@ -42,20 +43,14 @@ extern char** environ;
 namespace taliq {
 namespace {
 
+using bench::Digits;
+
 constexpr std::size_t kStreamBuffer = 128 * 1024;
 // What find looks for: a character neither installation holds (a kana;
 // find still walks the blocks where its two bytes happen to stand in
 // other bytes), and one that stands in most blocks of both.
 const std::u16string kAbsentText = u"\u3042";
 const std::u16string kCommonText = u"\u4E00";
-
-std::u16string Digits(int value, int width) {
-  std::u16string s(static_cast<std::size_t>(width), u'0');
-  for (int i = width - 1; i >= 0; --i, value /= 10) {
-    s[static_cast<std::size_t>(i)] = static_cast<char16_t>(u'0' + value % 10);
-  }
-  return s;
-}
 
 // An installation below `root`: the first copies below "Program Files (x86)",
 // the second below "Program Files".
@@ -85,33 +80,24 @@ struct Synthetic {
   Synthetic() {
     constexpr DictionaryId kCht = {Charset::kTraditional, Edition::kStandard};
     DictionaryWriter w;
-    std::uint32_t seed = 7;
-    auto next = [&seed] {
-      seed = seed * 1103515245u + 12345u;
-      return (seed >> 16) & 0x7FFF;
-    };
-    auto phrase = [&next] {
-      std::u16string text(2 + next() % 8, u'\0');
-      for (char16_t& c : text) c = static_cast<char16_t>(0x4E00 + next() % 0x5000);
-      return text;
-    };
+    bench::SyntheticRandom random(7);
+    auto phrase = [&random] { return random.Phrase(2, 8); };
     for (int prefix = 0; prefix < 1000; ++prefix) {
       const std::u16string p = Digits(prefix, 3);
       for (int d = 0; d <= 10; ++d) {
         const std::u16string code = d < 10 ? p + Digits(d, 1) : p;
         for (int k = 0; k < 300; ++k) {
-          w.AddCharacter(code, {static_cast<char16_t>(0x4E00 + next() % 0x5000),
-                                {static_cast<std::uint16_t>(next()), 0, 1}});
+          w.AddCharacter(code, {random.Character(), {random.Value(), 0, 1}});
         }
       }
       for (int i = 0; i < 1000; ++i) {
         for (int k = 0; k < 4; ++k) {
-          w.AddPhrase(p + Digits(i, 3), {phrase(), {static_cast<std::uint16_t>(next()), 1}});
+          w.AddPhrase(p + Digits(i, 3), {phrase(), {random.Value(), 1}});
         }
       }
       for (int i = 0; i < 100; ++i) {
         for (int k = 0; k < 5; ++k) {
-          w.AddPhrase(p + Digits(i, 2), {phrase(), {static_cast<std::uint16_t>(next()), 1}});
+          w.AddPhrase(p + Digits(i, 2), {phrase(), {random.Value(), 1}});
         }
       }
     }

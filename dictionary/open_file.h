@@ -10,13 +10,8 @@
 
 namespace taliq {
 
-// Why `path` could not be opened, from the errno value the open left:
-// kNotFound when nothing of that name exists, else kCannotOpen with the OS's
-// reason.
-Status OpenFailure(const std::string& path, int error);
-
 // Opens `path` through the platform (modes as fopen). On failure the handle
-// is empty and *status says why (see OpenFailure).
+// is empty and *status says why (OpenFailure, platform/status.h).
 inline FileHandle OpenDictionaryFile(Platform* platform, const std::string& path, const char* mode,
                                      Status* status) {
   errno = 0;  // a platform that refuses without the C library leaves none

@@ -7,14 +7,6 @@
 namespace taliq {
 namespace {
 
-// errno's text; some platform calls (the Win32 renames) leave errno alone.
-std::string Cause(int error) { return error != 0 ? ErrnoText(error) : "refused by the system"; }
-
-Status OpenFailure(const std::string& path, int error) {
-  if (error == ENOENT) return Status::NotFound(path);
-  return Status::CannotOpen(path, Cause(error));
-}
-
 // Writes, syncs and closes; the error names what failed.
 Status WriteSyncClose(Platform* platform, FileHandle file, const std::string& path,
                       std::string_view bytes) {
@@ -22,14 +14,14 @@ Status WriteSyncClose(Platform* platform, FileHandle file, const std::string& pa
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
     const int error = errno;
     CloseFile(file);
-    return Status::IoError(path, "write failed: " + Cause(error));
+    return Status::IoError(path, "write failed: " + ErrnoCause(error));
   }
   if (!platform->SyncFile(file.get())) {
     const int error = errno;
     CloseFile(file);
-    return Status::IoError(path, "writing to the disk failed: " + Cause(error));
+    return Status::IoError(path, "writing to the disk failed: " + ErrnoCause(error));
   }
-  if (!CloseFile(file)) return Status::IoError(path, "close failed: " + Cause(errno));
+  if (!CloseFile(file)) return Status::IoError(path, "close failed: " + ErrnoCause(errno));
   return Status::Ok();
 }
 
@@ -69,7 +61,7 @@ Status WriteFileAtomically(Platform* platform, const std::string& path, std::str
   if (!platform->ReplaceFile(temp, path)) {
     const int error = errno;
     platform->RemoveFile(temp);
-    return Status::IoError(path, "cannot replace it by " + temp + ": " + Cause(error));
+    return Status::IoError(path, "cannot replace it by " + temp + ": " + ErrnoCause(error));
   }
   return Status::Ok();
 }

@@ -3,27 +3,14 @@
 #include <cerrno>
 #include <vector>
 
+#include "dictionary/open_file.h"
 #include "platform/temp_file.h"
 
 namespace taliq {
-namespace {
-
-std::string Cause(int error) { return error != 0 ? ErrnoText(error) : "refused by the system"; }
-
-Status OpenForReading(Platform* platform, const std::string& path, FileHandle* file) {
-  errno = 0;
-  *file = platform->OpenFile(path, "rb");
-  if (*file != nullptr) return Status::Ok();
-  const int error = errno;
-  if (error == ENOENT) return Status::NotFound(path);
-  return Status::CannotOpen(path, Cause(error));
-}
-
-}  // namespace
-
 Status DigestFile(Platform* platform, const std::string& path, FileDigest* digest) {
-  FileHandle file;
-  if (Status s = OpenForReading(platform, path, &file); !s.ok()) return s;
+  Status opened;
+  FileHandle file = OpenDictionaryFile(platform, path, "rb", &opened);
+  if (file == nullptr) return opened;
   std::vector<char> buffer(kCopyBufferSize);
   Sha256 sha;
   std::int64_t size = 0;
@@ -40,15 +27,16 @@ Status DigestFile(Platform* platform, const std::string& path, FileDigest* diges
 
 Status CopyFileVerified(Platform* platform, const std::string& from, const std::string& to,
                         FileDigest* digest) {
-  FileHandle in;
-  if (Status s = OpenForReading(platform, from, &in); !s.ok()) return s;
+  Status opened;
+  FileHandle in = OpenDictionaryFile(platform, from, "rb", &opened);
+  if (in == nullptr) return opened;
   // The copy is made under a fresh name beside `to` and takes its place only
   // once it reads back right: `to` is never seen half written, and a file or
   // link planted at either name is never written through.
   std::string temp;
   errno = 0;
   FileHandle out = CreateTempSibling(platform, to, &temp);
-  if (out == nullptr) return Status::CannotOpen(to, Cause(errno) + " (making " + temp + ")");
+  if (out == nullptr) return Status::CannotOpen(to, ErrnoCause(errno) + " (making " + temp + ")");
   const auto fail = [&](Status s) {
     CloseFile(out);
     platform->RemoveFile(temp);
@@ -63,16 +51,16 @@ Status CopyFileVerified(Platform* platform, const std::string& from, const std::
     source.size += static_cast<std::int64_t>(got);
     errno = 0;
     if (std::fwrite(buffer.data(), 1, got, out.get()) != got) {
-      return fail(Status::IoError(to, "write failed: " + Cause(errno)));
+      return fail(Status::IoError(to, "write failed: " + ErrnoCause(errno)));
     }
   }
   if (std::ferror(in.get())) return fail(Status::IoError(from, "read failed"));
   source.sha256 = sha.Finish();
   errno = 0;
   if (!platform->SyncFile(out.get())) {
-    return fail(Status::IoError(to, "writing to the disk failed: " + Cause(errno)));
+    return fail(Status::IoError(to, "writing to the disk failed: " + ErrnoCause(errno)));
   }
-  if (!CloseFile(out)) return fail(Status::IoError(to, "close failed: " + Cause(errno)));
+  if (!CloseFile(out)) return fail(Status::IoError(to, "close failed: " + ErrnoCause(errno)));
 
   FileDigest copy;
   if (Status s = DigestFile(platform, temp, &copy); !s.ok()) return fail(s);
@@ -84,7 +72,7 @@ Status CopyFileVerified(Platform* platform, const std::string& from, const std::
   }
   errno = 0;
   if (!platform->ReplaceFile(temp, to)) {
-    return fail(Status::IoError(to, "cannot replace it by " + temp + ": " + Cause(errno)));
+    return fail(Status::IoError(to, "cannot replace it by " + temp + ": " + ErrnoCause(errno)));
   }
   *digest = source;
   return Status::Ok();

@@ -72,7 +72,7 @@ Status FingerprintFile(Platform* platform, const std::string& path, FileFingerpr
   FileHandle file = platform->OpenFile(path, "rb");
   if (file == nullptr) {
     if (errno == ENOENT) return Status::NotFound(path);
-    return Status::CannotOpen(path, errno != 0 ? ErrnoText(errno) : "refused by the system");
+    return Status::CannotOpen(path, ErrnoCause(errno));
   }
   auto buffer = std::make_unique_for_overwrite<char[]>(kReadBuffer);
   Fingerprint64 f;

@@ -104,7 +104,7 @@ Status ScanHistoryFile(Platform* platform, const std::string& path, History* his
   FileHandle file = platform->OpenFile(path, "rb");
   if (file == nullptr) {
     if (errno == ENOENT) return Status::Ok();
-    return Status::CannotOpen(path, errno != 0 ? ErrnoText(errno) : "refused by the system");
+    return Status::CannotOpen(path, ErrnoCause(errno));
   }
   HistoryScanner scanner(history, std::move(sink));
   std::vector<char> buffer(64 * 1024);

@@ -7,6 +7,7 @@
 #include "orders/durable_file.h"
 #include "orders/snapshot.h"
 #include "orders/table_diff.h"
+#include "orders/text_lines.h"
 #include "orders/user_orders.h"
 
 namespace taliq {
@@ -46,15 +47,15 @@ Status ExportDictionary(Platform* platform, const DictionaryStore& store,
 std::string LinesOf(std::string_view text, DictionaryId id) {
   const std::string prefix = std::string(DictionaryName(id)) + "\t";
   std::string lines;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    const std::string_view line = text.substr(0, end == std::string_view::npos ? text.size() : end + 1);
-    if (line.substr(0, prefix.size()) == prefix) {
+  const auto keep = [&](std::string_view line) {
+    if (line.starts_with(prefix)) {
       lines += line;
-      if (line.back() != '\n') lines += '\n';
+      lines += '\n';
     }
-    text.remove_prefix(line.size());
-  }
+  };
+  std::string partial;
+  SplitAtLineFeeds(text, &partial, keep);
+  keep(partial);  // a last line without its line end
   return lines;
 }
 

@@ -172,7 +172,7 @@ Status ReadOrdersFile(Platform* platform, const std::string& path,
   FileHandle file = platform->OpenFile(path, "rb");
   if (file == nullptr) {
     if (errno == ENOENT) return Status::NotFound(path);
-    return Status::CannotOpen(path, errno != 0 ? ErrnoText(errno) : "refused by the system");
+    return Status::CannotOpen(path, ErrnoCause(errno));
   }
   OrdersReader reader(path, sink);
   std::string buffer(64 * 1024, '\0');

@@ -105,7 +105,7 @@ FileHandle OpenForReading(Platform* platform, const std::string& path, Status* s
   if (f == nullptr) {
     *status = errno == ENOENT ? Status::NotFound(path)
                               : Status::CannotOpen(
-                                    path, errno != 0 ? ErrnoText(errno) : "refused by the system");
+                                    path, ErrnoCause(errno));
   }
   return f;
 }

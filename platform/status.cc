@@ -1,5 +1,6 @@
 #include "platform/status.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace taliq {
@@ -62,6 +63,13 @@ std::string ErrnoText(int error) {
   // strerror is not re-entrant, but the tools have one thread.
   const char* text = std::strerror(error);
   return text != nullptr ? std::string(text) : "error " + std::to_string(error);
+}
+
+std::string ErrnoCause(int error) { return error != 0 ? ErrnoText(error) : "refused by the system"; }
+
+Status OpenFailure(const std::string& path, int error) {
+  if (error == ENOENT || error == ENOTDIR) return Status::NotFound(path);
+  return Status::CannotOpen(path, ErrnoCause(error));
 }
 
 }  // namespace taliq

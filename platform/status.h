@@ -69,6 +69,14 @@ class Status {
 
 // The C library's text for errno value `error` ("Permission denied").
 std::string ErrnoText(int error);
+// The same, or "refused by the system" for 0: a failed call that set no
+// errno (some Win32 calls leave it alone).
+std::string ErrnoCause(int error);
+
+// Why `path` could not be opened, from the errno value the open left:
+// kNotFound when nothing of that name exists, else kCannotOpen with the
+// reason.
+Status OpenFailure(const std::string& path, int error);
 
 }  // namespace taliq
 

@@ -103,9 +103,8 @@ FileHandle OpenForReading(Platform* platform, const std::string& path, Status* s
   errno = 0;
   FileHandle f = platform->OpenFile(path, "rb");
   if (f == nullptr) {
-    *status = errno == ENOENT ? Status::NotFound(path)
-                              : Status::CannotOpen(
-                                    path, ErrnoCause(errno));
+    *status =
+        errno == ENOENT ? Status::NotFound(path) : Status::CannotOpen(path, ErrnoCause(errno));
   }
   return f;
 }

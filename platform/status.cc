@@ -65,7 +65,9 @@ std::string ErrnoText(int error) {
   return text != nullptr ? std::string(text) : "error " + std::to_string(error);
 }
 
-std::string ErrnoCause(int error) { return error != 0 ? ErrnoText(error) : "refused by the system"; }
+std::string ErrnoCause(int error) {
+  return error != 0 ? ErrnoText(error) : "refused by the system";
+}
 
 Status OpenFailure(const std::string& path, int error) {
   if (error == ENOENT || error == ENOTDIR) return Status::NotFound(path);

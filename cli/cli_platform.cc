@@ -25,12 +25,19 @@ std::string FolderNotUsable(std::string_view option) {
 
 namespace {
 
+bool PathArgument(const std::string& given, std::string* path) {
+  return PathArgumentToNarrow(given, path);
+}
+bool PathArgument(const std::string& given, std::u16string* path) {
+  return PathArgumentToUtf16(given, path);
+}
+
 // A folder given on the command line, converted as the caller needs it, or
 // else the system's.
-template <typename Path, typename Convert, typename System>
-bool GivenOrSystem(const std::optional<std::string>& given, Path* path, Convert convert,
-                   System system) {
-  return given ? convert(*given, path) : system();
+template <typename Path>
+bool GivenOr(const std::optional<std::string>& given, Path* path, Platform* system,
+             bool (Platform::*folder)(Path*)) {
+  return given ? PathArgument(*given, path) : (system->*folder)(path);
 }
 
 }  // namespace
@@ -38,20 +45,16 @@ bool GivenOrSystem(const std::optional<std::string>& given, Path* path, Convert 
 // The folders are used exactly as given; the front ends refuse those that
 // cannot be (FolderUsableAsGiven) before anything is read.
 bool CliPlatform::ProgramFilesFolderA(std::string* path) {
-  return GivenOrSystem(options_.programFiles, path, PathArgumentToNarrow,
-                       [&] { return base()->ProgramFilesFolderA(path); });
+  return GivenOr(options_.programFiles, path, base(), &Platform::ProgramFilesFolderA);
 }
 bool CliPlatform::ProgramFilesFolderW(std::u16string* path) {
-  return GivenOrSystem(options_.programFiles, path, PathArgumentToUtf16,
-                       [&] { return base()->ProgramFilesFolderW(path); });
+  return GivenOr(options_.programFiles, path, base(), &Platform::ProgramFilesFolderW);
 }
 bool CliPlatform::AppDataFolderW(std::u16string* path) {
-  return GivenOrSystem(options_.appData, path, PathArgumentToUtf16,
-                       [&] { return base()->AppDataFolderW(path); });
+  return GivenOr(options_.appData, path, base(), &Platform::AppDataFolderW);
 }
 bool CliPlatform::UserDataFolder(std::string* path) {
-  return GivenOrSystem(options_.dataDir, path, PathArgumentToNarrow,
-                       [&] { return base()->UserDataFolder(path); });
+  return GivenOr(options_.dataDir, path, base(), &Platform::UserDataFolder);
 }
 
 unsigned CliPlatform::AnsiCodePage() {

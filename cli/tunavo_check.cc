@@ -6,6 +6,7 @@
 
 #include "cli/tunavo_command.h"
 #include "cli/tunavo_session.h"
+#include "dictionary/format.h"
 #include "dictionary/table_check.h"
 #include "platform/text.h"
 
@@ -13,10 +14,6 @@ namespace taliq::cli {
 namespace {
 
 constexpr OptionDecl kCheckOptions[] = {{"--all-dictionaries", false}};
-
-const char* TableName(TableKind table) {
-  return table == TableKind::kCharacters ? "characters" : "phrases";
-}
 
 int RunCheck(const GlobalOptions& options, const std::vector<std::string>& args,
              const Streams& io) {
@@ -42,7 +39,7 @@ int RunCheck(const GlobalOptions& options, const std::vector<std::string>& args,
              << p.problem << '\n';
     };
     report.differs = [&](TableKind table, const std::u16string& code) {
-      io.out << "differs\t" << name << '\t' << TableName(table) << '\t' << Utf16ToUtf8(code)
+      io.out << "differs\t" << name << '\t' << TableKindName(table) << '\t' << Utf16ToUtf8(code)
              << '\n';
     };
     const CheckCounts counts =
@@ -77,15 +74,16 @@ int RunCheck(const GlobalOptions& options, const std::vector<std::string>& args,
 const Command kCheckCommand = {
     "check",
     "[--all-dictionaries]",
-    "Reads both installed copies of the dictionary (--charset, --edition) whole\n"
-    "and prints each problem, one per line: COPY<TAB>FILE<TAB>OFFSET<TAB>PROBLEM\n"
-    "(COPY first or second); then each code whose groups differ between the\n"
-    "copies: differs<TAB>DICTIONARY<TAB>TABLE<TAB>CODE; then a summary line.\n"
-    "A second copy without an index is not installed and is not checked.\n"
-    "  --all-dictionaries  check cht, cht-2002, chs and chs-2002 (those not\n"
-    "                      installed are skipped)\n"
-    "Nothing is written. Exit status: 0 the copies are sound and agree, 1\n"
-    "otherwise, 2 bad arguments.\n",
+    R"(Reads both installed copies of the dictionary (--charset, --edition) whole
+and prints each problem, one per line: COPY<TAB>FILE<TAB>OFFSET<TAB>PROBLEM
+(COPY first or second); then each code whose groups differ between the
+copies: differs<TAB>DICTIONARY<TAB>TABLE<TAB>CODE; then a summary line.
+A second copy without an index is not installed and is not checked.
+  --all-dictionaries  check cht, cht-2002, chs and chs-2002 (those not
+                      installed are skipped)
+Nothing is written. Exit status: 0 the copies are sound and agree, 1
+otherwise, 2 bad arguments.
+)",
     RunCheck,
 };
 

@@ -177,18 +177,19 @@ int RunCompile(const GlobalOptions& options, const std::vector<std::string>& arg
 const Command kCompileCommand = {
     "compile",
     "DIR OUTPUT-FOLDER",
-    "Builds a dictionary folder (lurm2008.idx, lurmsmz.mb, lurmsmc.mb,\n"
-    "Pround.dat) from DIR/characters.tsv, DIR/phrases.tsv and\n"
-    "DIR/punctuation.tsv, the lines dump writes. A code's entries are laid out\n"
-    "in the order of their POSITION, the codes in the order they first appear.\n"
-    "Each line that cannot be encoded (a malformed line, a code that is not\n"
-    "one to four digits for characters or one to six for phrases, a character\n"
-    "entry that is not one unit, more than 300 candidates for a code, a\n"
-    "position given twice) is reported as FILE:LINE: and nothing is written.\n"
-    "OUTPUT-FOLDER must not exist yet: it is built under a temporary name\n"
-    "beside it and renamed into place when complete.\n"
-    "Exit status: 0 written, 1 a file could not be read or written or a line\n"
-    "cannot be encoded, 2 bad arguments or OUTPUT-FOLDER exists.\n",
+    R"(Builds a dictionary folder (lurm2008.idx, lurmsmz.mb, lurmsmc.mb,
+Pround.dat) from DIR/characters.tsv, DIR/phrases.tsv and
+DIR/punctuation.tsv, the lines dump writes. A code's entries are laid out
+in the order of their POSITION, the codes in the order they first appear.
+Each line that cannot be encoded (a malformed line, a code that is not
+one to four digits for characters or one to six for phrases, a character
+entry that is not one unit, more than 300 candidates for a code, a
+position given twice) is reported as FILE:LINE: and nothing is written.
+OUTPUT-FOLDER must not exist yet: it is built under a temporary name
+beside it and renamed into place when complete.
+Exit status: 0 written, 1 a file could not be read or written or a line
+cannot be encoded, 2 bad arguments or OUTPUT-FOLDER exists.
+)",
     RunCompile,
 };
 

@@ -184,22 +184,23 @@ int RunDump(const GlobalOptions& options, const std::vector<std::string>& args, 
 const Command kDumpCommand = {
     "dump",
     "[--phrases|--punctuation] [CODE-PREFIX] | --to DIR",
-    "Prints a table of the dictionary (--charset, --edition) as UTF-8 lines,\n"
-    "CODE<TAB>POSITION<TAB>TEXT<TAB>VALUES, every entry in the order the input\n"
-    "method offers them (the character table unless an option says otherwise).\n"
-    "VALUES are the entry's numbers in file order, space-separated; a code with\n"
-    "no candidates is one line of POSITION 0; in TEXT a backslash, tab, line\n"
-    "feed and carriage return are written \\\\, \\t, \\n, \\r, and a unit UTF-8\n"
-    "cannot carry \\uXXXX (docs/dictionary-text.md).\n"
-    "  --phrases       the phrase table\n"
-    "  --punctuation   the punctuation table (CODE is -, no VALUES)\n"
-    "  CODE-PREFIX     only the codes that start with these digits\n"
-    "  --to DIR        write all three tables to DIR/characters.tsv,\n"
-    "                  DIR/phrases.tsv and DIR/punctuation.tsv (each file\n"
-    "                  replaced whole), the input of compile\n"
-    "Exit status: 0 done, 1 a table could not be read (or is damaged: the\n"
-    "lines before the damage are written) or the output not written, 2 bad\n"
-    "arguments.\n",
+    R"(Prints a table of the dictionary (--charset, --edition) as UTF-8 lines,
+CODE<TAB>POSITION<TAB>TEXT<TAB>VALUES, every entry in the order the input
+method offers them (the character table unless an option says otherwise).
+VALUES are the entry's numbers in file order, space-separated; a code with
+no candidates is one line of POSITION 0; in TEXT a backslash, tab, line
+feed and carriage return are written \\, \t, \n, \r, and a unit UTF-8
+cannot carry \uXXXX (docs/dictionary-text.md).
+  --phrases       the phrase table
+  --punctuation   the punctuation table (CODE is -, no VALUES)
+  CODE-PREFIX     only the codes that start with these digits
+  --to DIR        write all three tables to DIR/characters.tsv,
+                  DIR/phrases.tsv and DIR/punctuation.tsv (each file
+                  replaced whole), the input of compile
+Exit status: 0 done, 1 a table could not be read (or is damaged: the
+lines before the damage are written) or the output not written, 2 bad
+arguments.
+)",
     RunDump,
 };
 

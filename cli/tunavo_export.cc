@@ -52,11 +52,12 @@ int Export(Session& session, const ParsedArgs& parsed) {
 const Command kExportCommand = {
     "export",
     "[--all-dictionaries] FILE|-",
-    "Writes the orders file: for every code of the dictionary (all four with\n"
-    "--all-dictionaries) whose order differs from the original, its complete\n"
-    "current order. UTF-8, first line \"# taliq-orders 1\"; - writes it to the\n"
-    "standard output. Exit status: 0 written, 1 a file could not be read or\n"
-    "written, 2 bad arguments.\n",
+    R"(Writes the orders file: for every code of the dictionary (all four with
+--all-dictionaries) whose order differs from the original, its complete
+current order. UTF-8, first line "# taliq-orders 1"; - writes it to the
+standard output. Exit status: 0 written, 1 a file could not be read or
+written, 2 bad arguments.
+)",
     nullptr,
     {kExportOptions, 1, 1, "one FILE, or - for the standard output", Export},
 };

@@ -5,6 +5,7 @@
 
 #include "cli/tunavo_command.h"
 #include "cli/tunavo_session.h"
+#include "dictionary/format.h"
 #include "dictionary/table_find.h"
 #include "platform/text.h"
 
@@ -15,10 +16,6 @@ namespace {
 constexpr int kExitNotFound = 3;
 
 constexpr OptionDecl kFindOptions[] = {{"--all-dictionaries", false}};
-
-const char* TableName(TableKind table) {
-  return table == TableKind::kCharacters ? "characters" : "phrases";
-}
 
 int RunFind(const GlobalOptions& options, const std::vector<std::string>& args, const Streams& io) {
   ParsedArgs parsed;
@@ -52,7 +49,7 @@ int RunFind(const GlobalOptions& options, const std::vector<std::string>& args, 
     for (const FindHit& h : hits) {
       if (h.text != k) continue;
       found = true;
-      io.out << DictionaryName(h.dictionary) << '\t' << TableName(h.table) << '\t'
+      io.out << DictionaryName(h.dictionary) << '\t' << TableKindName(h.table) << '\t'
              << Utf16ToUtf8(h.code) << '\t' << h.position << '\t' << h.count << '\n';
     }
     if (!found) {
@@ -70,14 +67,15 @@ int RunFind(const GlobalOptions& options, const std::vector<std::string>& args, 
 const Command kFindCommand = {
     "find",
     "[--all-dictionaries] TEXT...",
-    "Prints every code where TEXT is a candidate, one line per hit:\n"
-    "DICTIONARY<TAB>TABLE<TAB>CODE<TAB>POSITION<TAB>COUNT, the position 1-based\n"
-    "among the code's COUNT candidates in the order the input method offers them.\n"
-    "  --all-dictionaries  search cht, cht-2002, chs and chs-2002 (those not\n"
-    "                      installed are skipped); without it the dictionary\n"
-    "                      --charset and --edition choose\n"
-    "Exit status: 0 every TEXT found, 3 some TEXT found nowhere, 1 a dictionary\n"
-    "could not be read, 2 bad arguments.\n",
+    R"(Prints every code where TEXT is a candidate, one line per hit:
+DICTIONARY<TAB>TABLE<TAB>CODE<TAB>POSITION<TAB>COUNT, the position 1-based
+among the code's COUNT candidates in the order the input method offers them.
+  --all-dictionaries  search cht, cht-2002, chs and chs-2002 (those not
+                      installed are skipped); without it the dictionary
+                      --charset and --edition choose
+Exit status: 0 every TEXT found, 3 some TEXT found nowhere, 1 a dictionary
+could not be read, 2 bad arguments.
+)",
     RunFind,
 };
 

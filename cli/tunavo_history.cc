@@ -56,12 +56,13 @@ int RunHistory(const GlobalOptions& options, const std::vector<std::string>& arg
 const Command kHistoryCommand = {
     "history",
     "[--limit N]",
-    "Prints the changes kept in the history of the user data folder, newest\n"
-    "first, one per line: time, kind (save, undo, reset, import, reapply),\n"
-    "dictionary, table, code, the order before, \"->\" and the order after,\n"
-    "separated by tabs.\n"
-    "  --limit N   print only the N newest\n"
-    "Exit status: 0 printed, 1 the history could not be read, 2 bad arguments.\n",
+    R"(Prints the changes kept in the history of the user data folder, newest
+first, one per line: time, kind (save, undo, reset, import, reapply),
+dictionary, table, code, the order before, "->" and the order after,
+separated by tabs.
+  --limit N   print only the N newest
+Exit status: 0 printed, 1 the history could not be read, 2 bad arguments.
+)",
     RunHistory,
 };
 

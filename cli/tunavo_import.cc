@@ -37,15 +37,16 @@ int Import(Session& session, const ParsedArgs& parsed) {
 const Command kImportCommand = {
     "import",
     "[--dry-run] FILE|-",
-    "Applies an orders file (see export; UTF-8 with or without a byte order\n"
-    "mark, or UTF-16LE as Notepad saves \"Unicode\"; - reads the standard\n"
-    "input). A group that holds exactly the listed texts takes their order;\n"
-    "one that gained or lost texts takes the listed ones it holds first, its\n"
-    "others after. Lines that cannot be applied are reported with their line\n"
-    "numbers; the others are applied, as one change that undo takes back.\n"
-    "  --dry-run   print what would change and write nothing\n"
-    "Exit status: 0 every line applied, 1 a line was not applied or a file\n"
-    "could not be read or written, 2 not an orders file, or bad arguments.\n",
+    R"(Applies an orders file (see export; UTF-8 with or without a byte order
+mark, or UTF-16LE as Notepad saves "Unicode"; - reads the standard
+input). A group that holds exactly the listed texts takes their order;
+one that gained or lost texts takes the listed ones it holds first, its
+others after. Lines that cannot be applied are reported with their line
+numbers; the others are applied, as one change that undo takes back.
+  --dry-run   print what would change and write nothing
+Exit status: 0 every line applied, 1 a line was not applied or a file
+could not be read or written, 2 not an orders file, or bad arguments.
+)",
     nullptr,
     {kImportOptions, 1, 1, "one FILE, or - for the standard input", Import},
 };

@@ -72,16 +72,17 @@ const Command kMoveCommand = {
     "move",
     "[--phrases] CODE TEXT --top|--up|--down|--bottom\n"
     "  move --punctuation MARK --top|--up|--down|--bottom",
-    "Moves TEXT, one of the candidates that `list` prints for CODE, to the top,\n"
-    "one place up, one place down or to the bottom, and saves the new order as\n"
-    "the frequency tool's Save does: into the first installed copy and, once\n"
-    "that is written, into the second; the punctuation table into the first\n"
-    "copy only. Prints \"成功保存調頻信息!\" when every copy was written.\n"
-    "  --phrases       CODE's phrases whatever its length (as `list --phrases`)\n"
-    "  --punctuation   move MARK in the punctuation table (no CODE)\n"
-    "A TEXT that is already at that end is left there and nothing is saved.\n"
-    "Exit status: 0 saved or nothing to move, 1 a copy was not written (the\n"
-    "message says which), 2 bad arguments or TEXT not listed (nothing saved).\n",
+    R"(Moves TEXT, one of the candidates that `list` prints for CODE, to the top,
+one place up, one place down or to the bottom, and saves the new order as
+the frequency tool's Save does: into the first installed copy and, once
+that is written, into the second; the punctuation table into the first
+copy only. Prints "成功保存調頻信息!" when every copy was written.
+  --phrases       CODE's phrases whatever its length (as `list --phrases`)
+  --punctuation   move MARK in the punctuation table (no CODE)
+A TEXT that is already at that end is left there and nothing is saved.
+Exit status: 0 saved or nothing to move, 1 a copy was not written (the
+message says which), 2 bad arguments or TEXT not listed (nothing saved).
+)",
     RunMove,
 };
 

@@ -75,14 +75,15 @@ const Command kOrderCommand = {
     "order",
     "[--phrases] CODE TEXT...\n"
     "  order --punctuation MARK...",
-    "Gives CODE's candidates the complete new order TEXT... (every candidate that\n"
-    "`list` prints, each as often as it is listed) and saves it as `move` does.\n"
-    "  --phrases       CODE's phrases whatever its length (as `list --phrases`)\n"
-    "  --punctuation   order the punctuation table's marks (no CODE)\n"
-    "An order equal to the current one saves nothing.\n"
-    "Exit status: 0 saved or unchanged, 1 a copy was not written (the message\n"
-    "says which), 2 bad arguments or not an order of the listed entries\n"
-    "(nothing saved).\n",
+    R"(Gives CODE's candidates the complete new order TEXT... (every candidate that
+`list` prints, each as often as it is listed) and saves it as `move` does.
+  --phrases       CODE's phrases whatever its length (as `list --phrases`)
+  --punctuation   order the punctuation table's marks (no CODE)
+An order equal to the current one saves nothing.
+Exit status: 0 saved or unchanged, 1 a copy was not written (the message
+says which), 2 bad arguments or not an order of the listed entries
+(nothing saved).
+)",
     RunOrder,
 };
 

@@ -39,12 +39,13 @@ int ApplyKeptOrders(Session& session, const ParsedArgs& parsed) {
 const Command kReapplyCommand = {
     "reapply",
     "[--dry-run]",
-    "After the installed dictionaries were replaced (a reinstall or an\n"
-    "update), takes a new snapshot of them and applies the orders kept in the\n"
-    "user data folder again, as import does.\n"
-    "  --dry-run   print what would change and write nothing\n"
-    "Exit status: 0 every kept order applied, 1 one was not applied or a file\n"
-    "could not be read or written, 2 nothing kept, or bad arguments.\n",
+    R"(After the installed dictionaries were replaced (a reinstall or an
+update), takes a new snapshot of them and applies the orders kept in the
+user data folder again, as import does.
+  --dry-run   print what would change and write nothing
+Exit status: 0 every kept order applied, 1 one was not applied or a file
+could not be read or written, 2 nothing kept, or bad arguments.
+)",
     nullptr,
     {kReapplyOptions, 0, 0, "", ApplyKeptOrders},
 };

@@ -67,14 +67,15 @@ int Reset(Session& session, const ParsedArgs& parsed) {
 const Command kResetCommand = {
     "reset",
     "[--phrases] CODE | --punctuation | --all",
-    "Puts the candidates of CODE (characters, or phrases with --phrases), the\n"
-    "punctuation table, or every code of the dictionary whose order differs\n"
-    "(--all) back in their original order: the order kept in the user data\n"
-    "folder before the tools first wrote into the dictionary. Written group by\n"
-    "group into both installed copies (punctuation: the first copy) and kept\n"
-    "in the history, so that undo takes it back.\n"
-    "Exit status: 0 done (also when nothing differed), 1 a file could not be\n"
-    "read or written, 2 bad arguments or a code without candidates.\n",
+    R"(Puts the candidates of CODE (characters, or phrases with --phrases), the
+punctuation table, or every code of the dictionary whose order differs
+(--all) back in their original order: the order kept in the user data
+folder before the tools first wrote into the dictionary. Written group by
+group into both installed copies (punctuation: the first copy) and kept
+in the history, so that undo takes it back.
+Exit status: 0 done (also when nothing differed), 1 a file could not be
+read or written, 2 bad arguments or a code without candidates.
+)",
     nullptr,
     {kResetOptions, 0, 1, kResetArguments, Reset},
 };

@@ -58,10 +58,11 @@ int ShowStatus(Session& session, const ParsedArgs& /*parsed*/) {
 const Command kStatusCommand = {
     "status",
     "",
-    "Prints the user data folder and, for each dictionary, when its original\n"
-    "order was kept, how many codes per table differ from it, and whether the\n"
-    "installed files changed since the last save (a reinstall or an update:\n"
-    "see reapply). Exit status: 0 printed, 1 a file could not be read.\n",
+    R"(Prints the user data folder and, for each dictionary, when its original
+order was kept, how many codes per table differ from it, and whether the
+installed files changed since the last save (a reinstall or an update:
+see reapply). Exit status: 0 printed, 1 a file could not be read.
+)",
     nullptr,
     {{}, 0, 0, "", ShowStatus},
 };

@@ -116,11 +116,12 @@ int RunSync(const GlobalOptions& options, const std::vector<std::string>& args, 
 const Command kSyncCommand = {
     "sync-copies",
     "",
-    "Makes the second installed copy of the dictionary (--charset, --edition)\n"
-    "byte-identical to the first, when the first checks sound. The second\n"
-    "copy's old files are kept first, as they were, in the data folder\n"
-    "(--data-dir) below replaced-copies/DICTIONARY/TIME/. Prints the files it\n"
-    "replaced. Refused, with the reason, when the first copy has a problem.\n",
+    R"(Makes the second installed copy of the dictionary (--charset, --edition)
+byte-identical to the first, when the first checks sound. The second
+copy's old files are kept first, as they were, in the data folder
+(--data-dir) below replaced-copies/DICTIONARY/TIME/. Prints the files it
+replaced. Refused, with the reason, when the first copy has a problem.
+)",
     RunSync,
 };
 

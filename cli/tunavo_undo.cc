@@ -34,12 +34,13 @@ int RunUndo(const GlobalOptions& options, const std::vector<std::string>& args, 
 const Command kUndoCommand = {
     "undo",
     "",
-    "Restores the orders from before the most recent save (or reset, import,\n"
-    "reapply) that has not been undone, in both installed copies (the\n"
-    "punctuation table: the first copy); undoing again walks further back.\n"
-    "Refused when a group's entries changed since that save (a reinstall).\n"
-    "Exit status: 0 undone, 1 a file could not be read or written, 2 nothing\n"
-    "to undo, refused, or bad arguments.\n",
+    R"(Restores the orders from before the most recent save (or reset, import,
+reapply) that has not been undone, in both installed copies (the
+punctuation table: the first copy); undoing again walks further back.
+Refused when a group's entries changed since that save (a reinstall).
+Exit status: 0 undone, 1 a file could not be read or written, 2 nothing
+to undo, refused, or bad arguments.
+)",
     RunUndo,
 };
 

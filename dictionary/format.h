@@ -31,6 +31,11 @@ constexpr const char* TableFileName(TableKind table) {
   return table == TableKind::kCharacters ? kCharacterTableFileName : kPhraseTableFileName;
 }
 
+// The table's name in the tools' output: "characters" or "phrases".
+constexpr const char* TableKindName(TableKind table) {
+  return table == TableKind::kCharacters ? "characters" : "phrases";
+}
+
 // Index layout.
 inline constexpr std::size_t kIndexHeaderSize = 64;
 inline constexpr int kBucketCount = 1210;

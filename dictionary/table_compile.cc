@@ -13,7 +13,7 @@
 namespace taliq {
 namespace {
 
-constexpr std::size_t kReadSize = 64 * 1024;
+constexpr std::size_t kSourceChunkSize = 64 * 1024;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 struct Item {
@@ -201,7 +201,7 @@ Status CompileTableText(Platform* platform, const std::string& path, TextTable t
   FileHandle f = OpenDictionaryFile(platform, path, "rb", &status);
   if (f == nullptr) return status;
   TableReader reader(path, table);
-  std::vector<char> buffer(kReadSize);
+  std::vector<char> buffer(kSourceChunkSize);
   std::string pending;  // the start of a line the last read cut
   std::int64_t number = 0;
   bool first = true;

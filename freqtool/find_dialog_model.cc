@@ -11,8 +11,6 @@
 namespace taliq {
 namespace {
 
-std::u16string Number(long long value) { return Utf8ToUtf16(std::to_string(value)); }
-
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\u3000'; }
 
 std::u16string Trimmed(std::u16string text) {
@@ -28,14 +26,14 @@ std::u16string Trimmed(std::u16string text) {
 std::u16string FindHitLine(const FindHit& hit) {
   return hit.code + u"\t" +
          (hit.table == TableKind::kCharacters ? kFindCharacterTable : kFindPhraseTable) + u"\t第" +
-         Number(hit.position) + u"位/共" + Number(hit.count) + u"個";
+         DecimalUtf16(hit.position) + u"位/共" + DecimalUtf16(hit.count) + u"個";
 }
 
 std::u16string FindStatusText(std::u16string_view query, std::size_t hits) {
   if (query.empty()) return kFindEmptyQuery;
   const std::u16string quoted = u"「" + std::u16string(query) + u"」";
   if (hits == 0) return quoted + u"不在本碼本中";
-  return quoted + u"找到 " + Number(static_cast<long long>(hits)) + u" 處";
+  return quoted + u"找到 " + DecimalUtf16(static_cast<long long>(hits)) + u" 處";
 }
 
 FindDialogModel::FindDialogModel(Platform* platform, DictionaryId id, std::string folder)

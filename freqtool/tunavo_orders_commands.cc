@@ -16,7 +16,6 @@ namespace taliq {
 namespace {
 
 std::u16string U16(const std::string& utf8) { return Utf8ToUtf16(utf8); }
-std::u16string Number(long long n) { return U16(std::to_string(n)); }
 
 std::u16string KindLabel(HistoryKind kind) {
   switch (kind) {
@@ -75,21 +74,21 @@ std::u16string NotAppliedLines(const ImportReport& report) {
   std::u16string text;
   for (std::size_t i = 0; i < report.notApplied.size() && i < kShown; ++i) {
     const MalformedOrdersLine& line = report.notApplied[i];
-    text += u"\n第 " + Number(line.lineNumber) + u" 行:" + U16(line.reason);
+    text += u"\n第 " + DecimalUtf16(line.lineNumber) + u" 行:" + U16(line.reason);
   }
   if (report.notApplied.size() > kShown) {
-    text +=
-        u"\n……另有 " + Number(static_cast<long long>(report.notApplied.size() - kShown)) + u" 行";
+    text += u"\n……另有 " + DecimalUtf16(static_cast<long long>(report.notApplied.size() - kShown)) +
+            u" 行";
   }
   return text;
 }
 
 std::u16string ImportSummary(const ImportReport& report) {
-  std::u16string text = u"將改變 " + Number(static_cast<long long>(report.changed.size())) +
-                        u" 個編碼的順序," + Number(report.unchanged) + u" 個已是該順序";
+  std::u16string text = u"將改變 " + DecimalUtf16(static_cast<long long>(report.changed.size())) +
+                        u" 個編碼的順序," + DecimalUtf16(report.unchanged) + u" 個已是該順序";
   if (!report.notApplied.empty()) {
-    text += u"," + Number(static_cast<long long>(report.notApplied.size())) + u" 行無法套用:" +
-            NotAppliedLines(report);
+    text += u"," + DecimalUtf16(static_cast<long long>(report.notApplied.size())) +
+            u" 行無法套用:" + NotAppliedLines(report);
   } else {
     text += u"。";
   }
@@ -98,9 +97,10 @@ std::u16string ImportSummary(const ImportReport& report) {
 
 std::u16string ImportResult(std::u16string_view lead, const ImportReport& report) {
   std::u16string text = std::u16string(lead) +
-                        Number(static_cast<long long>(report.changed.size())) + u" 個編碼的順序。";
+                        DecimalUtf16(static_cast<long long>(report.changed.size())) +
+                        u" 個編碼的順序。";
   if (!report.notApplied.empty()) {
-    text += u"\n" + Number(static_cast<long long>(report.notApplied.size())) +
+    text += u"\n" + DecimalUtf16(static_cast<long long>(report.notApplied.size())) +
             u" 行無法套用,其餘已套用:" + NotAppliedLines(report);
   }
   return text;
@@ -199,7 +199,8 @@ void TunavoDialogModel::OnExport() {
     ShowMessage(u"無法匯出調頻記錄:\n" + U16(s.message()), kMbIconWarning);
     return;
   }
-  std::u16string message = u"已匯出 " + Number(report.groups) + u" 個編碼的調頻記錄到\n" + path;
+  std::u16string message =
+      u"已匯出 " + DecimalUtf16(report.groups) + u" 個編碼的調頻記錄到\n" + path;
   for (const std::string& left : report.leftOut) message += u"\n未匯出:" + U16(left);
   ShowMessage(message, kMbIconInformation);
 }

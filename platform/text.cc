@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <string>
+
 namespace taliq {
 namespace {
 
@@ -102,6 +104,8 @@ std::u16string Utf8ToUtf16(std::string_view in) {
 std::string Utf16ToUtf8(std::u16string_view in) {
   return EncodeUtf8(in, [](char16_t, std::string*) { return false; });
 }
+
+std::u16string DecimalUtf16(long long value) { return Utf8ToUtf16(std::to_string(value)); }
 
 std::u16string PathBytesToUtf16(std::string_view bytes) {
   std::u16string out;

@@ -10,6 +10,8 @@ namespace taliq {
 // Malformed input becomes U+FFFD; nothing is dropped silently.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+// A number in decimal digits.
+std::u16string DecimalUtf16(long long value);
 
 // File names elsewhere than Windows are bytes, not text. These two carry
 // any byte string through UTF-16 and back unchanged: valid UTF-8 becomes

@@ -24,8 +24,8 @@ using test::Installation;
 using test::Ph;
 using Lines = std::vector<std::u16string>;
 
-constexpr int kCht = 1;
-constexpr int kChs = 0;
+using test::kChs;
+using test::kCht;
 
 // The traditional standard dictionary with 乙 also in the phrase table, so
 // that one text has hits in several codes of both tables.

@@ -33,8 +33,8 @@ using test::ReadBytes;
 using Lines = std::vector<std::u16string>;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kCht = 1;
-constexpr int kChs = 0;
+using test::kChs;
+using test::kCht;
 constexpr unsigned kExclamationOk = kMbOk | kMbIconWarning;
 
 class TunavoModelTest : public ::testing::Test {

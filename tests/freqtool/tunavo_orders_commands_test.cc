@@ -26,7 +26,7 @@ using test::ReadBytes;
 using Lines = std::vector<std::u16string>;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kCht = 1;
+using test::kCht;
 const Lines kOriginal123 = {u"甲", u"乙", u"丙", u"丁"};
 
 bool Contains(std::u16string_view text, std::u16string_view part) {

@@ -16,12 +16,6 @@ namespace {
 
 using win32::W;
 
-bool NarrowPathFits(const std::string& path) {
-  if (path.size() <= kMaxNarrowPath) return true;
-  errno = ENOENT;
-  return false;
-}
-
 // errno for the last Win32 error, as the C runtime would set it.
 void SetErrnoFromLastError() {
   switch (::GetLastError()) {

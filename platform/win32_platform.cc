@@ -46,12 +46,6 @@ std::wstring WideMode(const char* mode) {
   return wide;
 }
 
-bool NarrowPathFits(const std::string& path) {
-  if (path.size() <= kMaxNarrowPath) return true;
-  errno = ENOENT;
-  return false;
-}
-
 }  // namespace
 
 bool Win32Platform::ProgramFilesFolderA(std::string* path) {

@@ -3,6 +3,9 @@
 #ifndef TALIQ_PLATFORM_WIN32_PLATFORM_H_
 #define TALIQ_PLATFORM_WIN32_PLATFORM_H_
 
+#include <cerrno>
+#include <string>
+
 #include "platform/platform.h"
 
 namespace taliq {
@@ -10,6 +13,13 @@ namespace taliq {
 // Longest narrow path the tools build (a 128-byte buffer with terminator).
 // A longer narrow path is treated as a file that does not exist.
 inline constexpr std::size_t kMaxNarrowPath = 127;
+
+// Whether `path` is short enough; if not, errno says the file does not exist.
+inline bool NarrowPathFits(const std::string& path) {
+  if (path.size() <= kMaxNarrowPath) return true;
+  errno = ENOENT;
+  return false;
+}
 
 class Win32Platform : public Platform {
  public:

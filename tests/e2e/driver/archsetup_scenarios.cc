@@ -95,7 +95,7 @@ void StartFails() {
   Expect(exitCode == 0, "exit code " + std::to_string(exitCode));
 }
 
-const RegisterScenario kRegistered[] = {
+const RegisterScenario kArchsetupScenarios[] = {
     {"archsetup-starts-installer", &StartsInstaller},
     {"archsetup-start-fails", &StartFails},
 };

@@ -165,7 +165,7 @@ void DllSearch() {
   for (const ProgramCase& c : cases) ExpectSystemCopyOnly(c);
 }
 
-const RegisterScenario kRegistered[] = {{"dll-search-system32", &DllSearch}};
+const RegisterScenario kDllSearchScenarios[] = {{"dll-search-system32", &DllSearch}};
 
 }  // namespace
 }  // namespace taliq::e2e

@@ -21,7 +21,7 @@ enum FindControl {
   kFindGo = 1104,
 };
 
-const FixtureDictionary kCht = StandardFixture(1, 0);
+const FixtureDictionary kFindFixture = StandardFixture(1, 0);
 
 // Opens 查碼 through the system menu and waits for it.
 HWND OpenFind(const TunavoWindow& t) {
@@ -62,7 +62,7 @@ void FindAndGo() {
          "after 前往 the field shows " + Show(Text(t.code)));
   Expect(WaitUntil([&] { return ListSelection(t.list) == 3; }, kStepTimeoutMs),
          "太's line is not selected: selection " + std::to_string(ListSelection(t.list)));
-  t.ExpectLines(kCht.CharactersOf(u"123"), "after 前往 to 123");
+  t.ExpectLines(kFindFixture.CharactersOf(u"123"), "after 前往 to 123");
   Expect(IsChecked(t.dialog, kTunavoTraditional), "繁體 is not checked");
 
   Note("a phrase: 太平 is the third phrase of 12345");
@@ -80,7 +80,7 @@ void FindAndGo() {
   }
   Expect(WaitUntil([&] { return Text(t.code) == u"12345"; }, kStepTimeoutMs),
          "after 前往 the field shows " + Show(Text(t.code)));
-  t.ExpectLines(kCht.PhrasesOf(u"12345"), "after 前往 to 12345");
+  t.ExpectLines(kFindFixture.PhrasesOf(u"12345"), "after 前往 to 12345");
   Expect(ListSelection(t.list) == 2, "太平's line is not selected");
 
   Note("a selected hit moves like a clicked line");
@@ -111,7 +111,7 @@ void FindAndGo() {
 // leaves the second alone and says so, naming the command that mends it.
 void SecondCopyDiffers() {
   InstallBothCopies();
-  FixtureDictionary other = kCht;
+  FixtureDictionary other = kFindFixture;
   other.characters.insert(other.characters.begin(), {u"1239", {u"九"}});
   std::string error;
   Require(other.Writer().WriteFolder(Narrow(DictionaryFolder(kProgramFiles, 1, 0)), &error),
@@ -137,13 +137,13 @@ void SecondCopyDiffers() {
   Expect(box->text != kTunavoSaved, "the save claimed success");
   Expect(DialogWindows(t.program.pid()).size() == 1, "a second message followed the warning");
   Expect(ReadFileBytes(TableFile(kProgramFilesX86, L"lurmsmz.mb")) ==
-             kCht.WithCharacterOrder(u"123", newOrder).Writer().CharacterTableBytes(),
+             kFindFixture.WithCharacterOrder(u"123", newOrder).Writer().CharacterTableBytes(),
          "the first copy was not written");
   Expect(ReadFileBytes(second) == secondBefore, "the differing second copy was written");
   t.Close();
 }
 
-const RegisterScenario kRegistered[] = {
+const RegisterScenario kFindScenarios[] = {
     {"tunavo-find-and-go", &FindAndGo},
     {"tunavo-second-copy-differs", &SecondCopyDiffers},
 };

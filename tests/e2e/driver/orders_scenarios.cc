@@ -17,12 +17,12 @@ constexpr unsigned kResetCommand = 0x0300;
 constexpr unsigned kExportCommand = 0x0400;
 constexpr unsigned kImportCommand = 0x0500;
 
-const FixtureDictionary kCht = StandardFixture(1, 0);
-const std::vector<std::u16string> kOriginal = kCht.CharactersOf(u"123");  // 大 天 夫 太
+const FixtureDictionary kOrdersFixture = StandardFixture(1, 0);
+const std::vector<std::u16string> kOriginal = kOrdersFixture.CharactersOf(u"123");  // 大 天 夫 太
 const std::vector<std::u16string> kMoved = {u"太", u"大", u"天", u"夫"};
 
 std::vector<std::uint8_t> TableWith(const std::vector<std::u16string>& order) {
-  return kCht.WithCharacterOrder(u"123", order).Writer().CharacterTableBytes();
+  return kOrdersFixture.WithCharacterOrder(u"123", order).Writer().CharacterTableBytes();
 }
 
 void ExpectBothCopies(const std::vector<std::u16string>& order, const std::string& when) {
@@ -281,7 +281,7 @@ void SystemMenuKeys() {
   t.Close();
 }
 
-const RegisterScenario kRegistered[] = {
+const RegisterScenario kOrdersScenarios[] = {
     {"tunavo-system-menu-keys", &SystemMenuKeys},
     {"tunavo-undo-and-reset", &UndoAndReset},
     {"tunavo-import-and-export-through-file-dialogs", &ImportAndExportThroughFileDialogs},

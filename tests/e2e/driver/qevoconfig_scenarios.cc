@@ -9,7 +9,7 @@ namespace {
 
 constexpr char16_t kCaption936[] = u"Taliq输入法设置";
 constexpr char16_t kCaptionOther[] = u"Taliq輸入法TSF設定";
-constexpr char16_t kAboutCaption[] = u"關于 Taliq輸入法TSF設定程序";
+constexpr char16_t kQevoConfigAboutCaption[] = u"關于 Taliq輸入法TSF設定程序";
 
 constexpr char kLang936[] = "zh_CN.UTF-8";
 
@@ -204,12 +204,12 @@ void CancelWritesNothing() {
 
 // The About command of the system menu opens the About box; the choices
 // are unchanged after it.
-void AboutBox() {
+void QevoConfigAboutBox() {
   Prepare(kGiven);
   QevoConfig q(936, kCaption936);
   q.Click(1001);
   ::PostMessageW(q.dialog, WM_SYSCOMMAND, 0x0010, 0);
-  const HWND about = WaitForDialog(q.program.pid(), kAboutCaption);
+  const HWND about = WaitForDialog(q.program.pid(), kQevoConfigAboutCaption);
   Require(about != nullptr, "the About box did not appear");
   ::PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(about, IDOK)));
@@ -246,12 +246,12 @@ void FailedSaveWarnsAndStaysOpen() {
   ExpectFile(InstallationCopy(kProgramFiles), kSaved, "the native installation copy");
 }
 
-const RegisterScenario kRegistered[] = {
+const RegisterScenario kQevoConfigScenarios[] = {
     {"qevoconfig-first-run-936", &FirstRun936, kLang936},
     {"qevoconfig-captions-1252", &Captions1252},
     {"qevoconfig-shows-and-saves", &ShowsAndSaves, kLang936},
     {"qevoconfig-cancel-writes-nothing", &CancelWritesNothing},
-    {"qevoconfig-about-box", &AboutBox, kLang936},
+    {"qevoconfig-about-box", &QevoConfigAboutBox, kLang936},
     {"qevoconfig-failed-save-warns", &FailedSaveWarnsAndStaysOpen, kLang936},
 };
 

@@ -415,7 +415,7 @@ void Resources() {
               sizeof(void*) == 4 ? "the driver's folder (32-bit)" : "the driver's folder (64-bit)");
 }
 
-const RegisterScenario kRegistered[] = {{"resources", &Resources}};
+const RegisterScenario kResourceScenarios[] = {{"resources", &Resources}};
 
 }  // namespace
 }  // namespace taliq::e2e

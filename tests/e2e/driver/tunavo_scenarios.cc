@@ -8,7 +8,7 @@
 namespace taliq::e2e {
 namespace {
 
-constexpr char16_t kAboutCaption[] = u"關于 Taliq輸入法TSF調頻程序";
+constexpr char16_t kTunavoAboutCaption[] = u"關于 Taliq輸入法TSF調頻程序";
 constexpr char16_t kNoSelection[] = u"請先選擇需要調頻字詞";
 constexpr char16_t kIndexMissing[] = u"加載字詞碼本索引文件失敗,請重新安裝本軟件";
 constexpr char16_t kTableMissing[] = u"加載碼本文件失敗,請重新安裝本軟件";
@@ -28,7 +28,7 @@ enum Control {
   kPunctuation = 1011,
 };
 
-const FixtureDictionary kCht = StandardFixture(1, 0);
+const FixtureDictionary kTunavoFixture = StandardFixture(1, 0);
 
 std::wstring CharacterTable(const std::wstring& programFiles, int charset = 1, int edition = 0) {
   return DictionaryFolder(programFiles, charset, edition) + L"lurmsmz.mb";
@@ -68,7 +68,7 @@ void CompleteAdjustment() {
   Install(kProgramFilesX86);
   const std::vector<std::u16string> newOrder = {u"太", u"大", u"天", u"夫"};
   const std::vector<std::uint8_t> expected =
-      kCht.WithCharacterOrder(u"123", newOrder).Writer().CharacterTableBytes();
+      kTunavoFixture.WithCharacterOrder(u"123", newOrder).Writer().CharacterTableBytes();
   Require(ReadFileBytes(CharacterTable(kProgramFilesX86)) != expected,
           "the fixture already holds the new order");
   {
@@ -90,10 +90,10 @@ void CompleteAdjustment() {
     Note("typing 1, 12, 123, 1234, 12345");
     for (const std::u16string code : {u"1", u"12", u"123", u"1234"}) {
       t.Type(code);
-      ExpectLines(t, kCht.CharactersOf(code), "code " + Utf8(code));
+      ExpectLines(t, kTunavoFixture.CharactersOf(code), "code " + Utf8(code));
     }
     t.Type(u"12345");
-    ExpectLines(t, kCht.PhrasesOf(u"12345"), "code 12345 (phrases)");
+    ExpectLines(t, kTunavoFixture.PhrasesOf(u"12345"), "code 12345 (phrases)");
     t.Type(u"1234");
     t.Type(u"");
     ExpectLines(t, {}, "empty code");
@@ -101,9 +101,9 @@ void CompleteAdjustment() {
     Note("詞組 and 單字 with code 1");
     t.Type(u"1");
     ClickQuietly(t.program.pid(), t.dialog, kPhrase);
-    ExpectLines(t, kCht.PhrasesOf(u"1"), "詞組 with code 1");
+    ExpectLines(t, kTunavoFixture.PhrasesOf(u"1"), "詞組 with code 1");
     ClickQuietly(t.program.pid(), t.dialog, kSingle);
-    ExpectLines(t, kCht.CharactersOf(u"1"), "單字 with code 1");
+    ExpectLines(t, kTunavoFixture.CharactersOf(u"1"), "單字 with code 1");
 
     Note("簡體 and 繁體");
     t.Type(u"123");
@@ -111,7 +111,7 @@ void CompleteAdjustment() {
     Expect(IsChecked(t.dialog, kSimplified), "簡體 is not checked after its click");
     ExpectLines(t, StandardFixture(0, 0).CharactersOf(u"123"), "簡體, code 123");
     ClickQuietly(t.program.pid(), t.dialog, kTraditional);
-    ExpectLines(t, kCht.CharactersOf(u"123"), "繁體, code 123");
+    ExpectLines(t, kTunavoFixture.CharactersOf(u"123"), "繁體, code 123");
 
     Note("moving 太 to the top and saving");
     SelectLine(t.list, 3);
@@ -155,7 +155,7 @@ void SingleCopy() {
   Expect(box->text == kTunavoSaved, "the save message reads " + Show(box->text));
   Expect(DialogWindows(t.program.pid()).size() == 1, "a second message followed the save");
   ExpectBytes(CharacterTable(kProgramFiles),
-              kCht.WithCharacterOrder(u"123", newOrder).Writer().CharacterTableBytes(),
+              kTunavoFixture.WithCharacterOrder(u"123", newOrder).Writer().CharacterTableBytes(),
               "the only copy");
   t.Close();
 }
@@ -176,7 +176,7 @@ void MoveWithoutSelection() {
   SelectLine(t.list, 0);
   ClickQuietly(t.program.pid(), t.dialog, kUp);
   ClickQuietly(t.program.pid(), t.dialog, kTop);
-  ExpectLines(t, kCht.CharactersOf(u"123"), "after moving the first line up");
+  ExpectLines(t, kTunavoFixture.CharactersOf(u"123"), "after moving the first line up");
   Expect(!IsEnabled(t.dialog, kSave), "Save is enabled after a move that moved nothing");
   t.Close();
 }
@@ -277,7 +277,7 @@ void CommandLine() {
     Tunavo t(L"1 x12345");
     Expect(IsChecked(t.dialog, kTraditional), "繁體 is not checked");
     Expect(Text(t.code) == u"12345", "the field shows " + Show(Text(t.code)));
-    ExpectLines(t, kCht.PhrasesOf(u"12345"), "1 x12345");
+    ExpectLines(t, kTunavoFixture.PhrasesOf(u"12345"), "1 x12345");
     t.Close();
   }
   {
@@ -299,7 +299,7 @@ void Keys() {
   TypeChars(t.code, u"12a3");
   Expect(WaitUntil([&] { return Text(t.code) == u"123"; }, kStepTimeoutMs),
          "typing 1, 2, a, 3 gives " + Show(Text(t.code)));
-  ExpectLines(t, kCht.CharactersOf(u"123"), "typed 123");
+  ExpectLines(t, kTunavoFixture.CharactersOf(u"123"), "typed 123");
   TypeChars(t.code, u"4567");
   TypeChars(t.code, u"\b");
   Expect(WaitUntil([&] { return Text(t.code) == u"12345"; }, kStepTimeoutMs),
@@ -319,7 +319,7 @@ void Keys() {
 
 // The system menu's About command opens the About box; closing it leaves
 // the list and its unsaved move as they were.
-void AboutBox() {
+void TunavoAboutBox() {
   Install(kProgramFilesX86);
   Tunavo t;
   t.Type(u"123");
@@ -327,7 +327,7 @@ void AboutBox() {
   ClickQuietly(t.program.pid(), t.dialog, kTop);
   const std::vector<std::u16string> moved = t.Lines();
   ::PostMessageW(t.dialog, WM_SYSCOMMAND, 0x0010, 0);
-  const HWND about = WaitForDialog(t.program.pid(), kAboutCaption);
+  const HWND about = WaitForDialog(t.program.pid(), kTunavoAboutCaption);
   Require(about != nullptr, "the About box did not appear");
   Expect(!::IsWindowEnabled(t.dialog), "the About box is not modal");
   ::PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
@@ -348,7 +348,7 @@ void Punctuation() {
   const std::wstring first = DictionaryFolder(kProgramFilesX86, 1, 0) + L"Pround.dat";
   const std::wstring second = DictionaryFolder(kProgramFiles, 1, 0) + L"Pround.dat";
   const std::vector<std::uint8_t> before = ReadFileBytes(second);
-  FixtureDictionary reordered = kCht;
+  FixtureDictionary reordered = kTunavoFixture;
   reordered.punctuation = u"。，、";
   Tunavo t;
   ClickQuietly(t.program.pid(), t.dialog, kPunctuation);
@@ -365,11 +365,11 @@ void Punctuation() {
   ExpectBytes(first, reordered.Writer().PunctuationBytes(), "the first copy's punctuation table");
   ExpectBytes(second, before, "the second copy's punctuation table");
   ClickQuietly(t.program.pid(), t.dialog, kSingle);
-  ExpectLines(t, kCht.CharactersOf(u"12"), "單字 after the punctuation list");
+  ExpectLines(t, kTunavoFixture.CharactersOf(u"12"), "單字 after the punctuation list");
   t.Close();
 }
 
-const RegisterScenario kRegistered[] = {
+const RegisterScenario kTunavoScenarios[] = {
     {"tunavo-complete-adjustment", &CompleteAdjustment},
     {"tunavo-single-copy", &SingleCopy},
     {"tunavo-move-without-selection", &MoveWithoutSelection},
@@ -377,7 +377,7 @@ const RegisterScenario kRegistered[] = {
     {"tunavo-missing-index", &MissingIndex},
     {"tunavo-command-line", &CommandLine},
     {"tunavo-keys", &Keys},
-    {"tunavo-about-box", &AboutBox},
+    {"tunavo-about-box", &TunavoAboutBox},
     {"tunavo-punctuation", &Punctuation},
 };
 

@@ -12,8 +12,7 @@
 #                                            corpus thrown away afterwards: the
 #                                            short check scripts/test.sh makes
 #
-# Options: --parallel N runs N harnesses at a time (default 1); --jobs N
-# builds with N jobs (default: one per processor).
+# Options: --parallel N runs N harnesses at a time (default 1).
 # Logs go to build/fuzz/runs/logs/HARNESS.log, a finding's input to
 # build/fuzz/runs/artifacts/. The exit status is 1 when any harness found
 # something.
@@ -23,14 +22,12 @@ cd "$(dirname "$0")/.."
 seconds=600
 runs=""
 parallel=1
-jobs=$(nproc)
 harnesses=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs="$2"; shift 2 ;;
     --parallel) parallel="$2"; shift 2 ;;
-    --jobs) jobs="$2"; shift 2 ;;
-    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
     [0-9]*) seconds="$1"; shift ;;
     *) harnesses+=("$1"); shift ;;
   esac
@@ -40,7 +37,7 @@ if [ ${#harnesses[@]} -eq 0 ]; then
 fi
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j"$jobs"
+cmake --build --preset fuzz -j"$(nproc)"
 
 out=build/fuzz/runs
 mkdir -p "$out/logs" "$out/artifacts" "$out/corpus"

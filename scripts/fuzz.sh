@@ -12,7 +12,9 @@
 #                                            corpus thrown away afterwards: the
 #                                            short check scripts/test.sh makes
 #
-# Options: --parallel N runs N harnesses at a time (default 1).
+# Options: --parallel N runs N harnesses at a time (default 1);
+# --demo-install DIR takes the seeds from a demo installation made earlier
+# (demo/make_demo.sh --root DIR) instead of making one.
 # Logs go to build/fuzz/runs/logs/HARNESS.log, a finding's input to
 # build/fuzz/runs/artifacts/. The exit status is 1 when any harness found
 # something.
@@ -22,12 +24,15 @@ cd "$(dirname "$0")/.."
 seconds=600
 runs=""
 parallel=1
+demo=build/fuzz/demo-install
+demo_given=""
 harnesses=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs="$2"; shift 2 ;;
     --parallel) parallel="$2"; shift 2 ;;
-    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
+    --demo-install) demo="$2"; demo_given=1; shift 2 ;;
+    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
     [0-9]*) seconds="$1"; shift ;;
     *) harnesses+=("$1"); shift ;;
   esac
@@ -45,9 +50,12 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 # Seeds for the dictionary harnesses, cut from the demo installation (made
-# once, below build/fuzz/demo-install, by demo/make_demo.sh).
-demo=build/fuzz/demo-install
+# once, below build/fuzz/demo-install, by demo/make_demo.sh, unless given).
 demo_folder="$demo/Program Files (x86)/lurm/rozevuv_cht/mb/cht"
+if [ -n "$demo_given" ] && [ ! -f "$demo_folder/lurm2008.idx" ]; then
+  echo "fuzz.sh: $demo holds no demo installation (demo/make_demo.sh --root $demo makes one)" >&2
+  exit 2
+fi
 if [ ! -f "$demo_folder/lurm2008.idx" ] &&
    ! demo/make_demo.sh --build-dir build/fuzz --root "$demo" >"$out/logs/demo.log" 2>&1; then
   echo "fuzz.sh: no demo installation (see $out/logs/demo.log); the dictionary harnesses start without its seeds"

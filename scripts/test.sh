@@ -35,5 +35,5 @@ cmake --build --preset sanitize -j"$jobs"
 ctest --preset sanitize -j"$jobs"
 
 stage "fuzz harnesses: a short run of each from its seed corpus (scripts/fuzz.sh)"
-scripts/fuzz.sh --runs 2000 --parallel "$jobs"
+scripts/fuzz.sh --runs 2000 --parallel "$jobs" --demo-install build/ci/demo-install
 stage "done"

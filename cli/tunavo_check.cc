@@ -1,6 +1,7 @@
 // tunavo-cli check: reads both installed copies of a dictionary whole and
 // reports every problem, then the codes whose groups differ between them.
 // Nothing is written.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,22 @@ namespace {
 
 constexpr OptionDecl kCheckOptions[] = {{"--all-dictionaries", false}};
 
+struct CheckTotals {
+  int dictionaries = 0;
+  int copies = 0;
+  int problems = 0;
+  int differing = 0;
+};
+
+// The closing line: "checked 1 dictionary, 2 copies: 0 problems, 1 code
+// differs between the copies".
+void PrintSummary(std::ostream& out, const CheckTotals& t) {
+  out << "checked " << t.dictionaries << (t.dictionaries == 1 ? " dictionary, " : " dictionaries, ")
+      << t.copies << (t.copies == 1 ? " copy: " : " copies: ") << t.problems
+      << (t.problems == 1 ? " problem, " : " problems, ") << t.differing
+      << (t.differing == 1 ? " code differs" : " codes differ") << " between the copies\n";
+}
+
 int RunCheck(const GlobalOptions& options, const std::vector<std::string>& args,
              const Streams& io) {
   ParsedArgs parsed;
@@ -26,10 +43,7 @@ int RunCheck(const GlobalOptions& options, const std::vector<std::string>& args,
 
   Session session(options, io);
   if (int status = session.OpenFolders(); status != kExitOk) return status;
-  int dictionaries = 0;
-  int copies = 0;
-  int problems = 0;
-  int differing = 0;
+  CheckTotals totals;
   for (DictionaryId id : kAllDictionaries) {
     if (!all && id != session.dictionary()) continue;
     const std::string name(DictionaryName(id));
@@ -54,19 +68,16 @@ int RunCheck(const GlobalOptions& options, const std::vector<std::string>& args,
       }
       continue;
     }
-    ++dictionaries;
-    copies += counts.secondCopy ? 2 : 1;
-    problems += counts.problems;
-    differing += counts.differing;
+    ++totals.dictionaries;
+    totals.copies += counts.secondCopy ? 2 : 1;
+    totals.problems += counts.problems;
+    totals.differing += counts.differing;
   }
-  io.out << "checked " << dictionaries << (dictionaries == 1 ? " dictionary, " : " dictionaries, ")
-         << copies << (copies == 1 ? " copy: " : " copies: ") << problems
-         << (problems == 1 ? " problem, " : " problems, ") << differing
-         << (differing == 1 ? " code differs" : " codes differ") << " between the copies\n";
+  PrintSummary(io.out, totals);
   io.out.flush();
   if (!io.out) return Failure(io, "cannot write the report");
-  if (dictionaries == 0) return Failure(io, "check: no dictionary is installed");
-  return problems == 0 && differing == 0 ? kExitOk : kExitFailure;
+  if (totals.dictionaries == 0) return Failure(io, "check: no dictionary is installed");
+  return totals.problems == 0 && totals.differing == 0 ? kExitOk : kExitFailure;
 }
 
 }  // namespace

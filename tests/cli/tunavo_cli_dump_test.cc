@@ -26,14 +26,8 @@ test::ProgramRun RunCli(const std::vector<std::string>& args) {
   return test::RunProgram(TUNAVO_CLI_PATH, args, options);
 }
 
-std::string ReadText(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = test::ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  test::WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
+using test::ReadText;
+using test::WriteText;
 
 std::set<std::string> Names(const std::string& folder) {
   std::set<std::string> names;

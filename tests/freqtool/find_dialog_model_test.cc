@@ -21,11 +21,10 @@ namespace {
 using test::Ch;
 using test::Dictionary;
 using test::Installation;
+using test::kChsDigit;
+using test::kChtDigit;
 using test::Ph;
 using Lines = std::vector<std::u16string>;
-
-using test::kChs;
-using test::kCht;
 
 // The traditional standard dictionary with 乙 also in the phrase table, so
 // that one text has hits in several codes of both tables.
@@ -39,12 +38,12 @@ class FindTest : public ::testing::Test {
  protected:
   void SetUp() override {
     install_.InstallAll();
-    install_.InstallBoth(kCht, 0, WithPhraseYi());
+    install_.InstallBoth(kChtDigit, 0, WithPhraseYi());
     platform_.SetProgramFilesFolder(install_.programFiles());
   }
 
   // A find dialog on the traditional standard dictionary, opened.
-  FindDialogModel& Open(int charset = kCht) {
+  FindDialogModel& Open(int charset = kChtDigit) {
     const DictionaryId id{CharsetFromDigit(charset), Edition::kStandard};
     find_ = std::make_unique<FindDialogModel>(&platform_, id, install_.Folder(false, charset, 0));
     find_->OnInitDialog(&view_);
@@ -103,7 +102,7 @@ TEST_F(FindTest, SearchListsEveryCodeOfBothTablesWithPosition) {
 }
 
 TEST_F(FindTest, SearchesTheDictionaryItWasOpenedOn) {
-  Open(kChs);
+  Open(kChsDigit);
   Search(u"简");
   EXPECT_EQ(view_.hits, Lines{u"123\t單字\t第1位/共3個"});
   Search(u"乙");
@@ -136,7 +135,7 @@ TEST_F(FindTest, GoClosesWithTheSelectedHitAndNeedsASelection) {
 }
 
 TEST_F(FindTest, UnreadableTableIsReportedWithItsFileAndEarlierHitsStay) {
-  const std::string phrases = install_.File(false, kCht, 0, kPhraseTableFileName);
+  const std::string phrases = install_.File(false, kChtDigit, 0, kPhraseTableFileName);
   std::filesystem::remove(phrases);
   Open();
   Search(u"乙");
@@ -239,9 +238,9 @@ TEST_F(FindFromMainDialogTest, ClosingWithoutGoLeavesTheListAndItsMoves) {
 }
 
 TEST_F(FindFromMainDialogTest, SearchesTheCheckedCharacterSet) {
-  main_.ClickCharset(kChs);
+  main_.ClickCharset(kChsDigit);
   FindAndGo(u"体", 0);
-  EXPECT_EQ(main_.checked, kChs);
+  EXPECT_EQ(main_.checked, kChsDigit);
   EXPECT_EQ(main_.field, u"123");
   EXPECT_EQ(main_.lines, (Lines{u"简", u"体", u"字"}));
   EXPECT_EQ(main_.selection, 1);

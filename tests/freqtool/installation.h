@@ -21,8 +21,8 @@ namespace taliq::test {
 
 // The character set digits of the dictionary folders, which are also the
 // dialog's character set radio buttons.
-inline constexpr int kChs = 0;
-inline constexpr int kCht = 1;
+inline constexpr int kChsDigit = 0;
+inline constexpr int kChtDigit = 1;
 
 inline CharacterEntry Ch(char16_t c, std::uint16_t v) {
   return CharacterEntry{c,

@@ -32,9 +32,9 @@ using test::Installation;
 using test::ReadBytes;
 using Lines = std::vector<std::u16string>;
 using Bytes = std::vector<std::uint8_t>;
+using test::kChsDigit;
+using test::kChtDigit;
 
-using test::kChs;
-using test::kCht;
 constexpr unsigned kExclamationOk = kMbOk | kMbIconWarning;
 
 class TunavoModelTest : public ::testing::Test {
@@ -80,7 +80,7 @@ class TunavoModelTest : public ::testing::Test {
 
 TEST_F(TunavoModelTest, OpensEmptyWithTraditionalCheckedAndSaveDisabled) {
   Start();
-  EXPECT_EQ(view_.checked, kCht);
+  EXPECT_EQ(view_.checked, kChtDigit);
   EXPECT_EQ(view_.field, u"");
   EXPECT_EQ(view_.limit, kMaxCodeUnits);
   EXPECT_TRUE(view_.lines.empty());
@@ -174,12 +174,12 @@ TEST_F(TunavoModelTest, MoveAndSaveRewritesTheGroupInBothCopies) {
                          .Reordered(u"123", false, {u"丙", u"乙", u"丁", u"甲"})
                          .Writer()
                          .CharacterTableBytes();
-  EXPECT_EQ(File(false, kCht, 0, kCharacterTableFileName), want);
-  EXPECT_EQ(File(true, kCht, 0, kCharacterTableFileName), want);
+  EXPECT_EQ(File(false, kChtDigit, 0, kCharacterTableFileName), want);
+  EXPECT_EQ(File(true, kChtDigit, 0, kCharacterTableFileName), want);
   // Nothing else changed.
   std::map<std::string, Bytes> after = Snapshot();
   for (bool second : {false, true}) {
-    const std::string path = install_.File(second, kCht, 0, kCharacterTableFileName);
+    const std::string path = install_.File(second, kChtDigit, 0, kCharacterTableFileName);
     before.erase(path);
     after.erase(path);
   }
@@ -190,8 +190,8 @@ TEST_F(TunavoModelTest, MoveAndSaveRewritesTheGroupInBothCopies) {
   EXPECT_EQ(view_.selection, 3);
   EXPECT_EQ(model_->OnSave(), SaveStatus::kSaved);
   ExpectSaveSucceededShown(2);
-  EXPECT_EQ(File(false, kCht, 0, kCharacterTableFileName), want);
-  EXPECT_EQ(File(true, kCht, 0, kCharacterTableFileName), want);
+  EXPECT_EQ(File(false, kChtDigit, 0, kCharacterTableFileName), want);
+  EXPECT_EQ(File(true, kChtDigit, 0, kCharacterTableFileName), want);
 
   // Looking the code up again shows the saved order.
   view_.Backspace();
@@ -200,7 +200,7 @@ TEST_F(TunavoModelTest, MoveAndSaveRewritesTheGroupInBothCopies) {
 }
 
 TEST_F(TunavoModelTest, EverySaveIsKeptInTheHistoryAfterASnapshotOfTheOriginal) {
-  const Bytes original = File(false, kCht, 0, kCharacterTableFileName);
+  const Bytes original = File(false, kChtDigit, 0, kCharacterTableFileName);
   Start();
   view_.TypeAll(u"123");
   view_.ClickLine(2);
@@ -237,7 +237,7 @@ TEST_F(TunavoModelTest, EverySaveIsKeptInTheHistoryAfterASnapshotOfTheOriginal) 
 // copy only is still kept (and can be undone); a save whose record fails
 // stands and says so after the success, with the reason.
 TEST_F(TunavoModelTest, SavesAreKeptWhenTheSecondCopyFailsAndAFailedRecordIsShown) {
-  std::filesystem::remove(install_.File(true, kCht, 0, kCharacterTableFileName));
+  std::filesystem::remove(install_.File(true, kChtDigit, 0, kCharacterTableFileName));
   Start();
   view_.TypeAll(u"123");
   view_.ClickLine(2);
@@ -283,14 +283,14 @@ TEST_F(TunavoModelTest, PhraseSaveOfFiveDigitCodeRewritesBothCopies) {
                          .Reordered(u"12345", true, {u"中文", u"中心點", u"中國", u"中間"})
                          .Writer()
                          .PhraseTableBytes();
-  EXPECT_EQ(File(false, kCht, 0, kPhraseTableFileName), want);
-  EXPECT_EQ(File(true, kCht, 0, kPhraseTableFileName), want);
+  EXPECT_EQ(File(false, kChtDigit, 0, kPhraseTableFileName), want);
+  EXPECT_EQ(File(true, kChtDigit, 0, kPhraseTableFileName), want);
 }
 
 TEST_F(TunavoModelTest, EqualTextsSaveWithoutLosingEitherEntry) {
   Dictionary d = test::TraditionalStandard();
   d.phrases.push_back({u"9", {test::Ph(u"一個", 1), test::Ph(u"一起", 3), test::Ph(u"一個", 5)}});
-  install_.InstallBoth(kCht, 0, d);
+  install_.InstallBoth(kChtDigit, 0, d);
   Start();
   model_->OnPhraseClicked();
   view_.Type(u'9');
@@ -302,8 +302,8 @@ TEST_F(TunavoModelTest, EqualTextsSaveWithoutLosingEitherEntry) {
   // line the second one.
   const Bytes want =
       d.Reordered(u"9", true, {u"一個", u"一個", u"一起"}).Writer().PhraseTableBytes();
-  EXPECT_EQ(File(false, kCht, 0, kPhraseTableFileName), want);
-  EXPECT_EQ(File(true, kCht, 0, kPhraseTableFileName), want);
+  EXPECT_EQ(File(false, kChtDigit, 0, kPhraseTableFileName), want);
+  EXPECT_EQ(File(true, kChtDigit, 0, kPhraseTableFileName), want);
 }
 
 TEST_F(TunavoModelTest, MoveWithoutSelectionAsksForOneAndEdgeMovesAreSilent) {
@@ -342,7 +342,7 @@ TEST_F(TunavoModelTest, SameModeButtonKeepsUnsavedMovesButRadioClickDropsThem) {
   EXPECT_EQ(view_.selection, 2);
   EXPECT_TRUE(view_.saveEnabled);
   // Even the button that is already checked refills the list.
-  view_.ClickCharset(kCht);
+  view_.ClickCharset(kChtDigit);
   EXPECT_EQ(view_.lines, (Lines{u"甲", u"乙", u"丙", u"丁"}));
   EXPECT_EQ(view_.selection, -1);
   EXPECT_FALSE(view_.saveEnabled);
@@ -357,20 +357,20 @@ TEST_F(TunavoModelTest, SameModeButtonKeepsUnsavedMovesButRadioClickDropsThem) {
 TEST_F(TunavoModelTest, CharsetRadioSwitchesDictionaryAndSaveFollowsIt) {
   Start();
   view_.TypeAll(u"123");
-  view_.ClickCharset(kChs);
+  view_.ClickCharset(kChsDigit);
   EXPECT_EQ(view_.lines, (Lines{u"简", u"体", u"字"}));
   view_.ClickLine(2);
   ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
-  const Bytes chtBefore = File(false, kCht, 0, kCharacterTableFileName);
+  const Bytes chtBefore = File(false, kChtDigit, 0, kCharacterTableFileName);
   ASSERT_EQ(model_->OnSave(), SaveStatus::kSaved);
   const Bytes want = test::SimplifiedStandard()
                          .Reordered(u"123", false, {u"字", u"简", u"体"})
                          .Writer()
                          .CharacterTableBytes();
-  EXPECT_EQ(File(false, kChs, 0, kCharacterTableFileName), want);
-  EXPECT_EQ(File(true, kChs, 0, kCharacterTableFileName), want);
-  EXPECT_EQ(File(false, kCht, 0, kCharacterTableFileName), chtBefore);
-  view_.ClickCharset(kCht);
+  EXPECT_EQ(File(false, kChsDigit, 0, kCharacterTableFileName), want);
+  EXPECT_EQ(File(true, kChsDigit, 0, kCharacterTableFileName), want);
+  EXPECT_EQ(File(false, kChtDigit, 0, kCharacterTableFileName), chtBefore);
+  view_.ClickCharset(kChtDigit);
   EXPECT_EQ(view_.lines, (Lines{u"甲", u"乙", u"丙", u"丁"}));
 }
 
@@ -385,20 +385,20 @@ TEST_F(TunavoModelTest, PunctuationModeListsAndSavesTheFirstCopysTable) {
   view_.Type(u'9');
   EXPECT_EQ(view_.resets, resets + 1);
   EXPECT_EQ(view_.lines, (Lines{u"，", u"。", u"！", u"？"}));
-  view_.ClickCharset(kChs);
+  view_.ClickCharset(kChsDigit);
   EXPECT_EQ(view_.lines, (Lines{u"、", u"；"}));
-  view_.ClickCharset(kCht);
+  view_.ClickCharset(kChtDigit);
   EXPECT_EQ(view_.lines, (Lines{u"，", u"。", u"！", u"？"}));
 
   view_.ClickLine(3);
   ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
-  const Bytes secondBefore = File(true, kCht, 0, kPunctuationFileName);
+  const Bytes secondBefore = File(true, kChtDigit, 0, kPunctuationFileName);
   EXPECT_EQ(model_->OnSave(), SaveStatus::kSaved);
   ExpectSaveSucceededShown(1);
   Dictionary d = test::TraditionalStandard();
   d.punctuation = u"？，。！";
-  EXPECT_EQ(File(false, kCht, 0, kPunctuationFileName), d.Writer().PunctuationBytes());
-  EXPECT_EQ(File(true, kCht, 0, kPunctuationFileName), secondBefore);
+  EXPECT_EQ(File(false, kChtDigit, 0, kPunctuationFileName), d.Writer().PunctuationBytes());
+  EXPECT_EQ(File(true, kChtDigit, 0, kPunctuationFileName), secondBefore);
 
   // An empty field lists nothing, and 單字 leaves the mode.
   for (int i = 0; i < 4; ++i) view_.Backspace();
@@ -415,12 +415,12 @@ TEST_F(TunavoModelTest, PunctuationWriteFailureShowsOnlyTheStoresMessage) {
   model_->OnPunctuationClicked();
   view_.ClickLine(1);
   ASSERT_EQ(model_->OnMoveUp(), MoveResult::kMoved);
-  const Bytes before = File(false, kCht, 0, kPunctuationFileName);
+  const Bytes before = File(false, kChtDigit, 0, kPunctuationFileName);
   EXPECT_EQ(model_->OnSave(), SaveStatus::kPunctuationFailed);
   EXPECT_TRUE(view_.messages.empty());
   ASSERT_EQ(platform_.messages.size(), 1u);
   EXPECT_EQ(platform_.messages[0].text, kPunctuationFileMessage);
-  EXPECT_EQ(File(false, kCht, 0, kPunctuationFileName), before);
+  EXPECT_EQ(File(false, kChtDigit, 0, kPunctuationFileName), before);
 }
 
 // Another instance saving the same dictionary holds its folder's lock: the
@@ -428,7 +428,7 @@ TEST_F(TunavoModelTest, PunctuationWriteFailureShowsOnlyTheStoresMessage) {
 TEST_F(TunavoModelTest, ASaveHeldOffByAnotherInstanceSaysSoAndWritesNothing) {
   Start();
   const std::map<std::string, Bytes> before = Snapshot();
-  const std::string folder = install_.Folder(false, kCht, 0);
+  const std::string folder = install_.Folder(false, kChtDigit, 0);
   test::TestPlatform other;
   FileLock held;
   ASSERT_TRUE(held.Acquire(&other, folder + kDictionaryLockFileName, folder, 0).ok());
@@ -456,7 +456,7 @@ TEST_F(TunavoModelTest, UnwritableFirstCopyWritesNothingAndSaysNothing) {
   ExpectNoMessages();
   EXPECT_EQ(Snapshot(), before);
   // The second copy was not even tried.
-  const std::string second = install_.File(true, kCht, 0, kCharacterTableFileName);
+  const std::string second = install_.File(true, kChtDigit, 0, kCharacterTableFileName);
   for (const std::string& path : platform_.opened) EXPECT_NE(path, second);
   EXPECT_TRUE(view_.saveEnabled);
 }
@@ -464,18 +464,18 @@ TEST_F(TunavoModelTest, UnwritableFirstCopyWritesNothingAndSaysNothing) {
 TEST_F(TunavoModelTest, UnwritableSecondCopyKeepsTheFirstRewrittenWithoutSuccess) {
   platform_.failOpenForWrite = {"Program Files/lurm/rozevuv_cht/mb/cht/lurmsmz.mb"};
   Start();
-  const Bytes secondBefore = File(true, kCht, 0, kCharacterTableFileName);
+  const Bytes secondBefore = File(true, kChtDigit, 0, kCharacterTableFileName);
   view_.TypeAll(u"123");
   view_.ClickLine(3);
   ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
   EXPECT_EQ(model_->OnSave(), SaveStatus::kSecondCopyFailed);
   ExpectNoMessages();
-  EXPECT_EQ(File(false, kCht, 0, kCharacterTableFileName),
+  EXPECT_EQ(File(false, kChtDigit, 0, kCharacterTableFileName),
             test::TraditionalStandard()
                 .Reordered(u"123", false, {u"丁", u"甲", u"乙", u"丙"})
                 .Writer()
                 .CharacterTableBytes());
-  EXPECT_EQ(File(true, kCht, 0, kCharacterTableFileName), secondBefore);
+  EXPECT_EQ(File(true, kChtDigit, 0, kCharacterTableFileName), secondBefore);
 }
 
 TEST_F(TunavoModelTest, SecondCopyThatDiffersIsLeftAloneWithAWarning) {
@@ -483,9 +483,9 @@ TEST_F(TunavoModelTest, SecondCopyThatDiffersIsLeftAloneWithAWarning) {
   // copy is not where the second copy keeps it.
   Dictionary other = test::TraditionalStandard();
   other.characters.insert(other.characters.begin(), {u"1239", {test::Ch(u'九', 900)}});
-  install_.Install(true, kCht, 0, other);
+  install_.Install(true, kChtDigit, 0, other);
   Start();
-  const Bytes secondBefore = File(true, kCht, 0, kCharacterTableFileName);
+  const Bytes secondBefore = File(true, kChtDigit, 0, kCharacterTableFileName);
   view_.TypeAll(u"123");
   view_.ClickLine(1);
   ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
@@ -498,12 +498,12 @@ TEST_F(TunavoModelTest, SecondCopyThatDiffersIsLeftAloneWithAWarning) {
   EXPECT_NE(m.text.find(u"不一致"), std::u16string::npos);
   EXPECT_NE(m.text.find(u"tunavo-cli --charset cht --edition standard sync-copies"),
             std::u16string::npos);
-  EXPECT_EQ(File(true, kCht, 0, kCharacterTableFileName), secondBefore);
+  EXPECT_EQ(File(true, kChtDigit, 0, kCharacterTableFileName), secondBefore);
 }
 
 TEST_F(TunavoModelTest, MissingIndexIsReportedByTheStoreAndListsStayEmpty) {
-  std::filesystem::remove(install_.File(false, kChs, 0, kIndexFileName));
-  std::filesystem::remove(install_.File(false, kCht, 0, kIndexFileName));
+  std::filesystem::remove(install_.File(false, kChsDigit, 0, kIndexFileName));
+  std::filesystem::remove(install_.File(false, kChtDigit, 0, kIndexFileName));
   Start();
   ASSERT_EQ(platform_.messages.size(), 1u);
   EXPECT_EQ(platform_.messages[0].text, kIndexLoadFailedMessage);
@@ -555,22 +555,22 @@ TEST_P(CommandLineTest, SetsCharsetCodeAndEditionBeforeTheFirstList) {
 INSTANTIATE_TEST_SUITE_P(
     Table, CommandLineTest,
     ::testing::Values(
-        CommandLineCase{"SimplifiedEdition2002", {u"01", u"x123"}, kChs, u"123",
+        CommandLineCase{"SimplifiedEdition2002", {u"01", u"x123"}, kChsDigit, u"123",
                         {u"旧", u"版", u"本"}, Edition::k2002, 1},
-        CommandLineCase{"TraditionalPhrases", {u"1", u"x12345"}, kCht, u"12345",
+        CommandLineCase{"TraditionalPhrases", {u"1", u"x12345"}, kChtDigit, u"12345",
                         {u"中文", u"中國", u"中間", u"中心點"}, Edition::kStandard, 1},
-        CommandLineCase{"Traditional2002", {u"11", u"y123"}, kCht, u"123", {u"舊", u"版"},
+        CommandLineCase{"Traditional2002", {u"11", u"y123"}, kChtDigit, u"123", {u"舊", u"版"},
                         Edition::k2002, 1},
-        CommandLineCase{"EditionOnly", {u"21"}, kCht, u"", {}, Edition::k2002, 0},
-        CommandLineCase{"CharsetWithoutCode", {u"0"}, kChs, u"", {}, Edition::kStandard, 1},
-        CommandLineCase{"CodeOfOneCharacterIsEmpty", {u"0", u"1"}, kChs, u"", {},
+        CommandLineCase{"EditionOnly", {u"21"}, kChtDigit, u"", {}, Edition::k2002, 0},
+        CommandLineCase{"CharsetWithoutCode", {u"0"}, kChsDigit, u"", {}, Edition::kStandard, 1},
+        CommandLineCase{"CodeOfOneCharacterIsEmpty", {u"0", u"1"}, kChsDigit, u"", {},
                         Edition::kStandard, 1},
         // The digit as given: only 1 means 2002.
-        CommandLineCase{"OtherEditionDigitIsStandard", {u"0x", u"9123"}, kChs, u"123",
+        CommandLineCase{"OtherEditionDigitIsStandard", {u"0x", u"9123"}, kChsDigit, u"123",
                         {u"简", u"体", u"字"}, EditionFromDigit('x' - '0'), 1},
-        CommandLineCase{"NonDigitCodeListsNothing", {u"1", u"x1a"}, kCht, u"1a", {},
+        CommandLineCase{"NonDigitCodeListsNothing", {u"1", u"x1a"}, kChtDigit, u"1a", {},
                         Edition::kStandard, 1},
-        CommandLineCase{"NoArguments", {}, kCht, u"", {}, Edition::kStandard, 0}),
+        CommandLineCase{"NoArguments", {}, kChtDigit, u"", {}, Edition::kStandard, 0}),
     [](const ::testing::TestParamInfo<CommandLineCase>& p) { return p.param.name; });
 // clang-format on
 
@@ -583,10 +583,10 @@ TEST_F(TunavoModelTest, EditionFromTheCommandLineGovernsStartUpListAndSave) {
                          .Reordered(u"123", false, {u"本", u"旧", u"版"})
                          .Writer()
                          .CharacterTableBytes();
-  EXPECT_EQ(File(false, kChs, 1, kCharacterTableFileName), want);
-  EXPECT_EQ(File(true, kChs, 1, kCharacterTableFileName), want);
+  EXPECT_EQ(File(false, kChsDigit, 1, kCharacterTableFileName), want);
+  EXPECT_EQ(File(true, kChsDigit, 1, kCharacterTableFileName), want);
   // Later lookups stay in that edition.
-  view_.ClickCharset(kCht);
+  view_.ClickCharset(kChtDigit);
   EXPECT_EQ(view_.lines, (Lines{u"舊", u"版"}));
 }
 
@@ -617,7 +617,7 @@ TEST_F(NoParenthesisTest, BothWritesGoToTheOneCopyAndSuccessIsShownOnce) {
   ASSERT_EQ(model_->OnMoveUp(), MoveResult::kMoved);
   EXPECT_EQ(model_->OnSave(), SaveStatus::kSaved);
   ExpectSaveSucceededShown(1);
-  EXPECT_EQ(File(false, kCht, 0, kCharacterTableFileName),
+  EXPECT_EQ(File(false, kChtDigit, 0, kCharacterTableFileName),
             test::TraditionalStandard()
                 .Reordered(u"1234", false, {u"天", u"人", u"地"})
                 .Writer()
@@ -629,12 +629,14 @@ TEST_F(TunavoModelTest, SaveTargetPathNamesTheTableOfTheListedCopy) {
   Start();
   EXPECT_EQ(model_->SaveTargetPath(false), "");
   view_.TypeAll(u"123");
-  EXPECT_EQ(model_->SaveTargetPath(false), install_.File(false, kCht, 0, kCharacterTableFileName));
-  EXPECT_EQ(model_->SaveTargetPath(true), install_.File(true, kCht, 0, kCharacterTableFileName));
+  EXPECT_EQ(model_->SaveTargetPath(false),
+            install_.File(false, kChtDigit, 0, kCharacterTableFileName));
+  EXPECT_EQ(model_->SaveTargetPath(true),
+            install_.File(true, kChtDigit, 0, kCharacterTableFileName));
   model_->OnPhraseClicked();
-  EXPECT_EQ(model_->SaveTargetPath(true), install_.File(true, kCht, 0, kPhraseTableFileName));
+  EXPECT_EQ(model_->SaveTargetPath(true), install_.File(true, kChtDigit, 0, kPhraseTableFileName));
   model_->OnPunctuationClicked();
-  EXPECT_EQ(model_->SaveTargetPath(true), install_.File(false, kCht, 0, kPunctuationFileName));
+  EXPECT_EQ(model_->SaveTargetPath(true), install_.File(false, kChtDigit, 0, kPunctuationFileName));
 }
 
 TEST_F(TunavoModelTest, AboutItemOpensTheAboutBoxAndOtherCommandsGoToTheFramework) {
@@ -730,8 +732,8 @@ TEST_F(TunavoModelTest, AnInterruptedSaveIsToldOnceInOneBox) {
     std::vector<std::u16string> arguments;
     size_t boxesAtOpening;
   } cases[] = {
-      {"at the opening", kChs, false, {u"00", u"x1"}, 1},
-      {"at the first lookup", kCht, true, {}, 0},
+      {"at the opening", kChsDigit, false, {u"00", u"x1"}, 1},
+      {"at the first lookup", kChtDigit, true, {}, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -25,8 +25,9 @@ using test::Installation;
 using test::ReadBytes;
 using Lines = std::vector<std::u16string>;
 using Bytes = std::vector<std::uint8_t>;
+using test::kChsDigit;
+using test::kChtDigit;
 
-using test::kCht;
 const Lines kOriginal123 = {u"甲", u"乙", u"丙", u"丁"};
 
 bool Contains(std::u16string_view text, std::u16string_view part) {
@@ -62,7 +63,7 @@ class OrdersCommandsTest : public ::testing::Test {
   }
 
   Bytes Table(bool second) const {
-    return ReadBytes(install_.File(second, kCht, 0, kCharacterTableFileName));
+    return ReadBytes(install_.File(second, kChtDigit, 0, kCharacterTableFileName));
   }
   Bytes TableWith123(const Lines& order) const {
     return test::TraditionalStandard()
@@ -146,7 +147,7 @@ TEST_F(OrdersCommandsTest, UndoRefusedAfterTheGroupChangedSaysWhy) {
   // the save left.
   test::Dictionary other = test::TraditionalStandard();
   other.characters[3].second.push_back(test::Ch(u'戊', 140));
-  install_.InstallBoth(kCht, 0, other);
+  install_.InstallBoth(kChtDigit, 0, other);
   const Bytes before = Table(false);
   model_->OnUndo();
   const test::ShownMessage m = OneMessage();
@@ -169,7 +170,7 @@ TEST_F(OrdersCommandsTest, ResetPutsTheListedCodeBackInItsOriginalOrder) {
   EXPECT_EQ(OneMessage().text, u"繁體 單字 123 已是原始順序。");
 
   // The punctuation table: the first copy only.
-  const Bytes secondMarks = ReadBytes(install_.File(true, kCht, 0, kPunctuationFileName));
+  const Bytes secondMarks = ReadBytes(install_.File(true, kChtDigit, 0, kPunctuationFileName));
   model_->OnPunctuationClicked();
   view_->ClickLine(3);
   ASSERT_EQ(model_->OnMoveToTop(), MoveResult::kMoved);
@@ -178,9 +179,9 @@ TEST_F(OrdersCommandsTest, ResetPutsTheListedCodeBackInItsOriginalOrder) {
   model_->OnResetCode();
   EXPECT_EQ(view_->lines, (Lines{u"，", u"。", u"！", u"？"}));
   EXPECT_EQ(OneMessage().text, u"已恢復 繁體 標點 的原始順序。");
-  EXPECT_EQ(ReadBytes(install_.File(false, kCht, 0, kPunctuationFileName)),
+  EXPECT_EQ(ReadBytes(install_.File(false, kChtDigit, 0, kPunctuationFileName)),
             test::TraditionalStandard().Writer().PunctuationBytes());
-  EXPECT_EQ(ReadBytes(install_.File(true, kCht, 0, kPunctuationFileName)), secondMarks);
+  EXPECT_EQ(ReadBytes(install_.File(true, kChtDigit, 0, kPunctuationFileName)), secondMarks);
 }
 
 TEST_F(OrdersCommandsTest, ExportWritesTheChangedOrdersToTheChosenFile) {

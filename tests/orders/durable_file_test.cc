@@ -37,15 +37,6 @@ bool TempLeft(const TempDir& dir, const std::string& name) {
   return false;
 }
 
-std::string Read(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
-void Write(const std::string& path, std::string_view text) {
-  WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
-
 TEST(AppendDurablyTest, AppendsSyncedAndEndsATornLine) {
   const struct {
     const char* name;
@@ -61,9 +52,9 @@ TEST(AppendDurablyTest, AppendsSyncedAndEndsATornLine) {
     TempDir tmp;
     SyncPlatform platform;
     const std::string path = tmp.Join("history.tsv");
-    if (c.before) Write(path, *c.before);
+    if (c.before) WriteText(path, *c.before);
     ASSERT_TRUE(AppendDurably(&platform, path, "new 1\nnew 2\n").ok()) << c.name;
-    EXPECT_EQ(Read(path), c.after) << c.name;
+    EXPECT_EQ(ReadText(path), c.after) << c.name;
     EXPECT_EQ(platform.syncs, 1) << c.name;
   }
 }
@@ -72,7 +63,7 @@ TEST(AppendDurablyTest, FailuresAreReported) {
   TempDir tmp;
   SyncPlatform platform;
   const std::string path = tmp.Join("history.tsv");
-  Write(path, "old\n");
+  WriteText(path, "old\n");
 
   platform.failSync = true;
   Status s = AppendDurably(&platform, path, "new\n");
@@ -93,9 +84,9 @@ TEST(WriteFileAtomicallyTest, ReplacesTheWholeFile) {
   TempDir tmp;
   SyncPlatform platform;
   const std::string path = tmp.Join("manifest.tsv");
-  Write(path, "a much longer old content\n");
+  WriteText(path, "a much longer old content\n");
   ASSERT_TRUE(WriteFileAtomically(&platform, path, "new\n").ok());
-  EXPECT_EQ(Read(path), "new\n");
+  EXPECT_EQ(ReadText(path), "new\n");
   EXPECT_FALSE(TempLeft(tmp, "manifest.tsv"));
   EXPECT_EQ(platform.syncs, 1);
 }
@@ -108,13 +99,13 @@ TEST(WriteFileAtomicallyTest, NeverWritesThroughAPlantedLink) {
   SyncPlatform platform;
   const std::string path = tmp.Join("orders.tsv");
   const std::string victim = tmp.Join("victim");
-  Write(path, "old\n");
-  Write(victim, "keep\n");
+  WriteText(path, "old\n");
+  WriteText(victim, "keep\n");
   std::filesystem::create_symlink(victim, path + ".tmp");
   ASSERT_TRUE(WriteFileAtomically(&platform, path, "new\n").ok());
-  EXPECT_EQ(Read(victim), "keep\n");
+  EXPECT_EQ(ReadText(victim), "keep\n");
   EXPECT_FALSE(std::filesystem::is_symlink(path));
-  EXPECT_EQ(Read(path), "new\n");
+  EXPECT_EQ(ReadText(path), "new\n");
 }
 
 TEST(WriteFileAtomicallyTest, OldFileStaysOnEveryFailure) {
@@ -136,10 +127,10 @@ TEST(WriteFileAtomicallyTest, OldFileStaysOnEveryFailure) {
     SyncPlatform platform;
     c.setUp(platform);
     const std::string path = tmp.Join("manifest.tsv");
-    Write(path, "old\n");
+    WriteText(path, "old\n");
     const Status s = WriteFileAtomically(&platform, path, "new\n");
     EXPECT_TRUE(s.Is(c.code)) << c.name << ": " << s.message();
-    EXPECT_EQ(Read(path), "old\n") << c.name;
+    EXPECT_EQ(ReadText(path), "old\n") << c.name;
     EXPECT_FALSE(TempLeft(tmp, "manifest.tsv")) << c.name;
   }
 }
@@ -147,7 +138,7 @@ TEST(WriteFileAtomicallyTest, OldFileStaysOnEveryFailure) {
 TEST(ReadSmallFileTest, SizeLimitAndMissingFile) {
   TempDir tmp;
   TestPlatform platform;
-  Write(tmp.Join("f"), std::string(5000, 'x'));
+  WriteText(tmp.Join("f"), std::string(5000, 'x'));
   std::string bytes;
   ASSERT_TRUE(ReadSmallFile(&platform, tmp.Join("f"), 5000, &bytes).ok());
   EXPECT_EQ(bytes.size(), 5000u);

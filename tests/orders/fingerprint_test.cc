@@ -15,14 +15,14 @@
 namespace taliq {
 namespace {
 
-std::string Bytes(std::size_t n) {
+std::string Sample(std::size_t n) {
   std::string s;
   for (std::size_t i = 0; i < n; ++i) s += static_cast<char>(i * 37 % 256);
   return s;
 }
 
 TEST(FingerprintTest, EverySplitGivesTheSameValue) {
-  const std::string input = Bytes(150);  // stripes of 32 and a tail
+  const std::string input = Sample(150);  // stripes of 32 and a tail
   const std::uint64_t whole = Fingerprint64::Of(input);
   for (std::size_t a = 0; a <= input.size(); a += 7) {
     for (std::size_t b = a; b <= input.size(); b += 11) {
@@ -36,7 +36,7 @@ TEST(FingerprintTest, EverySplitGivesTheSameValue) {
 }
 
 TEST(FingerprintTest, AnyChangeGivesAnotherValue) {
-  const std::string base = Bytes(100);
+  const std::string base = Sample(100);
   std::set<std::uint64_t> seen = {Fingerprint64::Of(base)};
   std::vector<std::string> variants = {
       "",          std::string(1, '\0'), std::string(2, '\0'), base.substr(1),
@@ -56,7 +56,7 @@ TEST(FingerprintTest, AnyChangeGivesAnotherValue) {
 TEST(FingerprintTest, AFileIsFingerprintedAsItsBytes) {
   test::TempDir dir;
   test::TestPlatform platform;
-  const std::string input = Bytes(300000);  // more than one read
+  const std::string input = Sample(300000);  // more than one read
   const std::string path = dir.Join("f");
   test::WriteBytes(path, std::vector<std::uint8_t>(input.begin(), input.end()));
   FileFingerprint fp;

@@ -7,14 +7,12 @@
 #include <string>
 
 #include "orders/history_undo.h"
+#include "tests/orders/dictionary_ids.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
 
 namespace taliq::test {
 namespace {
-
-constexpr DictionaryId kCht{Charset::kTraditional, Edition::kStandard};
-constexpr DictionaryId kChs2002{Charset::kSimplified, Edition::k2002};
 
 // 2026-12-10T04:05:06+08:00, one second later on every call.
 Clock TestClock() {
@@ -25,11 +23,6 @@ Clock TestClock() {
 OrderChange Change(DictionaryId d, OrderTable t, std::string code, TextOrder before,
                    TextOrder after) {
   return OrderChange{GroupKey{d, t, std::move(code)}, std::move(before), std::move(after)};
-}
-
-std::string Read(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
 }
 
 const char kSaveLine[] =
@@ -172,7 +165,7 @@ TEST(HistoryAppendTest, BatchesShareANumberAndCountUp) {
       AppendHistory(&platform, dataDir, HistoryKind::kImport, imported, clock, 0, &batch).ok());
   EXPECT_EQ(batch, 2);
   EXPECT_EQ(
-      Read(HistoryPath(dataDir)),
+      ReadText(HistoryPath(dataDir)),
       std::string(kSaveLine) +
           "2026-12-10T04:05:07+08:00\tcht\tphrases\t10102\ta b\tb a\timport\t2\t-\n"
           "2026-12-10T04:05:07+08:00\tchs-2002\tpunctuation\t-\t， 。\t。 ，\timport\t2\t-\n");

@@ -14,6 +14,7 @@
 #include "orders/group_order.h"
 #include "orders/history.h"
 #include "orders/snapshot.h"
+#include "tests/orders/dictionary_ids.h"
 #include "tests/orders/keeper_fixture.h"
 #include "tests/support/test_platform.h"
 
@@ -23,7 +24,7 @@ namespace {
 using test::Installation;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr DictionaryId kCht = {Charset::kTraditional, Edition::kStandard};
+using test::kCht;
 
 using OrderKeeperTest = test::KeeperFixture;
 

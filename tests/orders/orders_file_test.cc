@@ -8,14 +8,12 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "tests/orders/dictionary_ids.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
 
 namespace taliq::test {
 namespace {
-
-constexpr DictionaryId kCht{Charset::kTraditional, Edition::kStandard};
-constexpr DictionaryId kChs2002{Charset::kSimplified, Edition::k2002};
 
 GroupKey Key(DictionaryId d, OrderTable t, std::string code) { return GroupKey{d, t, code}; }
 

@@ -10,13 +10,11 @@
 
 #include "orders/data_folder.h"
 #include "orders/install_state.h"
+#include "tests/orders/dictionary_ids.h"
 #include "tests/orders/corrupting_platform.h"
 
 namespace taliq::test {
 namespace {
-
-constexpr DictionaryId kCht{Charset::kTraditional, Edition::kStandard};
-constexpr DictionaryId kChs{Charset::kSimplified, Edition::kStandard};
 
 Clock FixedClock(std::int64_t seconds) {
   return [seconds] { return LocalTime{seconds, 480}; };
@@ -25,9 +23,6 @@ const Clock kClock = FixedClock(1796846706);  // 2026-12-10T04:05:06+08:00
 
 std::string Text(const std::vector<std::uint8_t>& bytes) {
   return std::string(bytes.begin(), bytes.end());
-}
-std::vector<std::uint8_t> Bytes(std::string_view text) {
-  return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
 class SnapshotTest : public ::testing::Test {
@@ -43,7 +38,7 @@ class SnapshotTest : public ::testing::Test {
 
   void WriteSource() {
     for (std::size_t i = 0; i < 4; ++i) {
-      WriteBytes(JoinPath(source_, kDictionaryFileNames[i]), Bytes(contents_[i]));
+      WriteBytes(JoinPath(source_, kDictionaryFileNames[i]), BytesOf(contents_[i]));
     }
   }
 
@@ -139,7 +134,7 @@ TEST_F(SnapshotTest, HalfMadeSnapshotIsIgnoredAndMadeAgain) {
          WriteBytes(path, bytes);
        }},
       {"a copy shorter than the manifest says",
-       [](const std::string& f) { WriteBytes(JoinPath(f, "lurmsmc.mb"), Bytes("short")); }},
+       [](const std::string& f) { WriteBytes(JoinPath(f, "lurmsmc.mb"), BytesOf("short")); }},
       {"a copy missing",
        [](const std::string& f) { std::filesystem::remove(JoinPath(f, "Pround.dat")); }},
   };
@@ -202,7 +197,7 @@ TEST_F(SnapshotTest, AFailedRedoLeavesNoManifestFromBefore) {
   ASSERT_TRUE(EnsureSnapshot(&platform_, data_, kCht, source_, kClock).ok());
   Snapshot s;
   ASSERT_TRUE(TakeNewSnapshot(&platform_, data_, kCht, source_, kClock, &s).ok());
-  WriteBytes(JoinPath(NumberFolder(2), "lurmsmz.mb"), Bytes("short"));
+  WriteBytes(JoinPath(NumberFolder(2), "lurmsmz.mb"), BytesOf("short"));
   // The index changes but keeps its size; the redo stops after copying it
   // and the character table.
   contents_[0] = std::string(7324, 'I');
@@ -219,7 +214,7 @@ TEST_F(SnapshotTest, VerifyFindsAChangedFileOfTheSameSize) {
   Snapshot s;
   ASSERT_TRUE(EnsureSnapshot(&platform_, data_, kCht, source_, kClock, &s).ok());
   ASSERT_TRUE(VerifySnapshot(&platform_, s).ok());
-  WriteBytes(JoinPath(s.folder, "lurmsmz.mb"), Bytes(std::string(5000, 'y')));
+  WriteBytes(JoinPath(s.folder, "lurmsmz.mb"), BytesOf(std::string(5000, 'y')));
   // Sizes match, so it still counts as complete; only the digest tells.
   EXPECT_EQ(Current(), 1);
   const Status v = VerifySnapshot(&platform_, s);
@@ -246,7 +241,7 @@ TEST_F(SnapshotTest, InstallStateTellsAReplacedInstallation) {
   EXPECT_EQ(c.recordedTime, "2026-12-10T04:05:06+08:00");
 
   // Replaced from outside: same size, other bytes; and a file gone.
-  WriteBytes(JoinPath(source_, "lurmsmz.mb"), Bytes(std::string(5000, 'q')));
+  WriteBytes(JoinPath(source_, "lurmsmz.mb"), BytesOf(std::string(5000, 'q')));
   std::filesystem::remove(JoinPath(source_, "Pround.dat"));
   ASSERT_TRUE(CompareInstallState(&platform_, data_, kCht, source_, &c).ok());
   EXPECT_EQ(c.result, InstallComparison::Result::kReplaced);
@@ -261,7 +256,7 @@ TEST_F(SnapshotTest, InstallStateTellsAReplacedInstallation) {
   EXPECT_EQ(c.result, InstallComparison::Result::kUnchanged);
 
   // A damaged record is reported, not taken for "no record".
-  WriteBytes(JoinPath(data_, "state/cht.tsv"), Bytes("# taliq-state 1\nlurm2008.idx\t1\n"));
+  WriteBytes(JoinPath(data_, "state/cht.tsv"), BytesOf("# taliq-state 1\nlurm2008.idx\t1\n"));
   const Status s = CompareInstallState(&platform_, data_, kCht, source_, &c);
   EXPECT_TRUE(s.Is(Status::Code::kCorruption));
   EXPECT_EQ(s.message(), JoinPath(data_, "state/cht.tsv") +

@@ -17,6 +17,7 @@
 #include "orders/install_fingerprints.h"
 #include "orders/snapshot.h"
 #include "orders/text_codec.h"
+#include "tests/orders/dictionary_ids.h"
 #include "tests/orders/keeper_fixture.h"
 #include "tests/support/test_platform.h"
 
@@ -26,8 +27,8 @@ namespace {
 using test::Installation;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr DictionaryId kCht = {Charset::kTraditional, Edition::kStandard};
-constexpr DictionaryId kChs = {Charset::kSimplified, Edition::kStandard};
+using test::kChs;
+using test::kCht;
 
 const GroupKey kChars = {kCht, OrderTable::kCharacters, "123"};
 const GroupKey kPhrases = {kCht, OrderTable::kPhrases, "12345"};
@@ -166,8 +167,9 @@ TEST_F(UserOrdersTest, AnUninstalledDictionaryKeepsItsOrdersInTheAutomaticExport
   Save(kChsChars, {u"体", u"字", u"简"});
   const Bytes bytes = test::ReadBytes(JoinPath(dataDir_, kAutomaticExportFileName));
   const std::string automatic(bytes.begin(), bytes.end());
-  for (const char* line : {"cht\tcharacters\t123\t丙 甲 乙 丁\n", "cht\tphrases\t12345\t",
-                           "cht\tpunctuation\t-\t！ ， 。 ？\n", "chs\tcharacters\t123\t体 字 简\n"}) {
+  for (const char* line :
+       {"cht\tcharacters\t123\t丙 甲 乙 丁\n", "cht\tphrases\t12345\t",
+        "cht\tpunctuation\t-\t！ ， 。 ？\n", "chs\tcharacters\t123\t体 字 简\n"}) {
     EXPECT_NE(automatic.find(line), std::string::npos) << line << " in\n" << automatic;
   }
   EXPECT_EQ(automatic.find("chs\tcharacters\t123\t字 简 体\n"), std::string::npos) << automatic;

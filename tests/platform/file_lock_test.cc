@@ -20,8 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
-
 TEST(FileLockTest, ASecondHolderWaitsThenFailsUntilTheFirstLetsGo) {
   for (const bool wide : {false, true}) {
     SCOPED_TRACE(wide ? "wide" : "narrow");
@@ -54,7 +52,7 @@ TEST(FileLockTest, ASecondHolderWaitsThenFailsUntilTheFirstLetsGo) {
 TEST(FileLockTest, TheLockFileIsNeverALinkAndNeedsItsFolder) {
   TempDir dir;
   TestPlatform platform;
-  WriteBytes(dir.Join("victim"), Bytes("precious"));
+  WriteBytes(dir.Join("victim"), BytesOf("precious"));
   fs::create_symlink(dir.Join("victim"), dir.Join("symlink.lock"));
   fs::create_hard_link(dir.Join("victim"), dir.Join("hardlink.lock"));
   for (const char* name : {"symlink.lock", "hardlink.lock"}) {
@@ -64,7 +62,7 @@ TEST(FileLockTest, TheLockFileIsNeverALinkAndNeedsItsFolder) {
     EXPECT_EQ(s.code(), Status::Code::kCannotOpen) << s.message();
     EXPECT_FALSE(lock.held());
   }
-  EXPECT_EQ(ReadBytes(dir.Join("victim")), Bytes("precious"));
+  EXPECT_EQ(ReadBytes(dir.Join("victim")), BytesOf("precious"));
   FileLock lock;
   EXPECT_EQ(lock.Acquire(&platform, dir.Join("missing/x.lock"), "x", 0).code(),
             Status::Code::kNotFound);
@@ -75,7 +73,7 @@ TEST(FileLockTest, TheLockFileIsNeverALinkAndNeedsItsFolder) {
 TEST(FileLockTest, RecoveryTakesTheLockOnlyForAJournal) {
   TempDir dir;
   const std::string path = dir.Join("table");
-  WriteBytes(path, Bytes("dcba"));
+  WriteBytes(path, BytesOf("dcba"));
   TestPlatform base;
   FaultPlatform platform(&base);
   platform.Arm(0, FaultKind::kFail);
@@ -83,7 +81,7 @@ TEST(FileLockTest, RecoveryTakesTheLockOnlyForAJournal) {
             Recovery::Action::kNone);
   EXPECT_EQ(platform.log(), std::vector<CallKind>{CallKind::kOpen});
 
-  WriteBytes(JournalPath(path), Bytes(EncodeJournal({0, 4, 4, "abcd", "dcba"})));
+  WriteBytes(JournalPath(path), BytesOf(EncodeJournal({0, 4, 4, "abcd", "dcba"})));
   FileLock other;
   ASSERT_TRUE(other.Acquire(&base, LockPathOf(path), "table", 0).ok());
   const Recovery busy = RecoverUnderLock(&platform, path, LockPathOf(path), "table", 0);

@@ -30,15 +30,6 @@ constexpr char kNewBytes[] = "new\r\n";
 
 enum class After { kNew, kOld, kAbsent, kUnchecked };
 
-std::string ReadText(const std::string& path) {
-  const std::vector<std::uint8_t> b = ReadBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-void WriteText(const std::string& path, std::string_view text) {
-  WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
-
 // Everything below `root` but the files a test made: temporary files,
 // journals, lock files.
 std::vector<std::string> LeftoversBelow(const std::string& root,

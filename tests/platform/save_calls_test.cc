@@ -17,16 +17,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
-
 class SaveCallsTest : public ::testing::Test {
  protected:
   // "plain" holds "old", "victim" holds "precious"; "symlink" and
   // "dangling" are symbolic links (to it, to nothing), "hardlink" a second
   // name of it, "folder" a folder, "fifo" a named pipe.
   SaveCallsTest() {
-    WriteBytes(dir_.Join("plain"), Bytes("old"));
-    WriteBytes(dir_.Join("victim"), Bytes("precious"));
+    WriteBytes(dir_.Join("plain"), BytesOf("old"));
+    WriteBytes(dir_.Join("victim"), BytesOf("precious"));
     fs::create_symlink(dir_.Join("victim"), dir_.Join("symlink"));
     fs::create_symlink(dir_.Join("nothing"), dir_.Join("dangling"));
     fs::create_hard_link(dir_.Join("victim"), dir_.Join("hardlink"));
@@ -56,8 +54,8 @@ TEST_F(SaveCallsTest, CreateNewFileNeverOpensWhatExists) {
     }
     EXPECT_FALSE(FileExists(dir_.Join("nothing")));
   }
-  EXPECT_EQ(ReadBytes(dir_.Join("victim")), Bytes("precious"));
-  EXPECT_EQ(ReadBytes(dir_.Join("plain")), Bytes("old"));
+  EXPECT_EQ(ReadBytes(dir_.Join("victim")), BytesOf("precious"));
+  EXPECT_EQ(ReadBytes(dir_.Join("plain")), BytesOf("old"));
 
   // A new name: a new empty file, writable, with the mode fopen gives.
   FileHandle f = Create("fresh", false);
@@ -65,7 +63,7 @@ TEST_F(SaveCallsTest, CreateNewFileNeverOpensWhatExists) {
   EXPECT_TRUE(platform_.Write(f.get(), "abc", 3));
   EXPECT_TRUE(platform_.SyncFile(f.get()));
   EXPECT_TRUE(platform_.Close(f));
-  EXPECT_EQ(ReadBytes(dir_.Join("fresh")), Bytes("abc"));
+  EXPECT_EQ(ReadBytes(dir_.Join("fresh")), BytesOf("abc"));
   const mode_t mask = ::umask(0);
   ::umask(mask);
   struct stat st;
@@ -97,11 +95,11 @@ TEST_F(SaveCallsTest, OpenForUpdateTakesOnlyAPlainFileWithOneName) {
     EXPECT_EQ(std::string(buf, got), "old");
     EXPECT_TRUE(platform_.Seek(f.get(), 1) && platform_.Write(f.get(), "L", 1));
     EXPECT_TRUE(platform_.Close(f));
-    EXPECT_EQ(ReadBytes(dir_.Join("plain")), Bytes("oLd"));
-    WriteBytes(dir_.Join("plain"), Bytes("old"));
+    EXPECT_EQ(ReadBytes(dir_.Join("plain")), BytesOf("oLd"));
+    WriteBytes(dir_.Join("plain"), BytesOf("old"));
   }
   EXPECT_FALSE(FileExists(dir_.Join("nothing")));
-  EXPECT_EQ(ReadBytes(dir_.Join("victim")), Bytes("precious"));
+  EXPECT_EQ(ReadBytes(dir_.Join("victim")), BytesOf("precious"));
 }
 
 TEST_F(SaveCallsTest, TruncateAndReadReportWhatHappened) {

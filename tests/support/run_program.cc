@@ -24,11 +24,6 @@ bool IsUnset(const char* entry, const std::vector<std::string>& names) {
   return false;
 }
 
-std::string ReadText(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = ReadBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
 }  // namespace
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,

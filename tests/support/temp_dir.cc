@@ -54,6 +54,17 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::string ReadText(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = ReadBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+void WriteText(const std::string& path, std::string_view text) { WriteBytes(path, BytesOf(text)); }
+
+std::vector<std::uint8_t> BytesOf(std::string_view text) {
+  return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
 bool FileExists(const std::string& path) {
   std::error_code ec;
   return fs::exists(path, ec);

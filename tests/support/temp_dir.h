@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace taliq::test {
@@ -31,6 +32,10 @@ class TempDir {
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// The same with the bytes as a string.
+std::string ReadText(const std::string& path);
+void WriteText(const std::string& path, std::string_view text);
+std::vector<std::uint8_t> BytesOf(std::string_view text);
 bool FileExists(const std::string& path);
 // chmod; tests that rely on a refused open skip themselves when run as root
 // unless the file is also made immutable, so prefer injected failures.

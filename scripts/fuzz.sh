@@ -41,6 +41,12 @@ if [ ${#harnesses[@]} -eq 0 ]; then
   for f in tests/fuzz/*_fuzz.cc; do harnesses+=("$(basename "$f" .cc)"); done
 fi
 
+demo_folder="$demo/Program Files (x86)/lurm/rozevuv_cht/mb/cht"
+if [ -n "$demo_given" ] && [ ! -f "$demo_folder/lurm2008.idx" ]; then
+  echo "fuzz.sh: $demo holds no demo installation (demo/make_demo.sh --root $demo makes one)" >&2
+  exit 2
+fi
+
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)"
 
@@ -51,11 +57,6 @@ trap 'rm -rf "$scratch"' EXIT
 
 # Seeds for the dictionary harnesses, cut from the demo installation (made
 # once, below build/fuzz/demo-install, by demo/make_demo.sh, unless given).
-demo_folder="$demo/Program Files (x86)/lurm/rozevuv_cht/mb/cht"
-if [ -n "$demo_given" ] && [ ! -f "$demo_folder/lurm2008.idx" ]; then
-  echo "fuzz.sh: $demo holds no demo installation (demo/make_demo.sh --root $demo makes one)" >&2
-  exit 2
-fi
 if [ ! -f "$demo_folder/lurm2008.idx" ] &&
    ! demo/make_demo.sh --build-dir build/fuzz --root "$demo" >"$out/logs/demo.log" 2>&1; then
   echo "fuzz.sh: no demo installation (see $out/logs/demo.log); the dictionary harnesses start without its seeds"

@@ -43,10 +43,6 @@ class QevoConfigCliTest : public ::testing::Test {
   std::string PerUser() const { return appData_ + "/ZIRIZIR/rozevuv_cht.ini"; }
   std::string Copy2() const { return programFiles_ + "/lurm/RozeVuv_cht/rozevuv_cht.ini"; }
   std::string Copy3() const { return dir_.Join("Program Files/lurm/RozeVuv_cht/rozevuv_cht.ini"); }
-  static std::string Read(const std::string& path) {
-    const std::vector<std::uint8_t> b = ReadBytes(path);
-    return std::string(b.begin(), b.end());
-  }
 
   TempDir dir_;
   std::string appData_;
@@ -67,7 +63,7 @@ TEST_F(QevoConfigCliTest, ShowOnAFreshMachineCreatesTheDefaultsAndPrintsTheDialo
                          c.charsetLine +
                          "ORDERMODE=0\t與第四版字詞排序兼容\nZDY=0\t禁用\nZYCK=0\t禁用\n");
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(Read(PerUser()).size(), 77u);
+    EXPECT_EQ(ReadText(PerUser()).size(), 77u);
     EXPECT_FALSE(FileExists(Copy2()));  // showing saves nothing
   }
 }
@@ -79,9 +75,9 @@ TEST_F(QevoConfigCliTest, SetDoesWhatOkDoesToAllThreeFiles) {
   const std::string expected =
       "[BaseConfig]\r\nSHOWMODE=1\r\nMAMODE=3\r\nASSIO=0\r\nSPEAK=0\r\nCHSCHT=1\r\n"
       "ORDERMODE=1\r\nZDY=1\r\nZYCK=0\r\n";
-  EXPECT_EQ(Read(PerUser()), expected);
-  EXPECT_EQ(Read(Copy2()), expected);
-  EXPECT_EQ(Read(Copy3()), expected);
+  EXPECT_EQ(ReadText(PerUser()), expected);
+  EXPECT_EQ(ReadText(Copy2()), expected);
+  EXPECT_EQ(ReadText(Copy3()), expected);
 
   const ProgramRun shown = Run(With({"show"}), {"LANG=zh_TW.UTF-8"});
   EXPECT_EQ(shown.status, 0);
@@ -94,7 +90,7 @@ TEST_F(QevoConfigCliTest, FoldersComeFromTheEnvironmentWithoutOptions) {
   const ProgramRun r =
       Run({"set", "ZYCK=1"}, {"APPDATA=" + appData_, "PROGRAMFILES=" + programFiles_});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(Read(Copy3()).find("ZYCK=1\r\n"), std::string::npos);
+  EXPECT_NE(ReadText(Copy3()).find("ZYCK=1\r\n"), std::string::npos);
 }
 
 TEST_F(QevoConfigCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
@@ -157,14 +153,14 @@ TEST_F(QevoConfigCliTest, FailedSaveSaysWhichCopyAndWhy) {
   EXPECT_NE(r.err.find("native installation copy " + Copy3() + ": its folder does not exist"),
             std::string::npos)
       << r.err;
-  EXPECT_NE(Read(Copy2()).find("SPEAK=1\r\n"), std::string::npos);
+  EXPECT_NE(ReadText(Copy2()).find("SPEAK=1\r\n"), std::string::npos);
 
   std::filesystem::remove_all(programFiles_ + "/lurm");
   r = Run(With({"set", "SPEAK=0"}));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("installation copy " + Copy2()), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("the per-user file was saved"), std::string::npos) << r.err;
-  EXPECT_NE(Read(PerUser()).find("SPEAK=0\r\n"), std::string::npos);
+  EXPECT_NE(ReadText(PerUser()).find("SPEAK=0\r\n"), std::string::npos);
 
   r = Run({"--appdata", appData_, "set", "SPEAK=1"});
   EXPECT_EQ(r.status, 1);
@@ -194,8 +190,8 @@ TEST_F(QevoConfigCliTest, FoldersThatAreNotUtf8AreUsedAsGiven) {
   dir_.MakeDirs("Programme \xe9 (x86)/lurm/RozeVuv_cht");
   const ProgramRun r = Run({"--appdata", appData, "--program-files", programFiles, "set", "ZDY=1"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(Read(appData + "/ZIRIZIR/rozevuv_cht.ini").find("ZDY=1\r\n"), std::string::npos);
-  EXPECT_NE(Read(programFiles + "/lurm/RozeVuv_cht/rozevuv_cht.ini").find("ZDY=1\r\n"),
+  EXPECT_NE(ReadText(appData + "/ZIRIZIR/rozevuv_cht.ini").find("ZDY=1\r\n"), std::string::npos);
+  EXPECT_NE(ReadText(programFiles + "/lurm/RozeVuv_cht/rozevuv_cht.ini").find("ZDY=1\r\n"),
             std::string::npos);
   for (const auto& e : std::filesystem::recursive_directory_iterator(dir_.path())) {
     EXPECT_EQ(e.path().string().find("\xef\xbf\xbd"), std::string::npos) << e.path();
@@ -207,8 +203,8 @@ TEST_F(QevoConfigCliTest, FoldersThatAreNotUtf8AreUsedAsGiven) {
 // standard error, one line per file; the next run finds nothing to tell.
 TEST_F(QevoConfigCliTest, AnInterruptedSaveIsResolvedFirstAndToldOnceALineAFile) {
   ASSERT_EQ(Run(With({"set", "SPEAK=1"})).status, 0);
-  const std::string perUser = Read(PerUser());
-  const std::string copy2 = Read(Copy2());
+  const std::string perUser = ReadText(PerUser());
+  const std::string copy2 = ReadText(Copy2());
   PlantJournal(PerUser(), Leftover::kNewInPlace);
   PlantJournal(Copy2(), Leftover::kOldInPlace);
   const ProgramRun r = Run(With({"show"}));
@@ -221,8 +217,8 @@ TEST_F(QevoConfigCliTest, AnInterruptedSaveIsResolvedFirstAndToldOnceALineAFile)
                        Copy2() +
                        ": a save that was interrupted has been undone; the file holds what it "
                        "held before\n");
-  EXPECT_EQ(Read(PerUser()), perUser);
-  EXPECT_EQ(Read(Copy2()), copy2);
+  EXPECT_EQ(ReadText(PerUser()), perUser);
+  EXPECT_EQ(ReadText(Copy2()), copy2);
   EXPECT_FALSE(FileExists(JournalPath(PerUser())));
   EXPECT_FALSE(FileExists(JournalPath(Copy2())));
   const ProgramRun again = Run(With({"set", "SPEAK=0"}));

@@ -22,7 +22,7 @@ struct Compiled {
 Compiled Compile(const std::string& text, TextTable table, DictionaryWriter* writer) {
   test::TempDir dir;
   const std::string path = dir.Join("table.tsv");
-  test::WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+  test::WriteText(path, text);
   PortablePlatform platform;
   Compiled c;
   c.status = CompileTableText(

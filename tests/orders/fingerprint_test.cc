@@ -58,7 +58,7 @@ TEST(FingerprintTest, AFileIsFingerprintedAsItsBytes) {
   test::TestPlatform platform;
   const std::string input = Sample(300000);  // more than one read
   const std::string path = dir.Join("f");
-  test::WriteBytes(path, std::vector<std::uint8_t>(input.begin(), input.end()));
+  test::WriteText(path, input);
   FileFingerprint fp;
   ASSERT_TRUE(FingerprintFile(&platform, path, &fp).ok());
   EXPECT_EQ(fp.size, 300000);

@@ -130,7 +130,7 @@ TEST(HistoryReadTest, FileReadInPiecesEqualsParse) {
     if (i == 1500) bytes += "malformed\n";
   }
   bytes += "2026-12-10T04:05";
-  WriteBytes(tmp.Join("history.tsv"), std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+  WriteText(tmp.Join("history.tsv"), bytes);
   History fromFile, parsed;
   ASSERT_TRUE(ReadHistory(&platform, tmp.path(), &fromFile).ok());
   ParseHistory(bytes, &parsed);
@@ -175,7 +175,7 @@ TEST(HistoryAppendTest, AfterATornLine) {
   TempDir tmp;
   TestPlatform platform;
   const std::string torn = std::string(kSaveLine) + "2026-12-10T04:05:06+08:00\tcht\tchar";
-  WriteBytes(tmp.Join("history.tsv"), std::vector<std::uint8_t>(torn.begin(), torn.end()));
+  WriteText(tmp.Join("history.tsv"), torn);
   const OrderChange change = Change(kCht, OrderTable::kCharacters, "1", {u"a", u"b"}, {u"b", u"a"});
   std::int64_t batch = 0;
   ASSERT_TRUE(

@@ -21,10 +21,6 @@ Clock FixedClock(std::int64_t seconds) {
 }
 const Clock kClock = FixedClock(1796846706);  // 2026-12-10T04:05:06+08:00
 
-std::string Text(const std::vector<std::uint8_t>& bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
-
 class SnapshotTest : public ::testing::Test {
  protected:
   SnapshotTest() {
@@ -53,11 +49,11 @@ class SnapshotTest : public ::testing::Test {
     std::string manifest = "# taliq-snapshot 1\n";
     for (std::size_t i = 0; i < 4; ++i) {
       const std::string name(kDictionaryFileNames[i]);
-      EXPECT_EQ(Text(ReadBytes(JoinPath(NumberFolder(n), name))), contents[i]) << name;
+      EXPECT_EQ(ReadText(JoinPath(NumberFolder(n), name)), contents[i]) << name;
       manifest += name + "\t" + std::to_string(contents[i].size()) + "\t" +
                   DigestHex(Sha256::Of(contents[i])) + "\t" + time + "\n";
     }
-    EXPECT_EQ(Text(ReadBytes(JoinPath(NumberFolder(n), "manifest.tsv"))), manifest);
+    EXPECT_EQ(ReadText(JoinPath(NumberFolder(n), "manifest.tsv")), manifest);
   }
 
   int Current() {
@@ -230,7 +226,7 @@ TEST_F(SnapshotTest, InstallStateTellsAReplacedInstallation) {
   EXPECT_EQ(c.result, InstallComparison::Result::kNoRecord);
 
   ASSERT_TRUE(RecordInstallState(&platform_, data_, kCht, source_, kClock).ok());
-  const std::string state = Text(ReadBytes(JoinPath(data_, "state/cht.tsv")));
+  const std::string state = ReadText(JoinPath(data_, "state/cht.tsv"));
   EXPECT_EQ(state.rfind("# taliq-state 1\nlurm2008.idx\t7324\t" +
                             DigestHex(Sha256::Of(contents_[0])) + "\t2026-12-10T04:05:06+08:00\n",
                         0),

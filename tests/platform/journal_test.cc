@@ -24,8 +24,7 @@ constexpr char kAbsent[] = "<absent>";
 
 std::string State(const std::string& path) {
   if (!FileExists(path)) return kAbsent;
-  const std::vector<std::uint8_t> b = ReadBytes(path);
-  return std::string(b.begin(), b.end());
+  return ReadText(path);
 }
 
 void SetState(const std::string& path, const std::string& state) {
@@ -33,7 +32,7 @@ void SetState(const std::string& path, const std::string& state) {
     fs::remove(path);
     return;
   }
-  WriteBytes(path, std::vector<std::uint8_t>(state.begin(), state.end()));
+  WriteText(path, state);
 }
 
 JournalRecord Record(std::int64_t offset, std::int64_t oldSize, std::int64_t newSize,

@@ -50,8 +50,7 @@ std::string Target(const std::string& dir) { return dir + "/target"; }
 
 std::string State(const std::string& path) {
   if (!FileExists(path)) return kAbsent;
-  const std::vector<std::uint8_t> b = ReadBytes(path);
-  return std::string(b.begin(), b.end());
+  return ReadText(path);
 }
 
 void WriteOldState(const SaveKind& kind, const std::string& dir) {

@@ -169,9 +169,9 @@ TEST_F(SettingsDialogTest, FirstRunOpensWithTheDefaultsAndOkAppendsZdyAndZyck) {
     const std::string expected =
         std::string("[BaseConfig]\r\nSHOWMODE=2\r\nMAMODE=3\r\nASSIO=0\r\n") +
         "SPEAK=0\r\nCHSCHT=" + c.chscht + "\r\nORDERMODE=0\r\nZDY=0\r\nZYCK=0\r\n";
-    EXPECT_EQ(Read(PerUser()), expected);
-    EXPECT_EQ(Read(Copy2()), expected);
-    EXPECT_EQ(Read(Copy3()), expected);
+    EXPECT_EQ(ReadText(PerUser()), expected);
+    EXPECT_EQ(ReadText(Copy2()), expected);
+    EXPECT_EQ(ReadText(Copy3()), expected);
   }
 }
 
@@ -231,8 +231,8 @@ TEST_F(SettingsDialogTest, OkWritesTheViewsChoicesAndKeepsEverythingElse) {
   const std::string expected =
       "[BaseConfig]\r\nZDY=1\r\nSHOWMODE=1\r\nMAMODE=3\r\nshowmode=2\r\nOTHER=keep=me\r\n"
       "CHSCHT=1\r\nASSIO=1\r\nSPEAK=1\r\nORDERMODE=1\r\nZYCK=1\r\n";
-  EXPECT_EQ(Read(PerUser()), expected);
-  EXPECT_EQ(Read(Copy3()), expected);
+  EXPECT_EQ(ReadText(PerUser()), expected);
+  EXPECT_EQ(ReadText(Copy3()), expected);
 }
 
 TEST_F(SettingsDialogTest, HeaderlessFileLosesItsFirstLineToTheHeader) {
@@ -242,7 +242,7 @@ TEST_F(SettingsDialogTest, HeaderlessFileLosesItsFirstLineToTheHeader) {
   model.OnInitDialog();
   EXPECT_EQ(view.choices[Setting::kShowMode], 1);  // absent: 豎排
   model.OnOk();
-  EXPECT_EQ(Read(PerUser()),
+  EXPECT_EQ(ReadText(PerUser()),
             "[BaseConfig]\r\nASSIO=0\r\nSHOWMODE=2\r\nSPEAK=1\r\nCHSCHT=1\r\nORDERMODE=0\r\n"
             "ZDY=0\r\nZYCK=0\r\n");
 }
@@ -264,7 +264,7 @@ TEST_F(SettingsDialogTest, CancelAndAboutWriteNothingAndChangeNoChoice) {
 
   view.choices[Setting::kShowMode] = 1;
   model.OnCancel();
-  EXPECT_EQ(Read(PerUser()), before);
+  EXPECT_EQ(ReadText(PerUser()), before);
   EXPECT_FALSE(FileExists(Copy2()));
   EXPECT_FALSE(FileExists(Copy3()));
 }
@@ -338,7 +338,7 @@ TEST_F(SettingsDialogTest, OkThatCouldNotSaveEverythingWarnsAndKeepsTheDialogOpe
     EXPECT_EQ(again.OnOk(), 1);
     EXPECT_TRUE(again.okClosesDialog());
     EXPECT_TRUE(view.messages.empty());
-    EXPECT_NE(Read(Copy3()).find("ZDY=1\r\n"), std::string::npos);
+    EXPECT_NE(ReadText(Copy3()).find("ZDY=1\r\n"), std::string::npos);
   }
 }
 
@@ -374,7 +374,7 @@ TEST_F(SettingsDialogTest, AnInterruptedSaveIsToldOnceInOneBox) {
                 .find(Copy2() + ": a save that was interrupted has been completed"),
             std::string::npos);
   EXPECT_FALSE(FileExists(JournalPath(Copy2())));
-  EXPECT_EQ(Read(Copy2()), Read(PerUser()));
+  EXPECT_EQ(ReadText(Copy2()), ReadText(PerUser()));
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST_F(SettingsFileTest, FirstRunWritesTheDefaultFileForTheCodePageAndReadsItBac
     platform_.SetCodePage(c.codePage);
     SettingsFile file(&platform_);
     ASSERT_EQ(file.LoadSettings(), 1);
-    const std::string bytes = Read(PerUser());
+    const std::string bytes = ReadText(PerUser());
     EXPECT_EQ(bytes.size(), kDefaultSettingsSize);
     EXPECT_EQ(bytes, c.expected);
     EXPECT_EQ(Flatten(file.entries()), (Entries{{"SHOWMODE", "2"},
@@ -100,7 +100,7 @@ TEST_F(SettingsFileTest, LinesLoadAndSaveByTheFileRules) {
     std::string expected = "[BaseConfig]\r\n";
     for (const auto& [k, v] : c.entries) expected += k + "=" + v + "\r\n";
     ASSERT_EQ(file.SaveSettings(), -1);  // no installation folder yet
-    EXPECT_EQ(Read(PerUser()), expected);
+    EXPECT_EQ(ReadText(PerUser()), expected);
   }
 }
 
@@ -114,7 +114,7 @@ TEST_F(SettingsFileTest, EmptyFileLoadsAsAnEmptyListThatIsNeverSaved) {
   EXPECT_EQ(value, "untouched");
   MakeInstallationFolders();
   EXPECT_EQ(file.SaveSettings(), -2);
-  EXPECT_EQ(Read(PerUser()), "");
+  EXPECT_EQ(ReadText(PerUser()), "");
   EXPECT_FALSE(FileExists(Copy2()));
   EXPECT_FALSE(FileExists(Copy3()));
 }
@@ -143,7 +143,7 @@ TEST_F(SettingsFileTest, LookupsAndChangesActOnTheFirstExactKey) {
                                               {"SHOWMODE", "2"},
                                               {"ZDY", "0"}}));
   // Nothing reaches the disk before a save.
-  EXPECT_EQ(Read(PerUser()),
+  EXPECT_EQ(ReadText(PerUser()),
             "[BaseConfig]\r\nA=first\r\nshowmode=1\r\nA=second\r\nLONG=" + longValue + "\r\n");
 }
 
@@ -165,9 +165,9 @@ TEST_F(SettingsFileTest, SaveWritesThreeIdenticalCopiesIntoExistingFoldersOfAnyC
   ASSERT_EQ(file.SaveSettings(), 1) << DescribeSettingsFailure(file.LastFailure());
 
   const std::string expected = "[BaseConfig]\r\nSHOWMODE=1\r\nMAMODE=3\r\nZDY=0\r\n";
-  EXPECT_EQ(Read(PerUser()), expected);
-  EXPECT_EQ(Read(dir_.Join("Program Files (x86)/lurm/rozevuv_cht/rozevuv_cht.ini")), expected);
-  EXPECT_EQ(Read(dir_.Join("Program Files/LURM/RozeVuv_cht/rozevuv_cht.ini")), expected);
+  EXPECT_EQ(ReadText(PerUser()), expected);
+  EXPECT_EQ(ReadText(dir_.Join("Program Files (x86)/lurm/rozevuv_cht/rozevuv_cht.ini")), expected);
+  EXPECT_EQ(ReadText(dir_.Join("Program Files/LURM/RozeVuv_cht/rozevuv_cht.ini")), expected);
   // No folder of another spelling was made beside the installer's.
   EXPECT_FALSE(std::filesystem::exists(dir_.Join("Program Files (x86)/lurm/RozeVuv_cht")));
   EXPECT_FALSE(std::filesystem::exists(dir_.Join("Program Files/lurm")));
@@ -181,7 +181,7 @@ TEST_F(SettingsFileTest, NativeProgramFilesAsReportedFolderWritesTheSameFileTwic
   SettingsFile file(&platform_);
   ASSERT_EQ(file.LoadSettings(), 1);
   ASSERT_EQ(file.SaveSettings(), 1);
-  EXPECT_EQ(Read(Copy3()), kDefaults1252);
+  EXPECT_EQ(ReadText(Copy3()), kDefaults1252);
   EXPECT_FALSE(FileExists(Copy2()));
 }
 
@@ -192,7 +192,7 @@ TEST_F(SettingsFileTest, MissingInstallationFolderStopsAfterThePerUserFile) {
   ASSERT_EQ(file.LoadSettings(), 1);
   file.SetSetting("A", "2");
   EXPECT_EQ(file.SaveSettings(), -1);
-  EXPECT_EQ(Read(PerUser()), "[BaseConfig]\r\nA=2\r\n");
+  EXPECT_EQ(ReadText(PerUser()), "[BaseConfig]\r\nA=2\r\n");
   EXPECT_FALSE(FileExists(Copy2()));
   EXPECT_FALSE(FileExists(Copy3()));
   EXPECT_EQ(file.LastFailure().copy, SettingsCopy::kInstallation);
@@ -206,7 +206,7 @@ TEST_F(SettingsFileTest, MissingNativeFolderFailsAfterTwoCopies) {
   SettingsFile file(&platform_);
   ASSERT_EQ(file.LoadSettings(), 1);
   EXPECT_EQ(file.SaveSettings(), -1);
-  EXPECT_EQ(Read(Copy2()), "[BaseConfig]\r\nA=1\r\n");
+  EXPECT_EQ(ReadText(Copy2()), "[BaseConfig]\r\nA=1\r\n");
   EXPECT_FALSE(FileExists(Copy3()));
   EXPECT_EQ(file.LastFailure().copy, SettingsCopy::kNativeInstallation);
   EXPECT_NE(DescribeSettingsFailure(file.LastFailure()).find("native installation copy " + Copy3()),
@@ -220,7 +220,7 @@ TEST_F(SettingsFileTest, UnknownProgramFilesFolderIsAFailedInstallationCopy) {
   SettingsFile file(&platform_);
   ASSERT_EQ(file.LoadSettings(), 1);
   EXPECT_EQ(file.SaveSettings(), -1);
-  EXPECT_EQ(Read(PerUser()), "[BaseConfig]\r\nA=1\r\n");
+  EXPECT_EQ(ReadText(PerUser()), "[BaseConfig]\r\nA=1\r\n");
   EXPECT_FALSE(FileExists(Copy3()));
   EXPECT_EQ(file.LastFailure().copy, SettingsCopy::kInstallation);
   EXPECT_EQ(file.LastFailure().reason, SettingsFailureReason::kProgramFilesUnknown);
@@ -237,7 +237,7 @@ TEST_F(SettingsFileTest, NoSettingsFolderMeansStatusZeroAndNothingTouched) {
   EXPECT_TRUE(file.entries().empty());
   file.SetSetting("A", "1");
   EXPECT_EQ(file.SaveSettings(), 0);
-  EXPECT_EQ(Read(SettingsFolder()), "x");
+  EXPECT_EQ(ReadText(SettingsFolder()), "x");
   EXPECT_FALSE(FileExists(Copy2()));
 
   platform_.failAppData = true;
@@ -255,7 +255,7 @@ TEST_F(SettingsFileTest, SaveMakesTheSettingsFolderAgainWhenItVanished) {
   ASSERT_EQ(file.LoadSettings(), 1);
   std::filesystem::remove_all(SettingsFolder());
   EXPECT_EQ(file.SaveSettings(), 1);
-  EXPECT_EQ(Read(PerUser()), kDefaults1252);
+  EXPECT_EQ(ReadText(PerUser()), kDefaults1252);
 }
 
 TEST_F(SettingsFileTest, ExistingButUnreadableFileIsNeverReplacedByDefaults) {
@@ -266,7 +266,7 @@ TEST_F(SettingsFileTest, ExistingButUnreadableFileIsNeverReplacedByDefaults) {
   EXPECT_EQ(file.LastFailure().reason, SettingsFailureReason::kUnreadable);
   EXPECT_TRUE(file.entries().empty());
   platform_.failOpen.clear();
-  EXPECT_EQ(Read(PerUser()), "[BaseConfig]\r\nMINE=keep\r\n");
+  EXPECT_EQ(ReadText(PerUser()), "[BaseConfig]\r\nMINE=keep\r\n");
   EXPECT_FALSE(AnyTempFileBelow(dir_.path()));
 
   // Nor by what a dialog sets on top of the empty list it got.
@@ -274,7 +274,7 @@ TEST_F(SettingsFileTest, ExistingButUnreadableFileIsNeverReplacedByDefaults) {
   file.SetSetting("SHOWMODE", "1");
   EXPECT_EQ(file.SaveSettings(), -1);
   EXPECT_EQ(file.LastFailure().reason, SettingsFailureReason::kUnreadable);
-  EXPECT_EQ(Read(PerUser()), "[BaseConfig]\r\nMINE=keep\r\n");
+  EXPECT_EQ(ReadText(PerUser()), "[BaseConfig]\r\nMINE=keep\r\n");
   EXPECT_FALSE(FileExists(Copy2()));
 }
 
@@ -322,7 +322,7 @@ TEST_F(SettingsFileTest, FailedWriteKeepsTheOldFileWholeAndIsReported) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteBytes(Copy2(), std::vector<std::uint8_t>(old.begin(), old.end()));
+    WriteText(Copy2(), old);
     WritePerUser(old);
     platform_.failWrites = c.failWrites;
     SettingsFile file(&platform_);
@@ -331,7 +331,7 @@ TEST_F(SettingsFileTest, FailedWriteKeepsTheOldFileWholeAndIsReported) {
     EXPECT_EQ(file.SaveSettings(), -1);
     EXPECT_EQ(file.LastFailure().copy, c.failed);
     EXPECT_EQ(file.LastFailure().reason, SettingsFailureReason::kWriteFailed);
-    EXPECT_EQ(Read(c.untouched), old);
+    EXPECT_EQ(ReadText(c.untouched), old);
     EXPECT_FALSE(AnyTempFileBelow(dir_.path()));
   }
 }
@@ -353,7 +353,7 @@ TEST_F(SettingsFileTest, RefusedRenameOrNoRoomForATempFileFallsBackToRewritingIn
     file.SetSetting("A", "new");
     EXPECT_EQ(file.SaveSettings(), 1) << DescribeSettingsFailure(file.LastFailure());
     for (const std::string& path : {PerUser(), Copy2(), Copy3()}) {
-      EXPECT_EQ(Read(path), "[BaseConfig]\r\nA=new\r\n") << path;
+      EXPECT_EQ(ReadText(path), "[BaseConfig]\r\nA=new\r\n") << path;
     }
     EXPECT_FALSE(AnyTempFileBelow(dir_.path()));
   }
@@ -375,7 +375,7 @@ TEST_F(SettingsFileTest, RefusedRenameWithAFailingInPlaceWriteIsReported) {
   EXPECT_FALSE(FileExists(Copy2()));
   EXPECT_FALSE(AnyTempFileBelow(dir_.path()));
   platform_.failWrites.clear();
-  EXPECT_EQ(Read(PerUser()), "[BaseConfig]\r\nA=1\r\n");
+  EXPECT_EQ(ReadText(PerUser()), "[BaseConfig]\r\nA=1\r\n");
 }
 
 TEST_F(SettingsFileTest, LastStatusCarriesTheFailureWithItsKindAndOpenError) {
@@ -422,7 +422,7 @@ TEST_F(SettingsFileTest, PathsLongerThan260UnitsWork) {
   SettingsFile file(&platform_);
   ASSERT_EQ(file.LoadSettings(), 1);
   EXPECT_EQ(file.SaveSettings(), 1);
-  EXPECT_EQ(Read(dir_.Join(deep + "/Program Files/lurm/RozeVuv_cht/rozevuv_cht.ini")),
+  EXPECT_EQ(ReadText(dir_.Join(deep + "/Program Files/lurm/RozeVuv_cht/rozevuv_cht.ini")),
             kDefaults1252);
 }
 

@@ -36,11 +36,7 @@ class SettingsMachine : public ::testing::Test {
   }
   void WritePerUser(const std::string& bytes) const {
     dir_.MakeDirs("Users/me/AppData/Roaming/ZIRIZIR");
-    WriteBytes(PerUser(), std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-  }
-  static std::string Read(const std::string& path) {
-    const std::vector<std::uint8_t> b = ReadBytes(path);
-    return std::string(b.begin(), b.end());
+    WriteText(PerUser(), bytes);
   }
 
   TempDir dir_;

@@ -23,7 +23,7 @@ void PlantJournal(const std::string& path, Leftover leftover) {
   rec.newBytes = leftover == Leftover::kNewInPlace ? there : other;
   rec.oldBytes = leftover == Leftover::kNewInPlace ? other : there;
   const std::string journal = EncodeJournal(rec);
-  WriteBytes(JournalPath(path), std::vector<std::uint8_t>(journal.begin(), journal.end()));
+  WriteText(JournalPath(path), journal);
 }
 
 }  // namespace taliq::test

@@ -14,6 +14,8 @@
 #include "orders/data_folder.h"
 #include "orders/file_copy.h"
 #include "orders/local_time.h"
+#include "platform/file_lock.h"
+#include "platform/journal.h"
 
 namespace taliq::cli {
 namespace {
@@ -48,6 +50,27 @@ int RunSync(const GlobalOptions& options, const std::vector<std::string>& args, 
     return Refused(
         io, "sync-copies: there is no second copy of the " + name + " dictionary (" + second + ")");
   }
+  // Both copies are held against saves meanwhile, and a save an earlier
+  // run left half done is finished or undone before anything is read:
+  // replacing a file under its journal would leave the journal to a later
+  // recovery, which would put its old bytes into the new file.
+  FileLock locks[2];
+  const std::string copies[2] = {first, second};
+  for (int c = 0; c < 2; ++c) {
+    const std::string folder = copies[c].substr(0, copies[c].size() - 1);
+    if (Status s = locks[c].Acquire(platform, copies[c] + kDictionaryLockFileName, folder);
+        !s.ok()) {
+      return Failure(io, "sync-copies: " + s.message() + "; nothing was changed");
+    }
+    for (const char* file : kCopyFiles) {
+      const Recovery r = RecoverInterruptedSave(platform, copies[c] + file);
+      NoteEachLine(io, r.note);
+      if (!r.status.ok()) {
+        return Failure(io, "sync-copies: " + r.status.message() + "; nothing was changed");
+      }
+    }
+  }
+
   // The first copy must be sound: it becomes the second.
   std::string firstProblem;
   CheckReport report;

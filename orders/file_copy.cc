@@ -74,6 +74,9 @@ Status CopyFileVerified(Platform* platform, const std::string& from, const std::
   if (!platform->ReplaceFile(temp, to)) {
     return fail(Status::IoError(to, "cannot replace it by " + temp + ": " + ErrnoCause(errno)));
   }
+  // The copy is in place whether or not its folder entry reached the disk
+  // yet; this makes the rename itself durable, as a save's swap does.
+  platform->SyncFolder(to);
   *digest = source;
   return Status::Ok();
 }

@@ -8,7 +8,9 @@
 #include "dictionary/dictionary_store.h"
 #include "dictionary/dictionary_writer.h"
 #include "gtest/gtest.h"
+#include "platform/journal.h"
 #include "platform/text.h"
+#include "tests/support/leftover_journal.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -618,6 +620,23 @@ TEST_F(SyncCopiesTest, KeepsTheOldFilesThenReplacesThem) {
   EXPECT_EQ(again.status, 0);
   EXPECT_NE(again.out.find("already identical"), std::string::npos) << again.out;
   EXPECT_EQ(Kept().size(), 1u);
+}
+
+// A save an earlier run left half done in either copy is resolved before
+// the copy is read or replaced: no journal is left to be applied to the new
+// files later.
+TEST_F(SyncCopiesTest, InterruptedSavesAreResolvedFirst) {
+  Install(1, 2);
+  test::PlantJournal(First() + kCharacterTableFileName, test::Leftover::kNewInPlace);
+  test::PlantJournal(Second() + kCharacterTableFileName, test::Leftover::kOldInPlace);
+  const test::ProgramRun r = Sync();
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const std::string& copy : {First(), Second()}) {
+    EXPECT_FALSE(std::filesystem::exists(JournalPath(copy + kCharacterTableFileName))) << copy;
+    EXPECT_NE(r.err.find(copy + kCharacterTableFileName), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(test::ReadBytes(Second() + kCharacterTableFileName),
+            test::ReadBytes(First() + kCharacterTableFileName));
 }
 
 TEST_F(SyncCopiesTest, RefusedWhenTheFirstCopyHasAProblem) {

@@ -4,15 +4,15 @@
 #include <cstring>
 
 #include "dictionary/open_file.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "dictionary/scan_kernels.h"
 
 namespace taliq {
 namespace {
 
 constexpr std::size_t kReadSize = 128 * 1024;
+// The bytes in front of a match that tell whether a phrase entry can start
+// there.
+constexpr std::size_t kEntryLookBehind = 6;
 
 bool MatchesAt(const std::uint8_t* p, const std::vector<std::uint8_t>& needle) {
   return std::memcmp(p, needle.data(), needle.size()) == 0;
@@ -25,29 +25,20 @@ void ForEachOccurrence(const std::uint8_t* data, std::size_t size,
                        const std::vector<std::uint8_t>& needle, Hit hit) {
   const std::size_t n = needle.size();
   if (n == 0 || size < n) return;
-  const std::size_t last = size - n;  // the last offset a match can start at
-  std::size_t i = 0;
-  if (n >= 2) {
-#if defined(__SSE2__)
-    // Sixteen offsets at a time: the first two bytes of the needle compared
-    // at once, the rest only where both matched.
-    const __m128i first = _mm_set1_epi8(static_cast<char>(needle[0]));
-    const __m128i second = _mm_set1_epi8(static_cast<char>(needle[1]));
-    for (; i + 16 <= last; i += 16) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 1));
-      unsigned mask = static_cast<unsigned>(
-          _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second))));
-      while (mask != 0) {
-        const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
-        if (MatchesAt(data + at, needle)) hit(at);
-        mask &= mask - 1;
-      }
+  if (n == 1) {
+    for (std::size_t i = 0; i < size; ++i) {
+      if (data[i] == needle[0]) hit(i);
     }
-#endif
+    return;
   }
-  for (; i <= last; ++i) {
-    if (data[i] == needle[0] && MatchesAt(data + i, needle)) hit(i);
+  // The first two bytes found by the scan kernel, the rest compared where
+  // they stand.
+  const ScanOps& ops = ActiveScanOps();
+  const std::size_t end = size - n + 2;  // where a match's first two bytes must end
+  for (std::size_t i = 0;; ++i) {
+    i = ops.findBytePair(data, end, i, needle[0], needle[1]);
+    if (i >= end) return;
+    if (MatchesAt(data + i, needle)) hit(i);
   }
 }
 
@@ -64,16 +55,20 @@ Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
                            const std::string& path, TableKind table,
                            std::span<const std::u16string> texts, BucketSet* buckets) {
   buckets->reset();
+  const bool phrases = table == TableKind::kPhrases;
   std::vector<std::vector<std::uint8_t>> needles;
   std::size_t longest = 0;
   for (const std::u16string& t : texts) {
+    if (t.empty()) continue;
     std::vector<std::uint8_t> bytes;
     for (char16_t c : t) {
       bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
       bytes.push_back(static_cast<std::uint8_t>(c >> 8));
     }
+    // A phrase entry's text ends with a zero unit.
+    if (phrases) bytes.insert(bytes.end(), {0, 0});
     longest = std::max(longest, bytes.size());
-    if (!bytes.empty()) needles.push_back(std::move(bytes));
+    needles.push_back(std::move(bytes));
   }
   if (needles.empty()) return Status::Ok();
   // Where each block starts, to tell the bucket of an offset.
@@ -89,13 +84,16 @@ Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
     starts[static_cast<std::size_t>(b)] = offset;
     if (b == kBucketCount - 1) starts[kBucketCount] = static_cast<std::int64_t>(offset) + length;
   }
+  // The block a file offset lies in (kBucketCount past the last one). Empty
+  // blocks start where the next one does: the last of them is the one.
+  const auto blockOf = [&](std::int64_t at) {
+    const auto it = std::upper_bound(starts.begin(), starts.end(), at);
+    return static_cast<std::size_t>(std::max<std::ptrdiff_t>(it - starts.begin() - 1, 0));
+  };
   // A match from `at` to `end` (file offsets, end exclusive) marks every
   // block it touches.
   const auto mark = [&](std::int64_t at, std::int64_t end) {
-    auto it = std::upper_bound(starts.begin(), starts.end() - 1, at);
-    for (std::size_t b =
-             static_cast<std::size_t>(std::max<std::ptrdiff_t>(it - starts.begin() - 1, 0));
-         b < kBucketCount && starts[b] < end; ++b) {
+    for (std::size_t b = blockOf(at); b < kBucketCount && starts[b] < end; ++b) {
       if (starts[b + 1] > starts[b] && starts[b + 1] > at) buckets->set(b);
     }
   };
@@ -104,12 +102,31 @@ Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
   FileHandle f = OpenDictionaryFile(platform, path, "rb", &status);
   if (f == nullptr) return status;
   std::setvbuf(f.get(), nullptr, _IONBF, 0);
-  // The last longest - 1 bytes of a read go to the front of the next, so
-  // that a match across two reads is seen.
-  const std::size_t carryMax = longest - 1;
-  std::vector<std::uint8_t> buffer(carryMax + kReadSize);
+  // The last bytes of a read go to the front of the next, so that a match
+  // across two reads is seen, with the bytes in front of it that tell
+  // whether a phrase entry can start there.
+  const std::size_t carryMax = longest - 1 + kEntryLookBehind;
+  // One buffer per thread for every search, so that a search of many small
+  // tables does not map and fault in fresh pages for each.
+  thread_local std::vector<std::uint8_t> buffer;
+  if (buffer.size() < carryMax + kReadSize) buffer.resize(carryMax + kReadSize);
   std::size_t carry = 0;
   std::int64_t base = 0;  // file offset of buffer[0]
+  // Whether a phrase entry can start at buffer[i]: in front of an entry
+  // stand either its group's packed code (at the block's start, or after
+  // the end marker of the group before it) or the entry before it, whose
+  // text end lies six bytes back. Bytes not at hand count as a yes.
+  const auto mayStartPhrase = [&](std::size_t i) {
+    const std::int64_t at = base + static_cast<std::int64_t>(i);
+    const std::int64_t blockStart = starts[blockOf(at)];
+    if (at - static_cast<std::int64_t>(kPackedCodeSize) == blockStart) return true;
+    if (at - static_cast<std::int64_t>(kPackedCodeSize) < blockStart) return false;
+    if (i < kEntryLookBehind) return true;
+    const std::uint8_t* p = buffer.data() + i;
+    const bool afterGroup = p[-5] == 0xFF && p[-4] == 0xFF;
+    const bool afterEntry = at - 6 >= blockStart && p[-6] == 0 && p[-5] == 0;
+    return afterGroup || afterEntry;
+  };
   for (;;) {
     std::size_t got = 0;
     if (!platform->Read(f.get(), buffer.data() + carry, kReadSize, &got)) {
@@ -120,6 +137,7 @@ Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
       // Offsets before `from` were searched with the previous read.
       const std::size_t from = carry >= needle.size() - 1 ? carry - (needle.size() - 1) : 0;
       ForEachOccurrence(buffer.data() + from, size - from, needle, [&](std::size_t i) {
+        if (phrases && !mayStartPhrase(from + i)) return;
         const std::int64_t at = base + static_cast<std::int64_t>(from + i);
         mark(at, at + static_cast<std::int64_t>(needle.size()));
       });

@@ -1,6 +1,6 @@
 // Finding where a text's bytes occur in a table, at any byte offset, at the
-// speed of reading the bytes: find reads only the blocks that hold one of
-// its texts' bytes somewhere.
+// speed of reading the bytes: find reads only the blocks that may list one
+// of its texts.
 #ifndef TALIQ_DICTIONARY_BYTE_SEARCH_H_
 #define TALIQ_DICTIONARY_BYTE_SEARCH_H_
 
@@ -17,13 +17,16 @@
 
 namespace taliq {
 
-// The buckets whose blocks in the table at `path` hold the UTF-16LE bytes of
-// one of `texts` (each at least one unit), anywhere: a candidate's entry,
-// but also a value or the bytes across two units. A block that holds none
-// cannot list any of the texts. A table whose size is not that of its
-// header and blocks gives every bucket (its damage is the walk's to report).
-// The table is read front to back through one 128 KiB buffer. kNotFound / kCannotOpen / kIoError as
-// the file gives.
+// The buckets whose blocks in the table at `path` may list one of `texts`
+// (each at least one unit). In the character table: every block that holds
+// a text's UTF-16LE bytes anywhere (a candidate, but also a value or the
+// bytes across two units). In the phrase table: every block where a text's
+// bytes followed by a text end stand where an entry can start (after its
+// group's packed code, or six bytes after a text end). A block that is not
+// marked cannot list any of the texts. A table whose size is not that of
+// its header and blocks gives every bucket (its damage is the walk's to
+// report). The table is read front to back through one 128 KiB buffer.
+// kNotFound / kCannotOpen / kIoError as the file gives.
 Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
                            const std::string& path, TableKind table,
                            std::span<const std::u16string> texts, BucketSet* buckets);

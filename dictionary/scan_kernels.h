@@ -37,6 +37,16 @@ struct ScanOps {
   // then walked one entry at a time.
   std::size_t (*skipPhraseEntries)(const std::uint8_t* data, std::size_t size, std::size_t pos,
                                    bool* found);
+  // Offset of the first byte pair `first`, `second` that starts at or after
+  // `pos`, at any offset (not only unit starts); `size` when there is none.
+  // What find's search of a whole table goes through.
+  std::size_t (*findBytePair)(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                              std::uint8_t first, std::uint8_t second);
+  // Steps through the eight-byte entries of a character group from the
+  // entry start `pos`: the first entry start q whose first unit is 0xFFFF
+  // or `unit`, or where fewer than eight bytes are left (size - q < 8).
+  std::size_t (*findCharacterEntry)(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                                    std::uint16_t unit);
 };
 
 // The searches of the kernel in use.

@@ -29,6 +29,30 @@ inline std::size_t FindUnitTail(const std::uint8_t* data, std::size_t size, std:
   return size;
 }
 
+// Offset of the first byte pair `first`, `second` starting at or after
+// `pos` (any offset, not only unit starts), a byte at a time; `size` when
+// there is none.
+inline std::size_t FindBytePairTail(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                                    std::uint8_t first, std::uint8_t second) {
+  for (; pos + 1 < size; ++pos) {
+    if (data[pos] == first && data[pos + 1] == second) return pos;
+  }
+  return size;
+}
+
+// The first entry start q at or after `pos` (in steps of eight bytes) whose
+// first unit is 0xFFFF or `unit`, or where fewer than eight bytes are left;
+// one entry at a time.
+inline std::size_t FindCharacterEntryTail(const std::uint8_t* data, std::size_t size,
+                                          std::size_t pos, std::uint16_t unit) {
+  while (size - pos >= 8) {
+    const std::uint16_t u = UnitAt(data, pos);
+    if (u == 0xFFFF || u == unit) return pos;
+    pos += 8;
+  }
+  return pos;
+}
+
 }  // namespace
 }  // namespace taliq
 

@@ -68,6 +68,15 @@ class TableCursor {
   // false at the end or when the table could not be read on (status()).
   bool Next(WalkedGroup* group);
 
+  // For a reader of its own over the raw bytes, instead of Next: moves to
+  // the next block to read that is not empty, whose bytes stream() then
+  // shows from the block's start (block bucket()). False at the end or on a
+  // failure (status()).
+  bool EnterNextBlock() { return NextBlock(); }
+  BlockStream& stream() { return *stream_; }
+  int bucket() const { return bucket_; }
+  const std::string& path() const { return path_; }
+
   // Ok at the end of the table, or why reading stopped: kRefused (no index
   // loaded), kNotFound / kCannotOpen (the file), kIoError (a seek),
   // kCorruption with the offset where a block or the file ran out inside a

@@ -28,7 +28,7 @@ struct FindHit {
 // Appends to `hits` every code of the dictionary folder `folder` (ending in
 // the path separator) where one of `texts` is a candidate: the character
 // table's groups (one-unit texts only), then the phrase table's, in file
-// order. Only the blocks that hold a text's bytes somewhere are walked
+// order. Only the blocks that may list a text are walked
 // (byte_search.h): damage inside the other blocks is check's to find, not
 // find's. Returns Ok, or why a file could not be read (the index's status
 // as DictionaryIndex::Load gives it; the hits found before a table's failure

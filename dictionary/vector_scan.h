@@ -203,10 +203,65 @@ std::size_t SkipPhraseEntriesWith(const std::uint8_t* data, std::size_t size, st
   return walk.Resume();
 }
 
+// W offsets at a time: both bytes compared at once.
+template <std::size_t W>
+std::size_t FindBytePairWith(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                             std::uint8_t first, std::uint8_t second) {
+  using Bytes = typename Vec<W>::Bytes;
+  Bytes a;
+  Bytes b;
+  for (std::size_t i = 0; i < W; ++i) {
+    a[i] = static_cast<std::int8_t>(first);
+    b[i] = static_cast<std::int8_t>(second);
+  }
+  const auto pairsAt = [&](std::size_t at) {
+    Bytes x;
+    Bytes y;
+    std::memcpy(&x, data + at, W);
+    std::memcpy(&y, data + at + 1, W);
+    return (x == a) & (y == b);
+  };
+  // Two registers a step, tested together.
+  while (size - pos > 2 * W) {  // the byte after the 2W offsets is there too
+    const auto low = pairsAt(pos);
+    const auto high = pairsAt(pos + W);
+    if (AnySet<W>(low | high)) {
+      const unsigned hits = ByteMask<W>(low);
+      if (hits != 0) return pos + static_cast<std::size_t>(__builtin_ctz(hits));
+      return pos + W + static_cast<std::size_t>(__builtin_ctz(ByteMask<W>(high)));
+    }
+    pos += 2 * W;
+  }
+  while (size - pos > W) {
+    const unsigned hits = ByteMask<W>(pairsAt(pos));
+    if (hits != 0) return pos + static_cast<std::size_t>(__builtin_ctz(hits));
+    pos += W;
+  }
+  return FindBytePairTail(data, size, pos, first, second);
+}
+
+// W / 8 entries at a time: the first unit of each compared with both.
+template <std::size_t W>
+std::size_t FindCharacterEntryWith(const std::uint8_t* data, std::size_t size, std::size_t pos,
+                                   std::uint16_t unit) {
+  const typename Vec<W>::Units ones = Splat<W>(kGroupEnd);
+  const typename Vec<W>::Units key = Splat<W>(unit);
+  // The two bytes of each entry's first unit.
+  constexpr unsigned kFirstUnits = W == 16 ? 0x0303u : 0x03030303u;
+  while (size - pos >= W) {
+    const typename Vec<W>::Units v = LoadUnits<W>(data + pos);
+    const unsigned hits = ByteMask<W>((v == ones) | (v == key)) & kFirstUnits;
+    if (hits != 0) return pos + static_cast<std::size_t>(__builtin_ctz(hits));
+    pos += W;
+  }
+  return FindCharacterEntryTail(data, size, pos, unit);
+}
+
 // The searches with registers of W bytes.
 template <std::size_t W>
 constexpr ScanOps VectorScanOps() {
-  return ScanOps{FindUnitWith<W>, FindGroupEndWith<W>, SkipPhraseEntriesWith<W>};
+  return ScanOps{FindUnitWith<W>, FindGroupEndWith<W>, SkipPhraseEntriesWith<W>,
+                 FindBytePairWith<W>, FindCharacterEntryWith<W>};
 }
 
 }  // namespace

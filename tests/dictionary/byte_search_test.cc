@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dictionary/dictionary_writer.h"
+#include "dictionary/scan_kernels.h"
 #include "gtest/gtest.h"
 #include "platform/portable_platform.h"
 #include "tests/support/temp_dir.h"
@@ -25,37 +26,50 @@ std::vector<std::size_t> PlainSearch(const std::vector<std::uint8_t>& data,
 }
 
 TEST(ByteSearchTest, FindsEveryOccurrenceLikeAPlainSearch) {
-  std::uint32_t seed = 3;
-  auto next = [&seed] {
-    seed = seed * 1103515245u + 12345u;
-    return static_cast<std::uint8_t>((seed >> 16) & 0x3);  // few values: many matches
-  };
-  for (std::size_t size : {0u, 1u, 2u, 15u, 16u, 17u, 18u, 33u, 100u, 1000u}) {
-    std::vector<std::uint8_t> data(size);
-    for (std::uint8_t& b : data) b = next();
-    for (const std::vector<std::uint8_t>& needle :
-         std::vector<std::vector<std::uint8_t>>{{1}, {1, 2}, {0, 0}, {3, 1, 2}, {2, 2, 2, 2}}) {
-      SCOPED_TRACE(testing::Message() << "size " << size << ", needle of " << needle.size());
-      EXPECT_EQ(OccurrencesForTest(data, needle), PlainSearch(data, needle));
+  const ScanKernel saved = ActiveScanKernel();
+  for (ScanKernel kernel : {ScanKernel::kPortable, ScanKernel::kSse2, ScanKernel::kAvx2}) {
+    if (!UseScanKernel(kernel)) continue;
+    std::uint32_t seed = 3;
+    auto next = [&seed] {
+      seed = seed * 1103515245u + 12345u;
+      return static_cast<std::uint8_t>((seed >> 16) & 0x3);  // few values: many matches
+    };
+    for (std::size_t size : {0u, 1u, 2u, 15u, 16u, 17u, 18u, 31u, 32u, 33u, 34u, 100u, 1000u}) {
+      std::vector<std::uint8_t> data(size);
+      for (std::uint8_t& b : data) b = next();
+      for (const std::vector<std::uint8_t>& needle :
+           std::vector<std::vector<std::uint8_t>>{{1}, {1, 2}, {0, 0}, {3, 1, 2}, {2, 2, 2, 2}}) {
+        SCOPED_TRACE(testing::Message() << "kernel " << static_cast<int>(kernel) << ", size "
+                                        << size << ", needle of " << needle.size());
+        EXPECT_EQ(OccurrencesForTest(data, needle), PlainSearch(data, needle));
+      }
     }
   }
+  UseScanKernel(saved);
 }
 
-// Blocks that hold the text's bytes, wherever they lie: in an entry, in a
-// value, across the reads of 128 KiB.
-TEST(ByteSearchTest, BucketsHoldingTexts) {
+// The phrase blocks where a text stands as a whole entry: the first entry of
+// a block, of a group after another group, after another entry, across the
+// reads of 128 KiB; not where its bytes only end a longer text or stand in
+// a value.
+TEST(ByteSearchTest, PhraseBlocksThatMayListTexts) {
   test::TempDir dir;
   const std::string folder = dir.MakeDirs("cht") + "/";
   DictionaryWriter w;
-  ASSERT_TRUE(w.AddPhrase(u"111", {u"甲乙", {1, 2}}));
-  // 0x4E59 (乙) as a value in block "222".
-  ASSERT_TRUE(w.AddPhrase(u"222", {u"丙丁", {0x4E59, 2}}));
-  ASSERT_TRUE(w.AddPhrase(u"333", {u"丙丁", {3, 4}}));
+  ASSERT_TRUE(w.AddPhrase(u"111", {u"乙", {1, 2}}));
+  ASSERT_TRUE(w.AddPhrase(u"444", {u"甲", {1, 2}}));
+  ASSERT_TRUE(w.AddPhrase(u"4445", {u"乙", {1, 2}}));
+  ASSERT_TRUE(w.AddPhrase(u"222", {u"甲丙", {3, 4}}));
+  ASSERT_TRUE(w.AddPhrase(u"222", {u"乙", {0, 0}}));
+  // 乙's bytes and a zero unit, but ending a longer text or as a value.
+  ASSERT_TRUE(w.AddPhrase(u"333", {u"甲乙", {1, 2}}));
+  ASSERT_TRUE(w.AddPhrase(u"333", {u"丙丁", {0x4E59, 0}}));
   // Enough bytes before "999" that its text lies beyond the first read.
   for (int i = 0; i < 20000; ++i) {
     ASSERT_TRUE(w.AddPhrase(u"555", {u"戊己庚", {static_cast<std::uint16_t>(i % 100), 0}}));
   }
-  ASSERT_TRUE(w.AddPhrase(u"999", {u"辛乙", {1, 2}}));
+  ASSERT_TRUE(w.AddPhrase(u"999", {u"辛", {1, 2}}));
+  ASSERT_TRUE(w.AddPhrase(u"999", {u"乙", {1, 2}}));
   std::string error;
   ASSERT_TRUE(w.WriteFolder(folder, &error)) << error;
   PortablePlatform platform;
@@ -67,16 +81,40 @@ TEST(ByteSearchTest, BucketsHoldingTexts) {
   ASSERT_TRUE(BucketsHoldingTexts(&platform, index, folder + kPhraseTableFileName,
                                   TableKind::kPhrases, texts, &buckets)
                   .ok());
-  EXPECT_EQ(buckets.count(), 3u);
-  EXPECT_TRUE(buckets.test(static_cast<std::size_t>(BucketOf(u"111"))));
-  EXPECT_TRUE(buckets.test(static_cast<std::size_t>(BucketOf(u"222"))));
-  EXPECT_TRUE(buckets.test(static_cast<std::size_t>(BucketOf(u"999"))));
+  EXPECT_EQ(buckets.count(), 4u);
+  for (const char16_t* code : {u"111", u"222", u"444", u"999"}) {
+    EXPECT_TRUE(buckets.test(static_cast<std::size_t>(BucketOf(code)))) << buckets;
+  }
 
-  const std::u16string absent[] = {u"壬"};
+  const std::u16string absent[] = {u"壬", u"甲丙丁"};
   ASSERT_TRUE(BucketsHoldingTexts(&platform, index, folder + kPhraseTableFileName,
                                   TableKind::kPhrases, absent, &buckets)
                   .ok());
   EXPECT_TRUE(buckets.none());
+}
+
+// In the character table a block is marked wherever the bytes lie: in an
+// entry or in a value.
+TEST(ByteSearchTest, CharacterBlocksHoldingTexts) {
+  test::TempDir dir;
+  const std::string folder = dir.MakeDirs("cht") + "/";
+  DictionaryWriter w;
+  ASSERT_TRUE(w.AddCharacter(u"11", {u'乙', {1, 2, 3}}));
+  ASSERT_TRUE(w.AddCharacter(u"22", {u'甲', {0x4E59, 2, 3}}));
+  ASSERT_TRUE(w.AddCharacter(u"33", {u'丙', {1, 2, 3}}));
+  std::string error;
+  ASSERT_TRUE(w.WriteFolder(folder, &error)) << error;
+  PortablePlatform platform;
+  DictionaryIndex index;
+  ASSERT_TRUE(index.Load(&platform, folder + kIndexFileName).ok());
+  const std::u16string texts[] = {u"乙"};
+  BucketSet buckets;
+  ASSERT_TRUE(BucketsHoldingTexts(&platform, index, folder + kCharacterTableFileName,
+                                  TableKind::kCharacters, texts, &buckets)
+                  .ok());
+  EXPECT_EQ(buckets.count(), 2u);
+  EXPECT_TRUE(buckets.test(static_cast<std::size_t>(BucketOf(u"11"))));
+  EXPECT_TRUE(buckets.test(static_cast<std::size_t>(BucketOf(u"22"))));
 }
 
 }  // namespace

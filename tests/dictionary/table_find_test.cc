@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "dictionary/scan_kernels.h"
 #include "dictionary/table_find.h"
 #include "dictionary/table_walk.h"
 #include "tests/dictionary/store_test_util.h"
@@ -86,6 +88,72 @@ TEST_F(TableFindTest, PositionsAgreeWithTheLookups) {
   CandidateList list;
   ASSERT_EQ(store.LookupCharacters(u"5000", list), kCandidateListCapacity);
   EXPECT_EQ(list[5].Text(), u"\u4e05");
+}
+
+// Every scan kernel finds in a character table larger than one read what a
+// walk of the groups as the lookups list them finds: one character (the
+// kernel's search) and two at once (one entry at a time), in groups of up
+// to 400 entries whose values hold the characters' units too.
+TEST_F(TableFindTest, CharactersAgreeWithTheListsOnEveryKernel) {
+  DictionaryWriter w;
+  std::uint32_t seed = 11;
+  const auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  // Now and then one of the characters looked for.
+  const auto value = [&next] {
+    const std::uint32_t r = next();
+    return static_cast<std::uint16_t>(r % 3 == 0 ? 0x4E00 + r % 2 : r);
+  };
+  for (int c = 0; c < 400; ++c) {
+    const std::u16string code = std::u16string(1, static_cast<char16_t>(u'0' + c % 10)) +
+                                static_cast<char16_t>(u'0' + c / 10 % 10) +
+                                static_cast<char16_t>(u'0' + c / 100 % 10) + u"1";
+    const std::uint32_t entries = c % 37 == 0 ? 400 : next() % 200;
+    for (std::uint32_t e = 0; e < entries; ++e) {
+      const char16_t unit = static_cast<char16_t>(0x4E00 + next() % 8);
+      ASSERT_TRUE(w.AddCharacter(code, {unit, {value(), value(), value()}}));
+    }
+  }
+  Install(w);
+  const std::string path = PathOf(kCharacterTableFileName);
+  DictionaryIndex index;
+  ASSERT_TRUE(index.Load(&platform_, PathOf(kIndexFileName)).ok());
+  ASSERT_GT(ReadBytes(path).size(), 2 * 128 * 1024u);
+  const std::vector<std::u16string> texts = {u"\u4E00", u"\u4E01"};
+  std::vector<std::tuple<std::size_t, std::u16string, int, int>> model[2];
+  ASSERT_TRUE(WalkTable(&platform_, index, path, TableKind::kCharacters, [&](const WalkedGroup& g) {
+                for (int i = 0; i < g.count; ++i) {
+                  for (std::size_t k = 0; k < texts.size(); ++k) {
+                    if ((*g.entries)[static_cast<std::size_t>(i)].Text() != texts[k]) {
+                      continue;
+                    }
+                    const auto hit = std::make_tuple(k, std::u16string(g.code), i + 1, g.count);
+                    if (k == 0) model[0].push_back(hit);
+                    model[1].push_back(hit);
+                  }
+                }
+              }).ok());
+  ASSERT_FALSE(model[0].empty());
+  const ScanKernel saved = ActiveScanKernel();
+  for (ScanKernel kernel : {ScanKernel::kPortable, ScanKernel::kSse2, ScanKernel::kAvx2}) {
+    if (!UseScanKernel(kernel)) continue;
+    for (std::size_t n : {1u, 2u}) {
+      SCOPED_TRACE(testing::Message() << "kernel " << static_cast<int>(kernel) << ", texts " << n);
+      Status status;
+      const std::vector<FindHit> hits =
+          Find(std::vector<std::u16string>(texts.begin(), texts.begin() + n), &status);
+      ASSERT_TRUE(status.ok()) << status.message();
+      std::vector<std::tuple<std::size_t, std::u16string, int, int>> found;
+      for (const FindHit& h : hits) {
+        if (h.table == TableKind::kCharacters)
+          found.emplace_back(h.text, h.code, h.position, h.count);
+      }
+      EXPECT_EQ(found, model[n - 1]);
+    }
+  }
+  UseScanKernel(saved);
 }
 
 TEST_F(TableFindTest, DamagedOrMissingFiles) {

@@ -20,14 +20,13 @@ namespace {
 // first 300 entries).
 Status FindCharacters(Platform* platform, const DictionaryIndex& index, const std::string& path,
                       DictionaryId id, std::span<const std::u16string> texts,
-                      const BucketSet& buckets, std::vector<FindHit>* hits) {
+                      std::vector<FindHit>* hits) {
   std::vector<std::pair<std::size_t, std::uint16_t>> units;  // text index, unit
   for (std::size_t k = 0; k < texts.size(); ++k) {
     if (texts[k].size() == 1) units.emplace_back(k, static_cast<std::uint16_t>(texts[k][0]));
   }
   TableCursor cursor;
   if (Status s = cursor.Open(platform, index, path, TableKind::kCharacters); !s.ok()) return s;
-  cursor.OnlyBuckets(&buckets);
   const ScanOps& ops = ActiveScanOps();
   const std::uint16_t sought = units.empty() ? kGroupEnd : units.front().second;
   char16_t code[8] = {};
@@ -99,54 +98,33 @@ Status FindInDictionary(Platform* platform, const std::string& folder, Dictionar
                         std::span<const std::u16string> texts, std::vector<FindHit>* hits) {
   DictionaryIndex index;
   if (Status s = index.Load(platform, folder + kIndexFileName); !s.ok()) return s;
-  std::vector<std::u16string> characters;
-  for (const std::u16string& t : texts) {
-    if (t.size() == 1) characters.push_back(t);
+  if (std::any_of(texts.begin(), texts.end(), [](const auto& t) { return t.size() == 1; })) {
+    const std::string path = folder + kCharacterTableFileName;
+    if (Status s = FindCharacters(platform, index, path, id, texts, hits); !s.ok()) return s;
   }
-  for (TableKind table : {TableKind::kCharacters, TableKind::kPhrases}) {
-    if (table == TableKind::kCharacters && characters.empty()) continue;
-    const std::string path = folder + TableFileName(table);
-    if (table == TableKind::kCharacters) {
-      BucketSet all;
-      all.set();
-      if (Status s = FindCharacters(platform, index, path, id, texts, all, hits); !s.ok()) {
-        return s;
-      }
-      continue;
-    }
-    // Only the blocks that may list a text are walked.
-    BucketSet buckets;
-    if (Status s = BucketsHoldingTexts(
-            platform, index, path, table,
-            table == TableKind::kCharacters ? std::span<const std::u16string>(characters) : texts,
-            &buckets);
-        !s.ok()) {
-      return s;
-    }
-    if (buckets.none()) continue;
-    if (table == TableKind::kCharacters) {
-      if (Status s = FindCharacters(platform, index, path, id, texts, buckets, hits); !s.ok()) {
-        return s;
-      }
-      continue;
-    }
-    Status s = WalkTable(
-        platform, index, path, table,
-        [&](const WalkedGroup& g) {
-          for (int i = 0; i < g.count; ++i) {
-            const CandidateRecord& entry = (*g.entries)[static_cast<std::size_t>(i)];
-            for (std::size_t k = 0; k < texts.size(); ++k) {
-              // The first unit tells most entries apart.
-              if (entry.text[0] == texts[k][0] && entry.Text() == texts[k]) {
-                hits->push_back(FindHit{k, id, table, std::u16string(g.code), i + 1, g.count});
-              }
+  // Of the phrase table only the blocks that may list a text are walked.
+  const std::string path = folder + kPhraseTableFileName;
+  BucketSet buckets;
+  if (Status s = BucketsHoldingTexts(platform, index, path, TableKind::kPhrases, texts, &buckets);
+      !s.ok()) {
+    return s;
+  }
+  if (buckets.none()) return Status::Ok();
+  return WalkTable(
+      platform, index, path, TableKind::kPhrases,
+      [&](const WalkedGroup& g) {
+        for (int i = 0; i < g.count; ++i) {
+          const CandidateRecord& entry = (*g.entries)[static_cast<std::size_t>(i)];
+          for (std::size_t k = 0; k < texts.size(); ++k) {
+            // The first unit tells most entries apart.
+            if (entry.text[0] == texts[k][0] && entry.Text() == texts[k]) {
+              hits->push_back(
+                  FindHit{k, id, TableKind::kPhrases, std::u16string(g.code), i + 1, g.count});
             }
           }
-        },
-        &buckets);
-    if (!s.ok()) return s;
-  }
-  return Status::Ok();
+        }
+      },
+      &buckets);
 }
 
 }  // namespace taliq

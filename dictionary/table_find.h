@@ -27,12 +27,12 @@ struct FindHit {
 
 // Appends to `hits` every code of the dictionary folder `folder` (ending in
 // the path separator) where one of `texts` is a candidate: the character
-// table's groups (one-unit texts only), then the phrase table's, in file
-// order. Only the blocks that may list a text are walked
-// (byte_search.h): damage inside the other blocks is check's to find, not
-// find's. Returns Ok, or why a file could not be read (the index's status
-// as DictionaryIndex::Load gives it; the hits found before a table's failure
-// stay in `hits`).
+// table's groups (one-unit texts only; the table is walked whole), then the
+// phrase table's, in file order. Of the phrase table only the blocks that
+// may list a text are walked (byte_search.h): damage inside the other
+// blocks is check's to find, not find's. Returns Ok, or why a file could
+// not be read (the index's status as DictionaryIndex::Load gives it; the
+// hits found before a table's failure stay in `hits`).
 Status FindInDictionary(Platform* platform, const std::string& folder, DictionaryId id,
                         std::span<const std::u16string> texts, std::vector<FindHit>* hits);
 

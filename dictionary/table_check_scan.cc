@@ -1,0 +1,221 @@
+#include "dictionary/table_check_scan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "dictionary/coding.h"
+#include "dictionary/scan_kernels.h"
+
+namespace taliq {
+namespace {
+
+constexpr std::size_t kChunk = 128 * 1024;
+// What the buffer holds at most: what is left of the last read (a phrase's
+// text at most this long; a longer one ends the pass) and the next read.
+constexpr std::size_t kCapacity = 2 * kChunk;
+
+// A packed code's first three nibbles (12 bits): the digits before a 0xF
+// among them (3: none), whether one of those is not a digit, and the bucket
+// the code belongs to. The last three nibbles matter only after three
+// digits: the digits before a 0xF among them, and whether one is not a
+// digit.
+struct CodeNibbles {
+  std::int16_t bucket = 0;
+  std::uint8_t digits = 0;
+  bool bad = false;
+};
+using NibbleTable = std::array<CodeNibbles, 4096>;
+
+NibbleTable MakeNibbleTable() {
+  NibbleTable t;
+  for (int v = 0; v < 4096; ++v) {
+    const int n[3] = {v >> 8, (v >> 4) & 0xF, v & 0xF};
+    int digits = 0;
+    bool bad = false;
+    for (; digits < 3 && n[digits] != 0xF; ++digits) bad = bad || n[digits] > 9;
+    const int d1 = digits >= 2 ? n[1] : -1;
+    const int d2 = digits >= 3 ? n[2] : -1;
+    t[static_cast<std::size_t>(v)] =
+        CodeNibbles{static_cast<std::int16_t>(121 * n[0] + 11 * (d1 + 1) + (d2 + 1)),
+                    static_cast<std::uint8_t>(digits), bad};
+  }
+  return t;
+}
+
+// Whether the packed code at p is one to `maxDigits` digits of block
+// `bucket`: what the detailed check asks of a group's code.
+bool CodeBelongs(const std::uint8_t* p, std::size_t maxDigits, int bucket) {
+  static const NibbleTable table = MakeNibbleTable();
+  const CodeNibbles& head = table[static_cast<std::size_t>(p[0] << 4 | p[1] >> 4)];
+  std::size_t digits = head.digits;
+  bool bad = head.bad;
+  if (digits == 3) {
+    const CodeNibbles& tail = table[static_cast<std::size_t>((p[1] & 0xF) << 8 | p[2])];
+    digits += tail.digits;
+    bad = bad || tail.bad;
+  }
+  return !bad && digits >= 1 && digits <= maxDigits && head.bucket == bucket;
+}
+
+class QuickPass {
+ public:
+  QuickPass(Platform* platform, std::FILE* first, std::FILE* second, std::int64_t total)
+      : platform_(platform), first_(first), second_(second), total_(total) {}
+
+  bool Run(const BlockLengths& lengths, TableKind table);
+
+ private:
+  // Reads the next piece of both files after what is left from pos_ on;
+  // false at the end, on a failed read, when the copies differ or the
+  // buffer is full.
+  bool Fill();
+  // Where the bytes at hand end, or the block if sooner (a buffer index).
+  std::size_t Limit(std::int64_t blockEnd) const {
+    return static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(have_), blockEnd - base_));
+  }
+  // More bytes of the block: false when the block ends first (it ends
+  // inside what is being read) or the pass cannot go on.
+  bool More(std::int64_t blockEnd) {
+    return base_ + static_cast<std::int64_t>(have_) < blockEnd && Fill();
+  }
+  // Goes through one group from its code to past its end marker.
+  bool CharacterGroup(std::int64_t blockEnd);
+  bool PhraseGroup(std::int64_t blockEnd);
+
+  Platform* const platform_;
+  std::FILE* const first_;
+  std::FILE* const second_;
+  const std::int64_t total_;
+  const ScanOps& ops_ = ActiveScanOps();
+  std::unique_ptr<std::uint8_t[]> buffer_ = std::make_unique<std::uint8_t[]>(kCapacity);
+  std::unique_ptr<std::uint8_t[]> other_;
+  std::size_t have_ = 0;
+  std::size_t pos_ = 0;
+  std::int64_t base_ = 0;  // file offset of buffer_[0]
+  std::int64_t read_ = 0;  // bytes read of each file
+};
+
+bool QuickPass::Fill() {
+  if (read_ >= total_) return false;
+  std::memmove(buffer_.get(), buffer_.get() + pos_, have_ - pos_);
+  base_ += static_cast<std::int64_t>(pos_);
+  have_ -= pos_;
+  pos_ = 0;
+  const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(kChunk, total_ - read_));
+  if (kCapacity - have_ < n) return false;
+  std::uint8_t* at = buffer_.get() + have_;
+  std::size_t got = 0;
+  if (!platform_->Read(first_, at, n, &got) || got != n) return false;
+  if (second_ != nullptr) {
+    if (other_ == nullptr) other_ = std::make_unique<std::uint8_t[]>(kChunk);
+    if (!platform_->Read(second_, other_.get(), n, &got) || got != n ||
+        std::memcmp(at, other_.get(), n) != 0) {
+      return false;
+    }
+  }
+  have_ += n;
+  read_ += static_cast<std::int64_t>(n);
+  return true;
+}
+
+bool QuickPass::CharacterGroup(std::int64_t blockEnd) {
+  // No unit of a sound character group but its end is 0xFFFF: the first
+  // one must stand at an entry's start.
+  for (;;) {
+    const std::size_t limit = Limit(blockEnd);
+    const std::size_t end = ops_.findGroupEnd(buffer_.get(), limit, pos_);
+    if (end < limit) {
+      if ((end - pos_) % kCharacterEntrySize != 0) return false;
+      pos_ = end + 2;
+      return true;
+    }
+    // Past the whole entries at hand; the rest after the next read.
+    pos_ += (limit - pos_) / kCharacterEntrySize * kCharacterEntrySize;
+    if (!More(blockEnd)) return false;
+  }
+}
+
+bool QuickPass::PhraseGroup(std::int64_t blockEnd) {
+  // From an entry's start: its text up to the 0x0000 that ends it, then two
+  // values; the group ends at an entry start that holds 0xFFFF.
+  for (;;) {
+    const std::uint8_t* data = buffer_.get();
+    const std::size_t limit = Limit(blockEnd);
+    if (limit - pos_ >= 2 && DecodeFixed16(data + pos_) == kGroupEnd) {
+      pos_ += 2;
+      return true;
+    }
+    if (ops_.skipPhraseEntries != nullptr && limit - pos_ >= 2) {
+      bool found = false;
+      const std::size_t at = ops_.skipPhraseEntries(data, limit, pos_, &found);
+      if (found) {
+        pos_ = at + 2;
+        return true;
+      }
+      pos_ = at;
+      if (limit - pos_ >= 2 && DecodeFixed16(data + pos_) == kGroupEnd) {
+        pos_ += 2;
+        return true;
+      }
+    }
+    // One entry, if it lies whole in the bytes at hand.
+    if (limit - pos_ >= 2) {
+      const std::size_t textEnd = ops_.findUnit(data, limit, pos_, kTextEnd);
+      if (textEnd < limit && limit - (textEnd + 2) >= 4) {
+        pos_ = textEnd + 6;
+        continue;
+      }
+    }
+    if (!More(blockEnd)) return false;
+  }
+}
+
+bool QuickPass::Run(const BlockLengths& lengths, TableKind table) {
+  while (base_ + static_cast<std::int64_t>(have_) < kTableHeaderSize) {
+    if (!Fill()) return false;
+  }
+  pos_ = static_cast<std::size_t>(kTableHeaderSize - base_);
+  const std::size_t maxDigits = table == TableKind::kCharacters ? 4 : 6;
+  std::int64_t blockEnd = kTableHeaderSize;
+  for (int bucket = 0; bucket < kBucketCount; ++bucket) {
+    blockEnd += lengths[static_cast<std::size_t>(bucket)];
+    while (base_ + static_cast<std::int64_t>(pos_) < blockEnd) {
+      if (Limit(blockEnd) - pos_ < kPackedCodeSize && !More(blockEnd)) return false;
+      if (Limit(blockEnd) - pos_ < kPackedCodeSize) continue;
+      if (!CodeBelongs(buffer_.get() + pos_, maxDigits, bucket)) return false;
+      pos_ += kPackedCodeSize;
+      if (!(table == TableKind::kCharacters ? CharacterGroup(blockEnd) : PhraseGroup(blockEnd))) {
+        return false;
+      }
+    }
+  }
+  return read_ == total_;
+}
+
+}  // namespace
+
+bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std::string& second,
+                         const BlockLengths& lengths, TableKind table) {
+  std::int64_t total = kTableHeaderSize;
+  for (std::uint32_t length : lengths) total += length;
+  if (total > kMaxTableOffset) return false;
+  // Each file as long as its blocks, and read from its start.
+  const auto open = [&](const std::string& path) {
+    FileHandle f = platform->OpenFile(path, "rb");
+    if (f != nullptr && (platform->FileSize(f.get()) != total || !platform->Seek(f.get(), 0))) {
+      f.reset();
+    }
+    if (f != nullptr) std::setvbuf(f.get(), nullptr, _IONBF, 0);
+    return f;
+  };
+  FileHandle a = open(first);
+  if (a == nullptr) return false;
+  FileHandle b;
+  if (!second.empty() && (b = open(second)) == nullptr) return false;
+  QuickPass pass(platform, a.get(), b.get(), total);
+  return pass.Run(lengths, table);
+}
+
+}  // namespace taliq

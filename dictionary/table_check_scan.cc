@@ -7,10 +7,23 @@
 #include "dictionary/coding.h"
 #include "dictionary/scan_kernels.h"
 
+// Where the C++ library has threads (not MinGW's with Windows threads), a
+// large table is read in two halves at once.
+#if defined(_GLIBCXX_HAS_GTHREADS) || (defined(_LIBCPP_VERSION) && !defined(_LIBCPP_HAS_NO_THREADS))
+#define TALIQ_CHECK_THREADS 1
+#include <thread>
+#else
+#define TALIQ_CHECK_THREADS 0
+#endif
+
 namespace taliq {
 namespace {
 
 constexpr std::size_t kChunk = 128 * 1024;
+#if TALIQ_CHECK_THREADS
+// Tables of this size and more are read in two halves at once.
+constexpr std::int64_t kSplitSize = 4 * 1024 * 1024;
+#endif
 // What the buffer holds at most: what is left of the last read (a phrase's
 // text at most this long; a longer one ends the pass) and the next read.
 constexpr std::size_t kCapacity = 2 * kChunk;
@@ -60,10 +73,16 @@ bool CodeBelongs(const std::uint8_t* p, std::size_t maxDigits, int bucket) {
 
 class QuickPass {
  public:
-  QuickPass(Platform* platform, std::FILE* first, std::FILE* second, std::int64_t total)
-      : platform_(platform), first_(first), second_(second), total_(total) {}
+  // Reads both files from file offset `from` (where they must stand) to
+  // `to`.
+  QuickPass(Platform* platform, std::FILE* first, std::FILE* second, std::int64_t from,
+            std::int64_t to)
+      : platform_(platform), first_(first), second_(second), total_(to), base_(from), read_(from) {}
 
-  bool Run(const BlockLengths& lengths, TableKind table);
+  // Goes through the blocks firstBucket .. endBucket - 1, the first of
+  // which starts at `blockStart`, up to the end of what is to be read.
+  bool Run(const BlockLengths& lengths, TableKind table, int firstBucket, int endBucket,
+           std::int64_t blockStart);
 
  private:
   // Reads the next piece of both files after what is left from pos_ on;
@@ -172,14 +191,15 @@ bool QuickPass::PhraseGroup(std::int64_t blockEnd) {
   }
 }
 
-bool QuickPass::Run(const BlockLengths& lengths, TableKind table) {
-  while (base_ + static_cast<std::int64_t>(have_) < kTableHeaderSize) {
+bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucket, int endBucket,
+                    std::int64_t blockStart) {
+  while (base_ + static_cast<std::int64_t>(have_) < blockStart) {
     if (!Fill()) return false;
   }
-  pos_ = static_cast<std::size_t>(kTableHeaderSize - base_);
+  pos_ = static_cast<std::size_t>(blockStart - base_);
   const std::size_t maxDigits = table == TableKind::kCharacters ? 4 : 6;
-  std::int64_t blockEnd = kTableHeaderSize;
-  for (int bucket = 0; bucket < kBucketCount; ++bucket) {
+  std::int64_t blockEnd = blockStart;
+  for (int bucket = firstBucket; bucket < endBucket; ++bucket) {
     blockEnd += lengths[static_cast<std::size_t>(bucket)];
     while (base_ + static_cast<std::int64_t>(pos_) < blockEnd) {
       if (Limit(blockEnd) - pos_ < kPackedCodeSize && !More(blockEnd)) return false;
@@ -194,6 +214,32 @@ bool QuickPass::Run(const BlockLengths& lengths, TableKind table) {
   return read_ == total_;
 }
 
+// Opens a table to be read from `from`, when it is `total` bytes long.
+FileHandle OpenTableAt(Platform* platform, const std::string& path, std::int64_t total,
+                       std::int64_t from) {
+  FileHandle f = platform->OpenFile(path, "rb");
+  if (f != nullptr && (platform->FileSize(f.get()) != total || !platform->Seek(f.get(), from))) {
+    f.reset();
+  }
+  if (f != nullptr) std::setvbuf(f.get(), nullptr, _IONBF, 0);
+  return f;
+}
+
+// The two tables, opened to be read from `from` (`second` null when there
+// is no second copy).
+struct TablePair {
+  FileHandle first;
+  FileHandle second;
+};
+bool OpenPair(Platform* platform, const std::string& first, const std::string& second,
+              std::int64_t total, std::int64_t from, TablePair* pair) {
+  pair->first = OpenTableAt(platform, first, total, from);
+  if (pair->first == nullptr) return false;
+  if (second.empty()) return true;
+  pair->second = OpenTableAt(platform, second, total, from);
+  return pair->second != nullptr;
+}
+
 }  // namespace
 
 bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std::string& second,
@@ -201,21 +247,39 @@ bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std
   std::int64_t total = kTableHeaderSize;
   for (std::uint32_t length : lengths) total += length;
   if (total > kMaxTableOffset) return false;
-  // Each file as long as its blocks, and read from its start.
-  const auto open = [&](const std::string& path) {
-    FileHandle f = platform->OpenFile(path, "rb");
-    if (f != nullptr && (platform->FileSize(f.get()) != total || !platform->Seek(f.get(), 0))) {
-      f.reset();
+#if TALIQ_CHECK_THREADS
+  // A large table is read in two halves at once, split where a block
+  // starts, the second half on a thread of its own.
+  if (total >= kSplitSize) {
+    std::int64_t middle = kTableHeaderSize;
+    int split = 0;
+    while (split < kBucketCount && middle < total / 2) {
+      middle += lengths[static_cast<std::size_t>(split++)];
     }
-    if (f != nullptr) std::setvbuf(f.get(), nullptr, _IONBF, 0);
-    return f;
-  };
-  FileHandle a = open(first);
-  if (a == nullptr) return false;
-  FileHandle b;
-  if (!second.empty() && (b = open(second)) == nullptr) return false;
-  QuickPass pass(platform, a.get(), b.get(), total);
-  return pass.Run(lengths, table);
+    if (split > 0 && split < kBucketCount && middle < total) {
+      // The files are opened here; the worker only reads from its own.
+      TablePair low;
+      TablePair high;
+      if (!OpenPair(platform, first, second, total, 0, &low) ||
+          !OpenPair(platform, first, second, total, middle, &high)) {
+        return false;
+      }
+      bool secondHalf = false;
+      std::thread worker([&] {
+        QuickPass pass(platform, high.first.get(), high.second.get(), middle, total);
+        secondHalf = pass.Run(lengths, table, split, kBucketCount, middle);
+      });
+      QuickPass pass(platform, low.first.get(), low.second.get(), 0, middle);
+      const bool firstHalf = pass.Run(lengths, table, 0, split, kTableHeaderSize);
+      worker.join();
+      return firstHalf && secondHalf;
+    }
+  }
+#endif
+  TablePair files;
+  if (!OpenPair(platform, first, second, total, 0, &files)) return false;
+  QuickPass pass(platform, files.first.get(), files.second.get(), 0, total);
+  return pass.Run(lengths, table, 0, kBucketCount, kTableHeaderSize);
 }
 
 }  // namespace taliq

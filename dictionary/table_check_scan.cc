@@ -77,7 +77,7 @@ class QuickPass {
   // `to`.
   QuickPass(Platform* platform, std::FILE* first, std::FILE* second, std::int64_t from,
             std::int64_t to)
-      : platform_(platform), first_(first), second_(second), total_(to), base_(from), read_(from) {}
+      : platform_(platform), first_(first), second_(second), end_(to), base_(from), read_(from) {}
 
   // Goes through the blocks firstBucket .. endBucket - 1, the first of
   // which starts at `blockStart`, up to the end of what is to be read.
@@ -106,7 +106,7 @@ class QuickPass {
   Platform* const platform_;
   std::FILE* const first_;
   std::FILE* const second_;
-  const std::int64_t total_;
+  const std::int64_t end_;  // where the reads stop
   const ScanOps& ops_ = ActiveScanOps();
   std::unique_ptr<std::uint8_t[]> buffer_ = std::make_unique<std::uint8_t[]>(kCapacity);
   std::unique_ptr<std::uint8_t[]> other_;
@@ -117,12 +117,12 @@ class QuickPass {
 };
 
 bool QuickPass::Fill() {
-  if (read_ >= total_) return false;
+  if (read_ >= end_) return false;
   std::memmove(buffer_.get(), buffer_.get() + pos_, have_ - pos_);
   base_ += static_cast<std::int64_t>(pos_);
   have_ -= pos_;
   pos_ = 0;
-  const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(kChunk, total_ - read_));
+  const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(kChunk, end_ - read_));
   if (kCapacity - have_ < n) return false;
   std::uint8_t* at = buffer_.get() + have_;
   std::size_t got = 0;
@@ -211,7 +211,7 @@ bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucke
       }
     }
   }
-  return read_ == total_;
+  return read_ == end_;
 }
 
 // Opens a table to be read from `from`, when it is `total` bytes long.

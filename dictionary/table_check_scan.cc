@@ -108,8 +108,19 @@ class QuickPass {
   std::FILE* const second_;
   const std::int64_t end_;  // where the reads stop
   const ScanOps& ops_ = ActiveScanOps();
-  std::unique_ptr<std::uint8_t[]> buffer_ = std::make_unique<std::uint8_t[]>(kCapacity);
-  std::unique_ptr<std::uint8_t[]> other_;
+  // The buffers of every pass on this thread: a check of many small tables
+  // reads into pages already mapped instead of faulting in fresh ones.
+  struct Buffers {
+    std::unique_ptr<std::uint8_t[]> first =
+        std::make_unique_for_overwrite<std::uint8_t[]>(kCapacity);
+    std::unique_ptr<std::uint8_t[]> second = std::make_unique_for_overwrite<std::uint8_t[]>(kChunk);
+  };
+  static Buffers& ThreadBuffers() {
+    thread_local Buffers buffers;
+    return buffers;
+  }
+  std::uint8_t* const buffer_ = ThreadBuffers().first.get();
+  std::uint8_t* const other_ = ThreadBuffers().second.get();
   std::size_t have_ = 0;
   std::size_t pos_ = 0;
   std::int64_t base_ = 0;  // file offset of buffer_[0]
@@ -118,19 +129,17 @@ class QuickPass {
 
 bool QuickPass::Fill() {
   if (read_ >= end_) return false;
-  std::memmove(buffer_.get(), buffer_.get() + pos_, have_ - pos_);
+  std::memmove(buffer_, buffer_ + pos_, have_ - pos_);
   base_ += static_cast<std::int64_t>(pos_);
   have_ -= pos_;
   pos_ = 0;
   const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(kChunk, end_ - read_));
   if (kCapacity - have_ < n) return false;
-  std::uint8_t* at = buffer_.get() + have_;
+  std::uint8_t* at = buffer_ + have_;
   std::size_t got = 0;
   if (!platform_->Read(first_, at, n, &got) || got != n) return false;
   if (second_ != nullptr) {
-    if (other_ == nullptr) other_ = std::make_unique<std::uint8_t[]>(kChunk);
-    if (!platform_->Read(second_, other_.get(), n, &got) || got != n ||
-        std::memcmp(at, other_.get(), n) != 0) {
+    if (!platform_->Read(second_, other_, n, &got) || got != n || std::memcmp(at, other_, n) != 0) {
       return false;
     }
   }
@@ -144,7 +153,7 @@ bool QuickPass::CharacterGroup(std::int64_t blockEnd) {
   // one must stand at an entry's start.
   for (;;) {
     const std::size_t limit = Limit(blockEnd);
-    const std::size_t end = ops_.findGroupEnd(buffer_.get(), limit, pos_);
+    const std::size_t end = ops_.findGroupEnd(buffer_, limit, pos_);
     if (end < limit) {
       if ((end - pos_) % kCharacterEntrySize != 0) return false;
       pos_ = end + 2;
@@ -160,7 +169,7 @@ bool QuickPass::PhraseGroup(std::int64_t blockEnd) {
   // From an entry's start: its text up to the 0x0000 that ends it, then two
   // values; the group ends at an entry start that holds 0xFFFF.
   for (;;) {
-    const std::uint8_t* data = buffer_.get();
+    const std::uint8_t* data = buffer_;
     const std::size_t limit = Limit(blockEnd);
     if (limit - pos_ >= 2 && DecodeFixed16(data + pos_) == kGroupEnd) {
       pos_ += 2;
@@ -204,7 +213,7 @@ bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucke
     while (base_ + static_cast<std::int64_t>(pos_) < blockEnd) {
       if (Limit(blockEnd) - pos_ < kPackedCodeSize && !More(blockEnd)) return false;
       if (Limit(blockEnd) - pos_ < kPackedCodeSize) continue;
-      if (!CodeBelongs(buffer_.get() + pos_, maxDigits, bucket)) return false;
+      if (!CodeBelongs(buffer_ + pos_, maxDigits, bucket)) return false;
       pos_ += kPackedCodeSize;
       if (!(table == TableKind::kCharacters ? CharacterGroup(blockEnd) : PhraseGroup(blockEnd))) {
         return false;

@@ -108,7 +108,6 @@ Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const
   status_ = Status::Ok();
   file_ = OpenDictionaryFile(platform, path, "rb", &status_);
   if (file_ == nullptr) return status_;
-  if (list_ == nullptr) list_ = std::make_unique<CandidateList>();
   return status_;
 }
 
@@ -170,6 +169,8 @@ bool TableCursor::NextBlock() {
 
 bool TableCursor::Next(WalkedGroup* group) {
   if (file_ == nullptr || !status_.ok()) return false;
+  // Made on the first group: a reader of the raw bytes needs no list.
+  if (list_ == nullptr) list_ = std::make_unique<CandidateList>();
   for (;;) {
     if (!inBlock_ && !NextBlock()) return false;
     BlockStream& s = *stream_;

@@ -51,11 +51,11 @@ std::vector<std::size_t> OccurrencesForTest(const std::vector<std::uint8_t>& dat
   return at;
 }
 
-Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
-                           const std::string& path, TableKind table,
-                           std::span<const std::u16string> texts, BucketSet* buckets) {
+Status PhraseBlocksThatMayList(Platform* platform, const DictionaryIndex& index,
+                               const std::string& path, std::span<const std::u16string> texts,
+                               BucketSet* buckets) {
   buckets->reset();
-  const bool phrases = table == TableKind::kPhrases;
+  const TableKind table = TableKind::kPhrases;
   std::vector<std::vector<std::uint8_t>> needles;
   std::size_t longest = 0;
   for (const std::u16string& t : texts) {
@@ -66,7 +66,7 @@ Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
       bytes.push_back(static_cast<std::uint8_t>(c >> 8));
     }
     // A phrase entry's text ends with a zero unit.
-    if (phrases) bytes.insert(bytes.end(), {0, 0});
+    bytes.insert(bytes.end(), {0, 0});
     longest = std::max(longest, bytes.size());
     needles.push_back(std::move(bytes));
   }
@@ -137,7 +137,7 @@ Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
       // Offsets before `from` were searched with the previous read.
       const std::size_t from = carry >= needle.size() - 1 ? carry - (needle.size() - 1) : 0;
       ForEachOccurrence(buffer.data() + from, size - from, needle, [&](std::size_t i) {
-        if (phrases && !mayStartPhrase(from + i)) return;
+        if (!mayStartPhrase(from + i)) return;
         const std::int64_t at = base + static_cast<std::int64_t>(from + i);
         mark(at, at + static_cast<std::int64_t>(needle.size()));
       });

@@ -17,19 +17,17 @@
 
 namespace taliq {
 
-// The buckets whose blocks in the table at `path` may list one of `texts`
-// (each at least one unit). In the character table: every block that holds
-// a text's UTF-16LE bytes anywhere (a candidate, but also a value or the
-// bytes across two units). In the phrase table: every block where a text's
-// bytes followed by a text end stand where an entry can start (after its
-// group's packed code, or six bytes after a text end). A block that is not
-// marked cannot list any of the texts. A table whose size is not that of
-// its header and blocks gives every bucket (its damage is the walk's to
-// report). The table is read front to back through one 128 KiB buffer.
-// kNotFound / kCannotOpen / kIoError as the file gives.
-Status BucketsHoldingTexts(Platform* platform, const DictionaryIndex& index,
-                           const std::string& path, TableKind table,
-                           std::span<const std::u16string> texts, BucketSet* buckets);
+// The buckets whose blocks in the phrase table at `path` may list one of
+// `texts` (each at least one unit): where a text's UTF-16LE bytes followed
+// by a text end stand where an entry can start (after its group's packed
+// code, or six bytes after a text end). A block that is not marked cannot
+// list any of the texts. A table whose size is not that of its header and
+// blocks gives every bucket (its damage is the walk's to report). The table
+// is read front to back through one 128 KiB buffer. kNotFound /
+// kCannotOpen / kIoError as the file gives.
+Status PhraseBlocksThatMayList(Platform* platform, const DictionaryIndex& index,
+                               const std::string& path, std::span<const std::u16string> texts,
+                               BucketSet* buckets);
 
 // The offset of every occurrence of `needle` in `data`, in ascending order:
 // the search the table's reads go through (SSE2 where the build has it).

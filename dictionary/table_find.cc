@@ -105,8 +105,7 @@ Status FindInDictionary(Platform* platform, const std::string& folder, Dictionar
   // Of the phrase table only the blocks that may list a text are walked.
   const std::string path = folder + kPhraseTableFileName;
   BucketSet buckets;
-  if (Status s = BucketsHoldingTexts(platform, index, path, TableKind::kPhrases, texts, &buckets);
-      !s.ok()) {
+  if (Status s = PhraseBlocksThatMayList(platform, index, path, texts, &buckets); !s.ok()) {
     return s;
   }
   if (buckets.none()) return Status::Ok();

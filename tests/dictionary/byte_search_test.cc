@@ -78,43 +78,19 @@ TEST(ByteSearchTest, PhraseBlocksThatMayListTexts) {
 
   const std::u16string texts[] = {u"乙"};
   BucketSet buckets;
-  ASSERT_TRUE(BucketsHoldingTexts(&platform, index, folder + kPhraseTableFileName,
-                                  TableKind::kPhrases, texts, &buckets)
-                  .ok());
+  ASSERT_TRUE(
+      PhraseBlocksThatMayList(&platform, index, folder + kPhraseTableFileName, texts, &buckets)
+          .ok());
   EXPECT_EQ(buckets.count(), 4u);
   for (const char16_t* code : {u"111", u"222", u"444", u"999"}) {
     EXPECT_TRUE(buckets.test(static_cast<std::size_t>(BucketOf(code)))) << buckets;
   }
 
   const std::u16string absent[] = {u"壬", u"甲丙丁"};
-  ASSERT_TRUE(BucketsHoldingTexts(&platform, index, folder + kPhraseTableFileName,
-                                  TableKind::kPhrases, absent, &buckets)
-                  .ok());
+  ASSERT_TRUE(
+      PhraseBlocksThatMayList(&platform, index, folder + kPhraseTableFileName, absent, &buckets)
+          .ok());
   EXPECT_TRUE(buckets.none());
-}
-
-// In the character table a block is marked wherever the bytes lie: in an
-// entry or in a value.
-TEST(ByteSearchTest, CharacterBlocksHoldingTexts) {
-  test::TempDir dir;
-  const std::string folder = dir.MakeDirs("cht") + "/";
-  DictionaryWriter w;
-  ASSERT_TRUE(w.AddCharacter(u"11", {u'乙', {1, 2, 3}}));
-  ASSERT_TRUE(w.AddCharacter(u"22", {u'甲', {0x4E59, 2, 3}}));
-  ASSERT_TRUE(w.AddCharacter(u"33", {u'丙', {1, 2, 3}}));
-  std::string error;
-  ASSERT_TRUE(w.WriteFolder(folder, &error)) << error;
-  PortablePlatform platform;
-  DictionaryIndex index;
-  ASSERT_TRUE(index.Load(&platform, folder + kIndexFileName).ok());
-  const std::u16string texts[] = {u"乙"};
-  BucketSet buckets;
-  ASSERT_TRUE(BucketsHoldingTexts(&platform, index, folder + kCharacterTableFileName,
-                                  TableKind::kCharacters, texts, &buckets)
-                  .ok());
-  EXPECT_EQ(buckets.count(), 2u);
-  EXPECT_TRUE(buckets.test(static_cast<std::size_t>(BucketOf(u"11"))));
-  EXPECT_TRUE(buckets.test(static_cast<std::size_t>(BucketOf(u"22"))));
 }
 
 }  // namespace

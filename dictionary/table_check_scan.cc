@@ -40,7 +40,7 @@ struct CodeNibbles {
 };
 using NibbleTable = std::array<CodeNibbles, 4096>;
 
-NibbleTable MakeNibbleTable() {
+constexpr NibbleTable MakeNibbleTable() {
   NibbleTable t;
   for (int v = 0; v < 4096; ++v) {
     const int n[3] = {v >> 8, (v >> 4) & 0xF, v & 0xF};
@@ -55,20 +55,82 @@ NibbleTable MakeNibbleTable() {
   }
   return t;
 }
+constexpr NibbleTable kNibbles = MakeNibbleTable();
 
 // Whether the packed code at p is one to `maxDigits` digits of block
 // `bucket`: what the detailed check asks of a group's code.
 bool CodeBelongs(const std::uint8_t* p, std::size_t maxDigits, int bucket) {
-  static const NibbleTable table = MakeNibbleTable();
-  const CodeNibbles& head = table[static_cast<std::size_t>(p[0] << 4 | p[1] >> 4)];
+  const CodeNibbles& head = kNibbles[static_cast<std::size_t>(p[0] << 4 | p[1] >> 4)];
   std::size_t digits = head.digits;
   bool bad = head.bad;
   if (digits == 3) {
-    const CodeNibbles& tail = table[static_cast<std::size_t>((p[1] & 0xF) << 8 | p[2])];
+    const CodeNibbles& tail = kNibbles[static_cast<std::size_t>((p[1] & 0xF) << 8 | p[2])];
     digits += tail.digits;
     bad = bad || tail.bad;
   }
   return !bad && digits >= 1 && digits <= maxDigits && head.bucket == bucket;
+}
+
+// The bytes a group's walk looks at: data[0, have) are at hand, of which
+// data[0, limit) belong to the block.
+struct GroupBytes {
+  const std::uint8_t* data;
+  std::size_t limit;
+  std::size_t have;
+};
+
+enum class Walked { kEnded, kMore, kDamaged };
+
+// Goes through a group's entries from the entry start *pos: kEnded with
+// *pos just past its end marker; kMore when the bytes run out first, *pos
+// at an entry start to go on from after the next read; kDamaged when the
+// group cannot be sound. Searches may reach past the block's end into the
+// bytes at hand: what they find before it does not depend on what follows,
+// and a group whose end lies beyond it has none in its block.
+Walked WalkCharacters(const ScanOps& ops, const GroupBytes& b, std::size_t* pos) {
+  // No unit of a sound character group but its end is 0xFFFF: the first
+  // one must stand at an entry's start.
+  const std::size_t end = ops.findGroupEnd(b.data, b.have, *pos);
+  if (end < b.have) {
+    if (end + 2 > b.limit || (end - *pos) % kCharacterEntrySize != 0) return Walked::kDamaged;
+    *pos = end + 2;
+    return Walked::kEnded;
+  }
+  *pos += (b.limit - *pos) / kCharacterEntrySize * kCharacterEntrySize;
+  return Walked::kMore;
+}
+
+Walked WalkPhrases(const ScanOps& ops, const GroupBytes& b, std::size_t* pos) {
+  // From an entry's start: its text up to the 0x0000 that ends it, then two
+  // values; the group ends at an entry start that holds 0xFFFF.
+  std::size_t p = *pos;
+  const auto endsHere = [&] { return b.limit - p >= 2 && DecodeFixed16(b.data + p) == kGroupEnd; };
+  for (;;) {
+    if (endsHere()) break;
+    if (ops.skipPhraseEntries != nullptr && b.limit - p >= 2) {
+      bool found = false;
+      const std::size_t at = ops.skipPhraseEntries(b.data, b.have, p, &found);
+      if (found) {
+        if (at + 2 > b.limit) return Walked::kDamaged;
+        *pos = at + 2;
+        return Walked::kEnded;
+      }
+      if (at > b.limit) return Walked::kDamaged;
+      p = at;
+      if (endsHere()) break;
+    }
+    // One entry, if it lies whole in the bytes at hand.
+    if (b.limit - p < 2) break;
+    const std::size_t textEnd = ops.findUnit(b.data, b.limit, p, kTextEnd);
+    if (textEnd >= b.limit || b.limit - (textEnd + 2) < 4) break;
+    p = textEnd + 6;
+  }
+  if (!endsHere()) {
+    *pos = p;
+    return Walked::kMore;
+  }
+  *pos = p + 2;
+  return Walked::kEnded;
 }
 
 class QuickPass {
@@ -99,9 +161,7 @@ class QuickPass {
   bool More(std::int64_t blockEnd) {
     return base_ + static_cast<std::int64_t>(have_) < blockEnd && Fill();
   }
-  // Goes through one group from its code to past its end marker.
-  bool CharacterGroup(std::int64_t blockEnd);
-  bool PhraseGroup(std::int64_t blockEnd);
+  GroupBytes AtHand(std::int64_t blockEnd) const { return {buffer_, Limit(blockEnd), have_}; }
 
   Platform* const platform_;
   std::FILE* const first_;
@@ -148,58 +208,6 @@ bool QuickPass::Fill() {
   return true;
 }
 
-bool QuickPass::CharacterGroup(std::int64_t blockEnd) {
-  // No unit of a sound character group but its end is 0xFFFF: the first
-  // one must stand at an entry's start.
-  for (;;) {
-    const std::size_t limit = Limit(blockEnd);
-    const std::size_t end = ops_.findGroupEnd(buffer_, limit, pos_);
-    if (end < limit) {
-      if ((end - pos_) % kCharacterEntrySize != 0) return false;
-      pos_ = end + 2;
-      return true;
-    }
-    // Past the whole entries at hand; the rest after the next read.
-    pos_ += (limit - pos_) / kCharacterEntrySize * kCharacterEntrySize;
-    if (!More(blockEnd)) return false;
-  }
-}
-
-bool QuickPass::PhraseGroup(std::int64_t blockEnd) {
-  // From an entry's start: its text up to the 0x0000 that ends it, then two
-  // values; the group ends at an entry start that holds 0xFFFF.
-  for (;;) {
-    const std::uint8_t* data = buffer_;
-    const std::size_t limit = Limit(blockEnd);
-    if (limit - pos_ >= 2 && DecodeFixed16(data + pos_) == kGroupEnd) {
-      pos_ += 2;
-      return true;
-    }
-    if (ops_.skipPhraseEntries != nullptr && limit - pos_ >= 2) {
-      bool found = false;
-      const std::size_t at = ops_.skipPhraseEntries(data, limit, pos_, &found);
-      if (found) {
-        pos_ = at + 2;
-        return true;
-      }
-      pos_ = at;
-      if (limit - pos_ >= 2 && DecodeFixed16(data + pos_) == kGroupEnd) {
-        pos_ += 2;
-        return true;
-      }
-    }
-    // One entry, if it lies whole in the bytes at hand.
-    if (limit - pos_ >= 2) {
-      const std::size_t textEnd = ops_.findUnit(data, limit, pos_, kTextEnd);
-      if (textEnd < limit && limit - (textEnd + 2) >= 4) {
-        pos_ = textEnd + 6;
-        continue;
-      }
-    }
-    if (!More(blockEnd)) return false;
-  }
-}
-
 bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucket, int endBucket,
                     std::int64_t blockStart) {
   while (base_ + static_cast<std::int64_t>(have_) < blockStart) {
@@ -207,17 +215,30 @@ bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucke
   }
   pos_ = static_cast<std::size_t>(blockStart - base_);
   const std::size_t maxDigits = table == TableKind::kCharacters ? 4 : 6;
+  const auto walk = table == TableKind::kCharacters ? WalkCharacters : WalkPhrases;
   std::int64_t blockEnd = blockStart;
   for (int bucket = firstBucket; bucket < endBucket; ++bucket) {
     blockEnd += lengths[static_cast<std::size_t>(bucket)];
     while (base_ + static_cast<std::int64_t>(pos_) < blockEnd) {
-      if (Limit(blockEnd) - pos_ < kPackedCodeSize && !More(blockEnd)) return false;
-      if (Limit(blockEnd) - pos_ < kPackedCodeSize) continue;
-      if (!CodeBelongs(buffer_ + pos_, maxDigits, bucket)) return false;
-      pos_ += kPackedCodeSize;
-      if (!(table == TableKind::kCharacters ? CharacterGroup(blockEnd) : PhraseGroup(blockEnd))) {
-        return false;
+      // The groups whose codes are at hand; pos_ is kept up to date only
+      // where a read needs it.
+      GroupBytes bytes = AtHand(blockEnd);
+      std::size_t pos = pos_;
+      while (bytes.limit - pos >= kPackedCodeSize) {
+        if (!CodeBelongs(bytes.data + pos, maxDigits, bucket)) return false;
+        pos += kPackedCodeSize;
+        Walked walked;
+        while ((walked = walk(ops_, bytes, &pos)) == Walked::kMore) {
+          pos_ = pos;
+          if (!More(blockEnd)) return false;
+          bytes = AtHand(blockEnd);
+          pos = pos_;
+        }
+        if (walked == Walked::kDamaged) return false;
       }
+      pos_ = pos;
+      // A code cut by the end of the bytes at hand, or by the block's end.
+      if (base_ + static_cast<std::int64_t>(pos_) < blockEnd && !More(blockEnd)) return false;
     }
   }
   return read_ == end_;

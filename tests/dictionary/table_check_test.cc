@@ -140,6 +140,60 @@ TEST_F(TableCheckTest, LastEntryCutWithTheTable) {
   }
 }
 
+// A block whose index length is two bytes short, the next one's two bytes
+// long: the first block's last group runs over its end into the next block,
+// where the walk finds its end marker and the next groups whole. The group
+// has no end in its block, in both copies alike.
+TEST_F(TableCheckTest, GroupRunningIntoTheNextBlock) {
+  struct Case {
+    TableKind table;
+    const char16_t* code;  // the group that runs over
+    const char16_t* next;  // the first group of the next block
+  };
+  for (const Case& c :
+       {Case{TableKind::kCharacters, u"1", u"1001"}, Case{TableKind::kPhrases, u"10", u"100102"}}) {
+    SCOPED_TRACE(static_cast<int>(c.table));
+    DictionaryWriter w;
+    ASSERT_TRUE(w.AddCharacter(u"1", {u'丁', {1, 0, 0}}));
+    ASSERT_TRUE(w.AddPhrase(u"10", {u"一", {1, 1}}));
+    // The next blocks, long enough for the walks' windows of 128 bytes.
+    for (int i = 0; i < 40; ++i) {
+      const auto unit = static_cast<char16_t>(0x4E00 + i);
+      ASSERT_TRUE(w.AddCharacter(u"1001", {unit, {2, 0, 0}}));
+      ASSERT_TRUE(w.AddPhrase(u"100102", {std::u16string(2, unit), {2, 2}}));
+    }
+    w.AddPunctuation(u'，');
+    for (bool second : {false, true}) {
+      Install(w, "chs", second);
+      std::vector<std::uint8_t> index = ReadBytes(PathOf(kIndexFileName, "chs", second));
+      const auto move = [&](int bucket, int by) {
+        if (c.table == TableKind::kCharacters) {
+          std::uint8_t* at = index.data() + kCharacterLengthsOffset + 2 * bucket;
+          EncodeFixed16(at, static_cast<std::uint16_t>(DecodeFixed16(at) + by));
+        } else {
+          std::uint8_t* at = index.data() + kPhraseLengthsOffset + 4 * bucket;
+          EncodeFixed32(at, static_cast<std::uint32_t>(static_cast<int>(DecodeFixed32(at)) + by));
+        }
+      };
+      move(BucketOf(c.code), -2);
+      move(BucketOf(c.next), 2);
+      WriteBytes(PathOf(kIndexFileName, "chs", second), index);
+    }
+    std::vector<CheckProblem> problems;
+    std::vector<std::u16string> differing;
+    Check(&problems, &differing);
+    const std::string file = TableFileName(c.table);
+    for (int copy : {0, 1}) {
+      bool reported = false;
+      for (const CheckProblem& p : problems) {
+        reported = reported || (p.copy == copy && p.file == PathOf(file, "chs", copy == 1) &&
+                                p.problem.find("has no end in its block") != std::string::npos);
+      }
+      EXPECT_TRUE(reported) << "copy " << copy;
+    }
+  }
+}
+
 // Copies that hold the same bytes go through a quick pass, which must see
 // every damage the detailed reading sees. Tables of several reads, with
 // long phrase groups, get random bytes changed alike in both copies; the

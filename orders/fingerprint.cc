@@ -78,10 +78,12 @@ Status FingerprintFile(Platform* platform, const std::string& path, FileFingerpr
   Fingerprint64 f;
   std::int64_t size = 0;
   std::size_t got;
-  while ((got = std::fread(buffer.get(), 1, kReadBuffer, file.get())) > 0) {
+  // A short read is the end of the file (or an error, told by ferror).
+  do {
+    got = std::fread(buffer.get(), 1, kReadBuffer, file.get());
     f.Update(buffer.get(), got);
     size += static_cast<std::int64_t>(got);
-  }
+  } while (got == kReadBuffer);
   if (std::ferror(file.get())) return Status::IoError(path, "read failed");
   *fingerprint = FileFingerprint{size, f.Value()};
   return Status::Ok();

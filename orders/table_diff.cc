@@ -147,6 +147,8 @@ Status MarkChangedBlocks(Platform* platform, const BlockMap& blocks,
     }
     pos += static_cast<std::int64_t>(longer);
     if (fingerprint != nullptr) fingerprint->size += static_cast<std::int64_t>(gotA);
+    // Short reads on both sides: both ends (or an error, told by ferror).
+    if (gotA < kCompareChunk && gotB < kCompareChunk) break;
   }
   if (std::ferror(installed.get())) return Status::IoError(installedPath, "read failed");
   if (std::ferror(snapshot.get())) return Status::IoError(snapshotPath, "read failed");

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/message_box.h"
 
@@ -120,6 +121,17 @@ class Platform {
   // the cause in errno.
   virtual bool IsDirectory(const std::string& path) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
+
+  // The names of the folders directly inside the folder `path` (a narrow
+  // path, as IsDirectory takes), without "." and "..", in no particular
+  // order: one listing instead of a probe for each name a caller might
+  // expect. False when the folder cannot be listed (also when it is
+  // missing); `names` is then empty.
+  virtual bool FolderNames(const std::string& path, std::vector<std::string>* names) = 0;
+
+  // The size in bytes of the plain file at `path` (a narrow path), told
+  // without opening it; -1 when there is none or it cannot be looked at.
+  virtual std::int64_t FileSizeAt(const std::string& path) = 0;
 
   // The steps of a save. Every call a save makes to the OS goes through one
   // of these (or OpenFile, ReplaceFile, RemoveFile), so that a test can fail

@@ -235,6 +235,41 @@ bool PortablePlatform::CreateDirectory(const std::string& path) {
   return ::mkdir(ResolvePathIgnoringCase(path).c_str(), 0777) == 0;
 }
 
+bool PortablePlatform::FolderNames(const std::string& path, std::vector<std::string>* names) {
+  names->clear();
+  DIR* d = ::opendir(path.c_str());
+  if (d == nullptr && (errno == ENOENT || errno == ENOTDIR)) {
+    d = ::opendir(ResolvePathIgnoringCase(path).c_str());
+  }
+  if (d == nullptr) return false;
+  errno = 0;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view name(e->d_name);
+    if (name == "." || name == "..") continue;
+    bool folder = e->d_type == DT_DIR;
+    // A link counts as what it points to, as IsDirectory has it.
+    if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+      struct stat st;
+      folder = ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    }
+    if (folder) names->emplace_back(name);
+    errno = 0;
+  }
+  const bool complete = errno == 0;
+  ::closedir(d);
+  if (!complete) names->clear();
+  return complete;
+}
+
+std::int64_t PortablePlatform::FileSizeAt(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) return -1;
+    if (::stat(ResolvePathIgnoringCase(path).c_str(), &st) != 0) return -1;
+  }
+  return S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
 #ifndef _WIN32
 Platform* Platform::Default() {
   static PortablePlatform platform;

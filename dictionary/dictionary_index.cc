@@ -42,7 +42,7 @@ Status DictionaryIndex::Load(Platform* platform, const std::string& path) {
     return Status::Corruption(path, "too short: " + std::to_string(got) + " bytes, an index has " +
                                         std::to_string(kMinIndexSize));
   }
-  if (got < kMinIndexSize) {
+  if (got < kMinIndexSize || std::ferror(f.get())) {
     return Status::IoError(path, "read failed after " + std::to_string(got) + " bytes" +
                                      (errno != 0 ? ": " + ErrnoText(errno) : std::string()));
   }
@@ -58,6 +58,7 @@ Status DictionaryIndex::Load(Platform* platform, const std::string& path) {
     phrases += DecodeFixed32(bytes.get() + LengthOffset(b, TableKind::kPhrases));
   }
   bytes_ = std::move(bytes);
+  size_ = got;
   blockOffsets_ = std::move(offsets);
   return Status::Ok();
 }

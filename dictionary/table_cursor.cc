@@ -91,8 +91,8 @@ std::int64_t TableEnd(const DictionaryIndex& index, TableKind table) {
   return static_cast<std::int64_t>(offset) + length;
 }
 
-Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
-                         TableKind table, int firstBucket, int endBucket) {
+bool TableCursor::Prepare(Platform* platform, const DictionaryIndex& index, const std::string& path,
+                          TableKind table, int firstBucket, int endBucket) {
   platform_ = platform;
   index_ = &index;
   path_ = path;
@@ -104,11 +104,26 @@ Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const
   tableEnd_ = TableEnd(index, table);
   stream_.reset();
   file_.reset();
-  if (!index.loaded()) return status_ = Status::Refused("no index is loaded for " + path);
+  if (!index.loaded()) {
+    status_ = Status::Refused("no index is loaded for " + path);
+    return false;
+  }
   status_ = Status::Ok();
-  file_ = OpenDictionaryFile(platform, path, "rb", &status_);
-  if (file_ == nullptr) return status_;
   if (list_ == nullptr) list_ = std::make_unique<CandidateList>();
+  return true;
+}
+
+Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
+                         TableKind table, int firstBucket, int endBucket) {
+  if (Prepare(platform, index, path, table, firstBucket, endBucket)) {
+    file_ = OpenDictionaryFile(platform, path, "rb", &status_);
+  }
+  return status_;
+}
+
+Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
+                         TableKind table, FileHandle file) {
+  if (Prepare(platform, index, path, table, 0, kBucketCount)) file_ = std::move(file);
   return status_;
 }
 

@@ -56,6 +56,12 @@ class TableCursor {
   Status Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
               TableKind table, int firstBucket = 0, int endBucket = kBucketCount);
 
+  // The same for a table already open at `path`, read from any position:
+  // a caller that has just read the file through keeps its handle instead
+  // of opening it again.
+  Status Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
+              TableKind table, FileHandle file);
+
   // Goes on with the blocks firstBucket .. endBucket - 1 of the open table
   // (the next Next gives the first group of firstBucket).
   void Restrict(int firstBucket, int endBucket);
@@ -75,6 +81,9 @@ class TableCursor {
   const Status& status() const { return status_; }
 
  private:
+  // Everything of Open but the file; false when no index is loaded.
+  bool Prepare(Platform* platform, const DictionaryIndex& index, const std::string& path,
+               TableKind table, int firstBucket, int endBucket);
   // Moves to the next block that is not empty; false at the end or on a
   // failure.
   bool NextBlock();

@@ -66,8 +66,11 @@ class BlockMap {
         blocks_.push_back({offset, offset + static_cast<std::int64_t>(length), bucket});
       }
     }
-    std::sort(blocks_.begin(), blocks_.end(),
-              [](const Block& x, const Block& y) { return x.begin < y.begin; });
+    // Blocks lie in bucket order in every table the tools write.
+    const auto byOffset = [](const Block& x, const Block& y) { return x.begin < y.begin; };
+    if (!std::is_sorted(blocks_.begin(), blocks_.end(), byOffset)) {
+      std::sort(blocks_.begin(), blocks_.end(), byOffset);
+    }
   }
   // Marks every block that holds a byte of [begin, end).
   void Mark(std::int64_t begin, std::int64_t end, std::vector<bool>* dirty) const {
@@ -109,18 +112,13 @@ FileHandle OpenForReading(Platform* platform, const std::string& path, Status* s
   return f;
 }
 
-// Reads both files front to back in step, one buffer each, and marks the
-// blocks whose bytes differ. With `fingerprint`, also the installed file's
-// size and fingerprint.
-Status MarkChangedBlocks(Platform* platform, const BlockMap& blocks,
-                         const std::string& installedPath, const std::string& snapshotPath,
-                         CompareBuffers* buffers, std::vector<bool>* dirty,
-                         FileFingerprint* fingerprint) {
-  Status status;
-  FileHandle installed = OpenForReading(platform, installedPath, &status);
-  if (installed == nullptr) return status;
-  FileHandle snapshot = OpenForReading(platform, snapshotPath, &status);
-  if (snapshot == nullptr) return status;
+// Reads both open files front to back in step, one buffer each, and marks
+// the blocks whose bytes differ. With `fingerprint`, also the installed
+// file's size and fingerprint.
+Status MarkChangedBlocks(const BlockMap& blocks, const FileHandle& installed,
+                         const std::string& installedPath, const FileHandle& snapshot,
+                         const std::string& snapshotPath, CompareBuffers* buffers,
+                         std::vector<bool>* dirty, FileFingerprint* fingerprint) {
   char* a = buffers->installed.get();
   char* b = buffers->snapshot.get();
   Fingerprint64 hash;
@@ -156,6 +154,32 @@ Status MarkChangedBlocks(Platform* platform, const BlockMap& blocks,
   return Status::Ok();
 }
 
+// Clean bytes between two runs of changed blocks that are read through
+// rather than skipped: a seek and a read on each side cost more than
+// walking a few kilobytes of groups that compare equal.
+constexpr std::int64_t kReadThroughBytes = 4096;
+
+// The end of the run of blocks from the changed block `first` on that one
+// read takes: the changed blocks, and the empty or unchanged ones between
+// two changed ones while they hold at most kReadThroughBytes.
+int RunEnd(const DictionaryIndex& index, TableKind kind, const std::vector<bool>& dirty,
+           int first) {
+  int end = first + 1;
+  std::int64_t clean = 0;
+  for (int b = end; b < kBucketCount && clean <= kReadThroughBytes; ++b) {
+    if (dirty[static_cast<std::size_t>(b)]) {
+      end = b + 1;
+      clean = 0;
+      continue;
+    }
+    std::int32_t offset = 0;
+    std::uint32_t length = 0;
+    if (index.PlaceBucket(b, kind, &offset, &length) != DictionaryIndex::Placement::kFound) break;
+    clean += length;
+  }
+  return end;
+}
+
 // Walks the installed table and the snapshot's side by side. While both
 // list the same codes in the same order (the tools only reorder groups in
 // place) the groups are compared pair by pair; from the first code where a
@@ -170,9 +194,19 @@ Status DiffTable(Platform* platform, const DictionaryIndex& snapshotIndex,
   // place), only the blocks whose bytes differ are read group by group.
   const bool sameLayout = SameLayout(snapshotIndex, installedIndex, kind);
   std::vector<bool> dirty(kBucketCount, !sameLayout);
+  // Both files stay open for the walk of the blocks that differ.
+  Status status;
+  FileHandle installedFile = OpenForReading(platform, installedPath, &status);
+  if (installedFile == nullptr) return status;
+  FileHandle snapshotFile = OpenForReading(platform, snapshotPath, &status);
+  if (snapshotFile == nullptr) return status;
   if (sameLayout) {
-    if (Status s = MarkChangedBlocks(platform, BlockMap(installedIndex, kind), installedPath,
-                                     snapshotPath, buffers, &dirty, fingerprint);
+    // Read in whole chunks straight into the compare buffers, as the walk
+    // reads its blocks.
+    std::setvbuf(installedFile.get(), nullptr, _IONBF, 0);
+    std::setvbuf(snapshotFile.get(), nullptr, _IONBF, 0);
+    if (Status s = MarkChangedBlocks(BlockMap(installedIndex, kind), installedFile, installedPath,
+                                     snapshotFile, snapshotPath, buffers, &dirty, fingerprint);
         !s.ok()) {
       return s;
     }
@@ -182,8 +216,15 @@ Status DiffTable(Platform* platform, const DictionaryIndex& snapshotIndex,
   if (std::find(dirty.begin(), dirty.end(), true) == dirty.end()) return Status::Ok();
   TableCursor snapshot;
   TableCursor installed;
-  if (Status s = snapshot.Open(platform, snapshotIndex, snapshotPath, kind); !s.ok()) return s;
-  if (Status s = installed.Open(platform, installedIndex, installedPath, kind); !s.ok()) return s;
+  if (Status s = snapshot.Open(platform, snapshotIndex, snapshotPath, kind, std::move(snapshotFile));
+      !s.ok()) {
+    return s;
+  }
+  if (Status s =
+          installed.Open(platform, installedIndex, installedPath, kind, std::move(installedFile));
+      !s.ok()) {
+    return s;
+  }
   WalkedGroup a;
   WalkedGroup b;
   std::unordered_map<std::u16string, TextOrder> held;
@@ -195,8 +236,7 @@ Status DiffTable(Platform* platform, const DictionaryIndex& snapshotIndex,
       ++first;
       continue;
     }
-    int end = first + 1;
-    while (end < kBucketCount && dirty[static_cast<std::size_t>(end)]) ++end;
+    const int end = RunEnd(installedIndex, kind, dirty, first);
     snapshot.Restrict(first, end);
     installed.Restrict(first, end);
     first = end;
@@ -234,12 +274,26 @@ Status DiffTable(Platform* platform, const DictionaryIndex& snapshotIndex,
   return Status::Ok();
 }
 
-Status ReadPunctuationOrder(Platform* platform, const std::string& folder, TextOrder* order) {
+// With `fingerprint`, also the file's size and fingerprint, from the same
+// reads.
+Status ReadPunctuationOrder(Platform* platform, const std::string& folder, TextOrder* order,
+                            FileFingerprint* fingerprint = nullptr) {
   auto list = std::make_unique<CandidateList>();
   int count = 0;
-  if (Status s = ReadPunctuationFile(platform, JoinPath(folder, ""), *list, &count); !s.ok()) {
+  Fingerprint64 hash;
+  std::int64_t size = 0;
+  FileBytesSink everyByte;
+  if (fingerprint != nullptr) {
+    everyByte = [&](const std::uint8_t* bytes, std::size_t n) {
+      hash.Update(bytes, n);
+      size += static_cast<std::int64_t>(n);
+    };
+  }
+  if (Status s = ReadPunctuationFile(platform, JoinPath(folder, ""), *list, &count, everyByte);
+      !s.ok()) {
     return s;
   }
+  if (fingerprint != nullptr) *fingerprint = FileFingerprint{size, hash.Value()};
   *order = RecordTexts(*list, count, OrderTable::kPunctuation);
   return Status::Ok();
 }
@@ -253,14 +307,12 @@ Status DiffDictionary(Platform* platform, const std::string& snapshotFolder,
   DictionaryIndex installedIndex;
   if (Status s = LoadIndex(platform, snapshotFolder, &snapshotIndex); !s.ok()) return s;
   if (Status s = LoadIndex(platform, installedFolder, &installedIndex); !s.ok()) return s;
-  // kDictionaryFileNames: the index, the two tables, the punctuation.
-  for (std::size_t i : {std::size_t{0}, std::size_t{3}}) {
-    if (installedFingerprints == nullptr) break;
-    if (Status s = FingerprintFile(platform, JoinPath(installedFolder, kDictionaryFileNames[i]),
-                                   &(*installedFingerprints)[i]);
-        !s.ok()) {
-      return s;
-    }
+  // kDictionaryFileNames: the index, the two tables, the punctuation. Each
+  // fingerprint comes from the read that the comparison makes anyway.
+  if (installedFingerprints != nullptr) {
+    const std::string_view bytes = installedIndex.bytes();
+    (*installedFingerprints)[0] =
+        FileFingerprint{static_cast<std::int64_t>(bytes.size()), Fingerprint64::Of(bytes)};
   }
   static thread_local CompareBuffers buffers;
   for (TableKind kind : {TableKind::kCharacters, TableKind::kPhrases}) {
@@ -279,7 +331,12 @@ Status DiffDictionary(Platform* platform, const std::string& snapshotFolder,
   TextOrder original;
   TextOrder current;
   if (Status s = ReadPunctuationOrder(platform, snapshotFolder, &original); !s.ok()) return s;
-  if (Status s = ReadPunctuationOrder(platform, installedFolder, &current); !s.ok()) return s;
+  if (Status s = ReadPunctuationOrder(
+          platform, installedFolder, &current,
+          installedFingerprints == nullptr ? nullptr : &(*installedFingerprints)[3]);
+      !s.ok()) {
+    return s;
+  }
   if (original == current || original.empty() || current.empty()) return Status::Ok();
   return sink(GroupDifference{OrderTable::kPunctuation, std::string(kPunctuationCode),
                               std::move(original), std::move(current)});

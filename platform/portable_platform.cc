@@ -28,10 +28,12 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-// The entry of `dir` whose name equals `name` up to ASCII case, exact first.
-std::optional<std::string> FindEntry(const std::string& dir, const std::string& name) {
+// The entry of `dir` whose name equals `name` up to ASCII case, exact first
+// (unless the caller has just found that missing).
+std::optional<std::string> FindEntry(const std::string& dir, const std::string& name,
+                                     bool exactMissing = false) {
   const std::string probe = (dir.empty() ? std::string() : dir + "/") + name;
-  if (Exists(probe)) return name;
+  if (!exactMissing && Exists(probe)) return name;
   // A name without ASCII letters (a numbered folder) has no other spelling.
   if (std::none_of(name.begin(), name.end(),
                    [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); })) {
@@ -69,7 +71,7 @@ std::string ResolvePathIgnoringCase(const std::string& path) {
     const std::string dir = path.substr(0, slash);
     const std::string name = path.substr(slash + 1);
     if (name != "." && name != ".." && Exists(dir)) {
-      const std::optional<std::string> match = FindEntry(dir, name);
+      const std::optional<std::string> match = FindEntry(dir, name, true);
       return dir + "/" + (match ? *match : name);
     }
   }
@@ -157,7 +159,15 @@ FileHandle PortablePlatform::OpenFile(const std::string& path, const char* mode)
   // one whose name differs only in case.
   if (std::strpbrk(mode, "wa") == nullptr) {
     if (std::FILE* f = std::fopen(path.c_str(), mode)) return FileHandle(f);
-    if (errno != ENOENT && errno != ENOTDIR) return nullptr;
+    const int error = errno;
+    if (error != ENOENT && error != ENOTDIR) return nullptr;
+    // No other spelling: the failed open stands.
+    const std::string resolved = ResolvePathIgnoringCase(path);
+    if (resolved == path) {
+      errno = error;
+      return nullptr;
+    }
+    return FileHandle(std::fopen(resolved.c_str(), mode));
   }
   return FileHandle(std::fopen(ResolvePathIgnoringCase(path).c_str(), mode));
 }

@@ -104,6 +104,7 @@ bool TableCursor::Prepare(Platform* platform, const DictionaryIndex& index, cons
   tableEnd_ = TableEnd(index, table);
   stream_.reset();
   file_.reset();
+  held_ = nullptr;
   if (!index.loaded()) {
     status_ = Status::Refused("no index is loaded for " + path);
     return false;
@@ -124,6 +125,17 @@ Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const
 Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
                          TableKind table, FileHandle file) {
   if (Prepare(platform, index, path, table, 0, kBucketCount)) file_ = std::move(file);
+  return status_;
+}
+
+Status TableCursor::OpenInMemory(const DictionaryIndex& index, const std::string& path,
+                                 TableKind table, const std::uint8_t* bytes,
+                                 std::int64_t bytesOffset, std::size_t size) {
+  if (Prepare(nullptr, index, path, table, 0, kBucketCount)) {
+    held_ = bytes;
+    heldOffset_ = bytesOffset;
+    heldSize_ = size;
+  }
   return status_;
 }
 
@@ -160,6 +172,16 @@ bool TableCursor::NextBlock() {
       return false;
     }
     if (length == 0) continue;
+    if (held_ != nullptr) {
+      if (!stream_) stream_.emplace();
+      if (!stream_->OpenInMemory(held_, heldOffset_, heldSize_, offset, length)) {
+        status_ = Status::Refused(path_ + ": block " + std::to_string(bucket_) +
+                                  " is not among the bytes held");
+        return false;
+      }
+      inBlock_ = true;
+      return true;
+    }
     // The blocks lie back to back: each goes on from the reads of the one
     // before, unless blocks were left out between them.
     if (stream_ && stream_->NextBlock(offset, length)) {
@@ -184,7 +206,7 @@ bool TableCursor::NextBlock() {
 }
 
 bool TableCursor::Next(WalkedGroup* group) {
-  if (file_ == nullptr || !status_.ok()) return false;
+  if ((file_ == nullptr && held_ == nullptr) || !status_.ok()) return false;
   for (;;) {
     if (!inBlock_ && !NextBlock()) return false;
     BlockStream& s = *stream_;

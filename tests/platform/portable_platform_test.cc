@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/text.h"
 #include "tests/support/temp_dir.h"
@@ -91,6 +96,38 @@ TEST_F(CaseTest, FileOperationsFindTheFile) {
   EXPECT_TRUE(p.RemoveFile(folder + "LURM2008.idx"));
   EXPECT_FALSE(FileExists(real + "Lurm2008.IDX"));
   EXPECT_EQ(p.OpenFile(folder + "lurm2008.idx", "rb"), nullptr);
+}
+
+TEST_F(CaseTest, ListingsAndSizesFindTheFolderInAnyCase) {
+  PortablePlatform p;
+  const std::string mb = tmp_.Join("program files/lurm/rozevuv_cht/mb");
+  tmp_.MakeDirs("Program Files/LURM/RozeVuv_CHT/MB/chs");
+  const std::string real = tmp_.Join("Program Files/LURM/RozeVuv_CHT/MB/");
+  WriteBytes(real + "readme.txt", {1});
+  std::filesystem::create_directory_symlink(real + "CHT", real + "linked");
+  std::filesystem::create_symlink(real + "readme.txt", real + "text-link");
+
+  std::vector<std::string> names = {"stale"};
+  ASSERT_TRUE(p.FolderNames(mb, &names));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"CHT", "chs", "linked"}));
+  names = {"stale"};
+  EXPECT_FALSE(p.FolderNames(mb + "/nowhere", &names));
+  EXPECT_TRUE(names.empty());
+  EXPECT_FALSE(p.FolderNames(mb + "/readme.txt", &names));
+
+  EXPECT_EQ(p.FileSizeAt(mb + "/cht/LURM2008.idx"), 3);
+  EXPECT_EQ(p.FileSizeAt(mb + "/text-link"), 1);
+  EXPECT_EQ(p.FileSizeAt(mb + "/cht"), -1);
+  EXPECT_EQ(p.FileSizeAt(mb + "/cht/Pround.dat"), -1);
+
+  // A missing file fails to open with its cause, whether or not it has
+  // another spelling to try.
+  for (const std::string& missing : {mb + "/cht/Pround.dat", mb + "/nowhere/Pround.dat"}) {
+    errno = 0;
+    EXPECT_EQ(p.OpenFile(missing, "rb"), nullptr);
+    EXPECT_EQ(errno, ENOENT) << missing;
+  }
 }
 
 TEST(CodePageTest, FromLocaleName) {

@@ -29,11 +29,11 @@ int NumberOf(std::string_view name) {
 // row: a folder beyond such a gap does not count. One listing of the
 // dictionary's snapshots folder instead of a probe for each number.
 int HighestNumber(Platform* platform, const std::string& dataDir, DictionaryId id) {
-  std::vector<std::string> names;
-  if (!platform->FolderNames(SnapshotsFolder(dataDir, id), &names)) return 0;
+  std::vector<FolderEntry> entries;
+  if (!platform->ListFolder(SnapshotsFolder(dataDir, id), &entries)) return 0;
   std::vector<int> numbers;
-  for (const std::string& name : names) {
-    if (const int n = NumberOf(name); n > 0) numbers.push_back(n);
+  for (const FolderEntry& e : entries) {
+    if (const int n = NumberOf(e.name); n > 0 && e.isFolder) numbers.push_back(n);
   }
   std::sort(numbers.begin(), numbers.end());
   int highest = 0;

@@ -41,6 +41,12 @@ inline bool CloseFile(FileHandle& file) {
   return f == nullptr || std::fclose(f) == 0;
 }
 
+// One name in a folder listing.
+struct FolderEntry {
+  std::string name;
+  bool isFolder = false;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -122,12 +128,12 @@ class Platform {
   virtual bool IsDirectory(const std::string& path) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
 
-  // The names of the folders directly inside the folder `path` (a narrow
-  // path, as IsDirectory takes), without "." and "..", in no particular
-  // order: one listing instead of a probe for each name a caller might
-  // expect. False when the folder cannot be listed (also when it is
-  // missing); `names` is then empty.
-  virtual bool FolderNames(const std::string& path, std::vector<std::string>* names) = 0;
+  // What the folder `path` (a narrow path, as IsDirectory takes) holds,
+  // without "." and "..", in no particular order: one listing instead of a
+  // probe for each name a caller might expect. A link counts as what it
+  // points to. False when the folder cannot be listed (also when it is
+  // missing); `entries` is then empty.
+  virtual bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries) = 0;
 
   // The size in bytes of the plain file at `path` (a narrow path), told
   // without opening it; -1 when there is none or it cannot be looked at.

@@ -245,8 +245,8 @@ bool PortablePlatform::CreateDirectory(const std::string& path) {
   return ::mkdir(ResolvePathIgnoringCase(path).c_str(), 0777) == 0;
 }
 
-bool PortablePlatform::FolderNames(const std::string& path, std::vector<std::string>* names) {
-  names->clear();
+bool PortablePlatform::ListFolder(const std::string& path, std::vector<FolderEntry>* entries) {
+  entries->clear();
   DIR* d = ::opendir(path.c_str());
   if (d == nullptr && (errno == ENOENT || errno == ENOTDIR)) {
     d = ::opendir(ResolvePathIgnoringCase(path).c_str());
@@ -257,17 +257,16 @@ bool PortablePlatform::FolderNames(const std::string& path, std::vector<std::str
     const std::string_view name(e->d_name);
     if (name == "." || name == "..") continue;
     bool folder = e->d_type == DT_DIR;
-    // A link counts as what it points to, as IsDirectory has it.
     if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
       struct stat st;
       folder = ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
     }
-    if (folder) names->emplace_back(name);
+    entries->push_back({std::string(name), folder});
     errno = 0;
   }
   const bool complete = errno == 0;
   ::closedir(d);
-  if (!complete) names->clear();
+  if (!complete) entries->clear();
   return complete;
 }
 

@@ -152,8 +152,8 @@ bool Win32Platform::CreateDirectory(const std::string& path) {
   return ::_mkdir(path.c_str()) == 0;
 }
 
-bool Win32Platform::FolderNames(const std::string& path, std::vector<std::string>* names) {
-  names->clear();
+bool Win32Platform::ListFolder(const std::string& path, std::vector<FolderEntry>* entries) {
+  entries->clear();
   std::string pattern = path;
   if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
   pattern += '*';
@@ -163,13 +163,14 @@ bool Win32Platform::FolderNames(const std::string& path, std::vector<std::string
   if (search == INVALID_HANDLE_VALUE) return false;
   do {
     const std::string_view name(data.cFileName);
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != "." && name != "..") {
-      names->emplace_back(name);
+    if (name != "." && name != "..") {
+      entries->push_back(
+          {std::string(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     }
   } while (::FindNextFileA(search, &data));
   const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
   ::FindClose(search);
-  if (!complete) names->clear();
+  if (!complete) entries->clear();
   return complete;
 }
 

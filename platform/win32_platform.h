@@ -42,7 +42,7 @@ class Win32Platform : public Platform {
   bool UserDataFolder(std::string* path) override;
   bool IsDirectory(const std::string& path) override;
   bool CreateDirectory(const std::string& path) override;
-  bool FolderNames(const std::string& path, std::vector<std::string>* names) override;
+  bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries) override;
   std::int64_t FileSizeAt(const std::string& path) override;
   // The steps of a save (win32_files.cc).
   FileHandle CreateNewFile(const std::string& path) override;

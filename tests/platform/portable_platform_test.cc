@@ -107,14 +107,20 @@ TEST_F(CaseTest, ListingsAndSizesFindTheFolderInAnyCase) {
   std::filesystem::create_directory_symlink(real + "CHT", real + "linked");
   std::filesystem::create_symlink(real + "readme.txt", real + "text-link");
 
-  std::vector<std::string> names = {"stale"};
-  ASSERT_TRUE(p.FolderNames(mb, &names));
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"CHT", "chs", "linked"}));
-  names = {"stale"};
-  EXPECT_FALSE(p.FolderNames(mb + "/nowhere", &names));
-  EXPECT_TRUE(names.empty());
-  EXPECT_FALSE(p.FolderNames(mb + "/readme.txt", &names));
+  std::vector<FolderEntry> entries = {{"stale", true}};
+  ASSERT_TRUE(p.ListFolder(mb, &entries));
+  std::vector<std::pair<std::string, bool>> listed;
+  for (const FolderEntry& e : entries) listed.emplace_back(e.name, e.isFolder);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::pair<std::string, bool>>{{"CHT", true},
+                                                               {"chs", true},
+                                                               {"linked", true},
+                                                               {"readme.txt", false},
+                                                               {"text-link", false}}));
+  entries = {{"stale", true}};
+  EXPECT_FALSE(p.ListFolder(mb + "/nowhere", &entries));
+  EXPECT_TRUE(entries.empty());
+  EXPECT_FALSE(p.ListFolder(mb + "/readme.txt", &entries));
 
   EXPECT_EQ(p.FileSizeAt(mb + "/cht/LURM2008.idx"), 3);
   EXPECT_EQ(p.FileSizeAt(mb + "/text-link"), 1);

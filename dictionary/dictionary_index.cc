@@ -19,6 +19,8 @@ Status DictionaryIndex::Load(Platform* platform, const std::string& path) {
   Status status;
   FileHandle f = OpenDictionaryFile(platform, path, "rb", &status);
   if (f == nullptr) return status;
+  // Read straight into the index's bytes: no stream buffer to set up.
+  std::setvbuf(f.get(), nullptr, _IONBF, 0);
   // An index has kMinIndexSize bytes: one read of a byte more tells the
   // whole of such a file, without asking for its size first. Only a longer
   // file is measured and read again.

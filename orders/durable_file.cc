@@ -71,6 +71,8 @@ Status ReadSmallFile(Platform* platform, const std::string& path, std::size_t ma
   errno = 0;
   FileHandle file = platform->OpenFile(path, "rb");
   if (file == nullptr) return OpenFailure(path, errno);
+  // Read straight into the buffer below: no stream buffer to set up.
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
   bytes->clear();
   char buffer[4096];
   std::size_t got;

@@ -138,8 +138,9 @@ FileHandle OpenForReading(Platform* platform, const std::string& path, Status* s
   return f;
 }
 
-// Receives the bytes [pos, pos + size) that both files hold alike in
-// place, once their differences are marked: installed, then snapshot.
+// Receives each stretch [pos, pos + size) that both files were read into,
+// the installed file's bytes and then the snapshot's, once the blocks whose
+// bytes differ there are marked.
 using ChunkSink = std::function<Status(std::int64_t pos, const char* installed,
                                        const char* snapshot, std::size_t size)>;
 
@@ -305,7 +306,9 @@ Status DiffTable(Platform* platform, const DictionaryIndex& snapshotIndex,
     const BlockMap blocks(installedIndex, kind);
     std::vector<bool> inside(kBucketCount);
     // The differences go to the sink in bucket order: once a changed block
-    // is left for the second reading, so is every one after it.
+    // is left for the second reading, so is every one after it. Every block
+    // walked from the buffers thus lies before the first one read again,
+    // and the runs of the second reading never reach back into them.
     bool fromBuffers = blocks.inBucketOrder();
     const ChunkSink walkInside = [&](std::int64_t pos, const char* a, const char* b,
                                      std::size_t size) {

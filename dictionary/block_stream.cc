@@ -61,6 +61,7 @@ BlockStream::OpenResult BlockStream::Start(Platform* platform, std::FILE* file, 
   std::setvbuf(file, nullptr, _IONBF, 0);
   if (!platform->Seek(file, offset)) return OpenResult::kSeekFailed;
   file_ = file;
+  held_ = nullptr;
   offset_ = offset;
   pos_ = 0;
   end_ = 0;
@@ -78,8 +79,24 @@ BlockStream::OpenResult BlockStream::Start(Platform* platform, std::FILE* file, 
   return buffer_ != nullptr ? OpenResult::kOpened : OpenResult::kNoMemory;
 }
 
+bool BlockStream::OpenInMemory(const std::uint8_t* bytes, std::int64_t bytesOffset,
+                               std::size_t size, std::int32_t offset, std::uint32_t length) {
+  const std::int64_t end = static_cast<std::int64_t>(offset) + length;
+  if (offset < bytesOffset || end > bytesOffset + static_cast<std::int64_t>(size)) return false;
+  file_ = nullptr;
+  held_ = bytes;
+  offset_ = bytesOffset;
+  pos_ = static_cast<std::size_t>(offset - bytesOffset);
+  dataEnd_ = size;
+  truncated_ = false;
+  blockEnd_ = end;
+  limit_ = end;
+  ShowBlock();
+  return true;
+}
+
 bool BlockStream::NextBlock(std::int32_t offset, std::uint32_t length) {
-  if (buffer_ == nullptr || offset != blockEnd_ ||
+  if (buffer_ == nullptr || held_ != nullptr || offset != blockEnd_ ||
       offset - offset_ > static_cast<std::int64_t>(dataEnd_)) {
     return false;
   }

@@ -53,6 +53,13 @@ class BlockStream {
   // before it were not read (the caller then opens it with OpenAhead).
   bool NextBlock(std::int32_t offset, std::uint32_t length);
 
+  // Shows the block of `length` bytes at `offset` from `bytes`, which hold
+  // the file's bytes [bytesOffset, bytesOffset + size) and must outlive the
+  // stream's use of them: no read at all. False, changing nothing, unless
+  // the block lies wholly inside them.
+  bool OpenInMemory(const std::uint8_t* bytes, std::int64_t bytesOffset, std::size_t size,
+                    std::int32_t offset, std::uint32_t length);
+
   // Makes at least n bytes (n <= kMaxLookahead) available from pos(),
   // unless the block (or the file) ends first; gives the bytes available,
   // which may be more than n.
@@ -64,7 +71,7 @@ class BlockStream {
     return end_ - pos_;
   }
 
-  const std::uint8_t* data() const { return buffer_.get(); }
+  const std::uint8_t* data() const { return held_ != nullptr ? held_ : buffer_.get(); }
   std::size_t pos() const { return pos_; }
   std::size_t end() const { return end_; }
   // Moves the position within the bytes available.
@@ -99,6 +106,8 @@ class BlockStream {
 
   std::FILE* file_ = nullptr;
   std::unique_ptr<std::uint8_t[], BufferRelease> buffer_;
+  // The caller's bytes, after OpenInMemory.
+  const std::uint8_t* held_ = nullptr;
   std::size_t capacity_ = 0;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;      // what the stream shows: up to the block's end

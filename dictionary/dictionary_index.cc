@@ -19,22 +19,32 @@ Status DictionaryIndex::Load(Platform* platform, const std::string& path) {
   Status status;
   FileHandle f = OpenDictionaryFile(platform, path, "rb", &status);
   if (f == nullptr) return status;
-  const std::int64_t size = platform->FileSize(f.get());
-  if (size < 0) return Status::IoError(path, "cannot tell its size");
-  if (size < static_cast<std::int64_t>(kMinIndexSize)) {
-    return Status::Corruption(path, "too short: " + std::to_string(size) + " bytes, an index has " +
-                                        std::to_string(kMinIndexSize));
-  }
-  if (static_cast<std::uint64_t>(size) > std::numeric_limits<size_t>::max()) {
-    return Status::Corruption(path, "too large: " + std::to_string(size) + " bytes");
-  }
-  std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[static_cast<size_t>(size)]);
+  // Read straight into the index's bytes: no stream buffer to set up.
+  std::setvbuf(f.get(), nullptr, _IONBF, 0);
+  // An index has kMinIndexSize bytes: one read of a byte more tells the
+  // whole of such a file, without asking for its size first. Only a longer
+  // file is measured and read again.
+  std::size_t size = kMinIndexSize + 1;
+  std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[size]);
   if (bytes == nullptr) return Status::NoMemory("loading " + path);
   errno = 0;
-  size_t got = 0;
-  if (platform->Seek(f.get(), 0))
-    got = std::fread(bytes.get(), 1, static_cast<size_t>(size), f.get());
-  if (got < kMinIndexSize) {
+  size_t got = std::fread(bytes.get(), 1, size, f.get());
+  if (got == size) {
+    const std::int64_t measured = platform->FileSize(f.get());
+    if (measured < 0) return Status::IoError(path, "cannot tell its size");
+    if (static_cast<std::uint64_t>(measured) > std::numeric_limits<size_t>::max()) {
+      return Status::Corruption(path, "too large: " + std::to_string(measured) + " bytes");
+    }
+    size = static_cast<size_t>(measured);
+    bytes.reset(new (std::nothrow) std::uint8_t[size]);
+    if (bytes == nullptr) return Status::NoMemory("loading " + path);
+    errno = 0;
+    got = platform->Seek(f.get(), 0) ? std::fread(bytes.get(), 1, size, f.get()) : 0;
+  } else if (!std::ferror(f.get()) && got < kMinIndexSize) {
+    return Status::Corruption(path, "too short: " + std::to_string(got) + " bytes, an index has " +
+                                        std::to_string(kMinIndexSize));
+  }
+  if (got < kMinIndexSize || std::ferror(f.get())) {
     return Status::IoError(path, "read failed after " + std::to_string(got) + " bytes" +
                                      (errno != 0 ? ": " + ErrnoText(errno) : std::string()));
   }
@@ -50,6 +60,7 @@ Status DictionaryIndex::Load(Platform* platform, const std::string& path) {
     phrases += DecodeFixed32(bytes.get() + LengthOffset(b, TableKind::kPhrases));
   }
   bytes_ = std::move(bytes);
+  size_ = got;
   blockOffsets_ = std::move(offsets);
   return Status::Ok();
 }

@@ -30,6 +30,10 @@ class DictionaryIndex {
   Status Load(Platform* platform, const std::string& path);
   void Clear();
   bool loaded() const { return bytes_ != nullptr; }
+  // The whole file as loaded (empty when nothing is held).
+  std::string_view bytes() const {
+    return {reinterpret_cast<const char*>(bytes_.get()), bytes_ != nullptr ? size_ : 0};
+  }
 
   // The offset and length of the block of `code` in `table`.
   Placement Place(std::u16string_view code, TableKind table, std::int32_t* offset,
@@ -43,6 +47,7 @@ class DictionaryIndex {
 
  private:
   std::unique_ptr<std::uint8_t[]> bytes_;
+  std::size_t size_ = 0;
   // Offset of every block in both tables (the header plus the lengths before
   // it), worked out once per load: kBucketCount character offsets, then as
   // many phrase offsets.

@@ -1,6 +1,8 @@
 #include "dictionary/dictionary_store.h"
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
 #include "dictionary/block_scan.h"
 #include "dictionary/block_stream.h"
@@ -28,6 +30,18 @@ Status Damage(const BlockStream& block, const std::string& path, std::u16string_
   }
   return Status::Corruption(path, block.EndOffset(),
                             "the block of " + CodeText(code) + " ends inside a code group");
+}
+
+// Whether `entries` hold `name`, up to ASCII case (as file names are
+// matched on Windows and by the portable platform).
+bool HasEntryIgnoringCase(const std::vector<FolderEntry>& entries, std::string_view name) {
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  return std::any_of(entries.begin(), entries.end(), [&](const FolderEntry& e) {
+    return std::equal(e.name.begin(), e.name.end(), name.begin(), name.end(),
+                      [&](char a, char b) { return lower(a) == lower(b); });
+  });
 }
 
 }  // namespace
@@ -98,7 +112,12 @@ Status DictionaryStore::RecoverInterruptedSaves() {
   for (const bool second : {false, true}) {
     const std::string folder = second ? ResolveDictionaryFolder(id_, true) : first;
     if (folder.empty() || (second && folder == first)) continue;
+    // One listing of the folder tells which files have a journal left (most
+    // often none); where it cannot be had, each file's journal is looked for.
+    std::vector<FolderEntry> entries;
+    const bool listed = platform_->ListFolder(folder, &entries);
     for (const char* file : {kCharacterTableFileName, kPhraseTableFileName, kPunctuationFileName}) {
+      if (listed && !HasEntryIgnoringCase(entries, JournalPath(std::string(file)))) continue;
       const Recovery r =
           RecoverUnderLock(platform_, folder + file, folder + kDictionaryLockFileName, folder);
       AppendRecoveryNote(r, &recoveryNote_);

@@ -14,7 +14,7 @@
 namespace taliq {
 
 Status ReadPunctuationFile(Platform* platform, const std::string& folder, CandidateList& list,
-                           int* count) {
+                           int* count, const FileBytesSink& everyByte) {
   *count = 0;
   const std::string path = folder + kPunctuationFileName;
   Status status;
@@ -29,6 +29,16 @@ Status ReadPunctuationFile(Platform* platform, const std::string& folder, Candid
   for (size_t pos = 0; pos + kPunctuationRecordSize <= got; pos += kPunctuationRecordSize) {
     list[static_cast<size_t>(*count)].SetMark(static_cast<char16_t>(DecodeFixed16(bytes + pos)));
     ++*count;
+  }
+  if (!everyByte || !status.ok()) return status;
+  everyByte(bytes, got);
+  // A short read is the end of the file (or an error, told by ferror).
+  for (size_t more = got; more == sizeof(bytes);) {
+    more = std::fread(bytes, 1, sizeof(bytes), f.get());
+    everyByte(bytes, more);
+  }
+  if (std::ferror(f.get())) {
+    return Status::IoError(path, "read failed" + (errno != 0 ? ": " + ErrnoText(errno) : ""));
   }
   return status;
 }

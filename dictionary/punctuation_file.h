@@ -3,6 +3,9 @@
 #ifndef TALIQ_DICTIONARY_PUNCTUATION_FILE_H_
 #define TALIQ_DICTIONARY_PUNCTUATION_FILE_H_
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "dictionary/candidate.h"
@@ -11,11 +14,16 @@
 
 namespace taliq {
 
+// Receives a file's bytes in order, in pieces.
+using FileBytesSink = std::function<void(const std::uint8_t* bytes, std::size_t size)>;
+
 // Reads the marks of the table in `folder` (ending in the separator) into
 // `list`, at most 300; *count is the number read, also when the read failed
 // part way. kNotFound / kCannotOpen (the file) or kIoError (its bytes).
+// `everyByte`, when given, receives the whole file, the records beyond the
+// 300th too, from the same reads.
 Status ReadPunctuationFile(Platform* platform, const std::string& folder, CandidateList& list,
-                           int* count);
+                           int* count, const FileBytesSink& everyByte = {});
 
 // Writes the first `count` marks of `list` (0-300), then the file's records
 // beyond the 300th unchanged, replacing the file whole with

@@ -91,8 +91,8 @@ std::int64_t TableEnd(const DictionaryIndex& index, TableKind table) {
   return static_cast<std::int64_t>(offset) + length;
 }
 
-Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
-                         TableKind table, int firstBucket, int endBucket) {
+bool TableCursor::Prepare(Platform* platform, const DictionaryIndex& index, const std::string& path,
+                          TableKind table, int firstBucket, int endBucket) {
   platform_ = platform;
   index_ = &index;
   path_ = path;
@@ -104,10 +104,37 @@ Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const
   tableEnd_ = TableEnd(index, table);
   stream_.reset();
   file_.reset();
-  if (!index.loaded()) return status_ = Status::Refused("no index is loaded for " + path);
+  held_ = nullptr;
+  if (!index.loaded()) {
+    status_ = Status::Refused("no index is loaded for " + path);
+    return false;
+  }
   status_ = Status::Ok();
-  file_ = OpenDictionaryFile(platform, path, "rb", &status_);
-  if (file_ == nullptr) return status_;
+  return true;
+}
+
+Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
+                         TableKind table, int firstBucket, int endBucket) {
+  if (Prepare(platform, index, path, table, firstBucket, endBucket)) {
+    file_ = OpenDictionaryFile(platform, path, "rb", &status_);
+  }
+  return status_;
+}
+
+Status TableCursor::Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
+                         TableKind table, FileHandle file) {
+  if (Prepare(platform, index, path, table, 0, kBucketCount)) file_ = std::move(file);
+  return status_;
+}
+
+Status TableCursor::OpenInMemory(const DictionaryIndex& index, const std::string& path,
+                                 TableKind table, const std::uint8_t* bytes,
+                                 std::int64_t bytesOffset, std::size_t size) {
+  if (Prepare(nullptr, index, path, table, 0, kBucketCount)) {
+    held_ = bytes;
+    heldOffset_ = bytesOffset;
+    heldSize_ = size;
+  }
   return status_;
 }
 
@@ -144,6 +171,16 @@ bool TableCursor::NextBlock() {
       return false;
     }
     if (length == 0) continue;
+    if (held_ != nullptr) {
+      if (!stream_) stream_.emplace();
+      if (!stream_->OpenInMemory(held_, heldOffset_, heldSize_, offset, length)) {
+        status_ = Status::Refused(path_ + ": block " + std::to_string(bucket_) +
+                                  " is not among the bytes held");
+        return false;
+      }
+      inBlock_ = true;
+      return true;
+    }
     // The blocks lie back to back: each goes on from the reads of the one
     // before, unless blocks were left out between them.
     if (stream_ && stream_->NextBlock(offset, length)) {
@@ -168,7 +205,7 @@ bool TableCursor::NextBlock() {
 }
 
 bool TableCursor::Next(WalkedGroup* group) {
-  if (file_ == nullptr || !status_.ok()) return false;
+  if ((file_ == nullptr && held_ == nullptr) || !status_.ok()) return false;
   // Made on the first group: a reader of the raw bytes needs no list.
   if (list_ == nullptr) list_ = std::make_unique<CandidateList>();
   for (;;) {

@@ -56,6 +56,19 @@ class TableCursor {
   Status Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
               TableKind table, int firstBucket = 0, int endBucket = kBucketCount);
 
+  // The same for a table already open at `path`, read from any position:
+  // a caller that has just read the file through keeps its handle instead
+  // of opening it again.
+  Status Open(Platform* platform, const DictionaryIndex& index, const std::string& path,
+              TableKind table, FileHandle file);
+
+  // The same over bytes held in memory: `bytes` are the table's bytes
+  // [bytesOffset, bytesOffset + size) and must outlive the walk. A block
+  // that does not lie wholly inside them ends the walk with kRefused, so
+  // the caller restricts the walk to blocks inside.
+  Status OpenInMemory(const DictionaryIndex& index, const std::string& path, TableKind table,
+                      const std::uint8_t* bytes, std::int64_t bytesOffset, std::size_t size);
+
   // Goes on with the blocks firstBucket .. endBucket - 1 of the open table
   // (the next Next gives the first group of firstBucket).
   void Restrict(int firstBucket, int endBucket);
@@ -84,6 +97,9 @@ class TableCursor {
   const Status& status() const { return status_; }
 
  private:
+  // Everything of Open but the file; false when no index is loaded.
+  bool Prepare(Platform* platform, const DictionaryIndex& index, const std::string& path,
+               TableKind table, int firstBucket, int endBucket);
   // Moves to the next block that is not empty; false at the end or on a
   // failure.
   bool NextBlock();
@@ -107,6 +123,10 @@ class TableCursor {
   int endBucket_ = 0;
   std::unique_ptr<CandidateList> list_;
   char16_t code_[8] = {};
+  // After OpenInMemory: the bytes the blocks are shown from.
+  const std::uint8_t* held_ = nullptr;
+  std::int64_t heldOffset_ = 0;
+  std::size_t heldSize_ = 0;
   Status status_;
 };
 

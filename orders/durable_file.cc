@@ -71,15 +71,19 @@ Status ReadSmallFile(Platform* platform, const std::string& path, std::size_t ma
   errno = 0;
   FileHandle file = platform->OpenFile(path, "rb");
   if (file == nullptr) return OpenFailure(path, errno);
+  // Read straight into the buffer below: no stream buffer to set up.
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
   bytes->clear();
   char buffer[4096];
   std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+  // A short read is the end of the file (or an error, told by ferror).
+  do {
+    got = std::fread(buffer, 1, sizeof buffer, file.get());
     if (bytes->size() + got > maxBytes) {
       return Status::Corruption(path, "larger than " + std::to_string(maxBytes) + " bytes");
     }
     bytes->append(buffer, got);
-  }
+  } while (got == sizeof buffer);
   if (std::ferror(file.get())) return Status::IoError(path, "read failed");
   return Status::Ok();
 }

@@ -31,7 +31,8 @@ class Fingerprint64 {
   static std::uint64_t Of(std::string_view bytes);
 
  private:
-  void Stripe(const std::uint8_t* p);
+  // Adds `n` stripes of 32 bytes from `p`.
+  void Stripes(const std::uint8_t* p, std::size_t n);
 
   std::array<std::uint64_t, 4> lanes_ = {0x60ea27eeadc0b5d6ULL, 0xc2b2ae3d27d4eb4fULL,
                                          0x0000000000000000ULL, 0x61c8864e7a143579ULL};

@@ -1,5 +1,10 @@
 #include "orders/snapshot.h"
 
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+#include <vector>
+
 #include "orders/data_folder.h"
 #include "orders/durable_file.h"
 
@@ -10,13 +15,31 @@ std::string NumberFolder(const std::string& dataDir, DictionaryId id, int number
   return JoinPath(SnapshotsFolder(dataDir, id), std::to_string(number));
 }
 
-// The highest number that has a folder, or 0.
+// The number a snapshot folder's name spells ("1", "2", ... as NumberFolder
+// writes them), or 0 for any other name.
+int NumberOf(std::string_view name) {
+  int n = 0;
+  if (name.empty() || name[0] < '1' || name[0] > '9') return 0;
+  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), n);
+  return error == std::errc() && end == name.data() + name.size() ? n : 0;
+}
+
+// The highest number that has a folder, or 0. Numbers may be missing
+// (snapshots removed by hand), but not more than kSnapshotNumberGap in a
+// row: a folder beyond such a gap does not count. One listing of the
+// dictionary's snapshots folder instead of a probe for each number.
 int HighestNumber(Platform* platform, const std::string& dataDir, DictionaryId id) {
-  // Most dictionaries never had a snapshot: one probe says so.
-  if (!platform->IsDirectory(SnapshotsFolder(dataDir, id))) return 0;
+  std::vector<FolderEntry> entries;
+  if (!platform->ListFolder(SnapshotsFolder(dataDir, id), &entries)) return 0;
+  std::vector<int> numbers;
+  for (const FolderEntry& e : entries) {
+    if (const int n = NumberOf(e.name); n > 0 && e.isFolder) numbers.push_back(n);
+  }
+  std::sort(numbers.begin(), numbers.end());
   int highest = 0;
-  for (int n = 1; n <= highest + kSnapshotNumberGap; ++n) {
-    if (platform->IsDirectory(NumberFolder(dataDir, id, n))) highest = n;
+  for (int n : numbers) {
+    if (n > highest + kSnapshotNumberGap) break;
+    highest = n;
   }
   return highest;
 }
@@ -39,8 +62,8 @@ Status Inspect(Platform* platform, const std::string& dataDir, DictionaryId id, 
     return Status::Ok();
   }
   for (std::size_t i = 0; i < kDictionaryFileNames.size(); ++i) {
-    FileHandle file = platform->OpenFile(JoinPath(snapshot->folder, kDictionaryFileNames[i]), "rb");
-    if (file == nullptr || platform->FileSize(file.get()) != snapshot->manifest.files[i].size) {
+    if (platform->FileSizeAt(JoinPath(snapshot->folder, kDictionaryFileNames[i])) !=
+        snapshot->manifest.files[i].size) {
       return Status::Ok();
     }
   }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/message_box.h"
 
@@ -39,6 +40,12 @@ inline bool CloseFile(FileHandle& file) {
   std::FILE* f = file.release();
   return f == nullptr || std::fclose(f) == 0;
 }
+
+// One name in a folder listing.
+struct FolderEntry {
+  std::string name;
+  bool isFolder = false;
+};
 
 class Platform {
  public:
@@ -120,6 +127,17 @@ class Platform {
   // the cause in errno.
   virtual bool IsDirectory(const std::string& path) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
+
+  // What the folder `path` (a narrow path, as IsDirectory takes) holds,
+  // without "." and "..", in no particular order: one listing instead of a
+  // probe for each name a caller might expect. A link counts as what it
+  // points to. False when the folder cannot be listed (also when it is
+  // missing); `entries` is then empty.
+  virtual bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries) = 0;
+
+  // The size in bytes of the plain file at `path` (a narrow path), told
+  // without opening it; -1 when there is none or it cannot be looked at.
+  virtual std::int64_t FileSizeAt(const std::string& path) = 0;
 
   // The steps of a save. Every call a save makes to the OS goes through one
   // of these (or OpenFile, ReplaceFile, RemoveFile), so that a test can fail

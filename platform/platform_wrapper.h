@@ -47,6 +47,10 @@ class PlatformWrapper : public Platform {
   bool UserDataFolder(std::string* path) override { return base_->UserDataFolder(path); }
   bool IsDirectory(const std::string& path) override { return base_->IsDirectory(path); }
   bool CreateDirectory(const std::string& path) override { return base_->CreateDirectory(path); }
+  bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries) override {
+    return base_->ListFolder(path, entries);
+  }
+  std::int64_t FileSizeAt(const std::string& path) override { return base_->FileSizeAt(path); }
   FileHandle CreateNewFile(const std::string& path) override { return base_->CreateNewFile(path); }
   FileHandle CreateNewFileW(const std::u16string& path) override {
     return base_->CreateNewFileW(path);

@@ -28,10 +28,12 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-// The entry of `dir` whose name equals `name` up to ASCII case, exact first.
-std::optional<std::string> FindEntry(const std::string& dir, const std::string& name) {
+// The entry of `dir` whose name equals `name` up to ASCII case, exact first
+// (unless the caller has just found that missing).
+std::optional<std::string> FindEntry(const std::string& dir, const std::string& name,
+                                     bool exactMissing = false) {
   const std::string probe = (dir.empty() ? std::string() : dir + "/") + name;
-  if (Exists(probe)) return name;
+  if (!exactMissing && Exists(probe)) return name;
   // A name without ASCII letters (a numbered folder) has no other spelling.
   if (std::none_of(name.begin(), name.end(),
                    [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); })) {
@@ -69,7 +71,7 @@ std::string ResolvePathIgnoringCase(const std::string& path) {
     const std::string dir = path.substr(0, slash);
     const std::string name = path.substr(slash + 1);
     if (name != "." && name != ".." && Exists(dir)) {
-      const std::optional<std::string> match = FindEntry(dir, name);
+      const std::optional<std::string> match = FindEntry(dir, name, true);
       return dir + "/" + (match ? *match : name);
     }
   }
@@ -157,7 +159,15 @@ FileHandle PortablePlatform::OpenFile(const std::string& path, const char* mode)
   // one whose name differs only in case.
   if (std::strpbrk(mode, "wa") == nullptr) {
     if (std::FILE* f = std::fopen(path.c_str(), mode)) return FileHandle(f);
-    if (errno != ENOENT && errno != ENOTDIR) return nullptr;
+    const int error = errno;
+    if (error != ENOENT && error != ENOTDIR) return nullptr;
+    // No other spelling: the failed open stands.
+    const std::string resolved = ResolvePathIgnoringCase(path);
+    if (resolved == path) {
+      errno = error;
+      return nullptr;
+    }
+    return FileHandle(std::fopen(resolved.c_str(), mode));
   }
   return FileHandle(std::fopen(ResolvePathIgnoringCase(path).c_str(), mode));
 }
@@ -233,6 +243,40 @@ bool PortablePlatform::IsDirectory(const std::string& path) {
 
 bool PortablePlatform::CreateDirectory(const std::string& path) {
   return ::mkdir(ResolvePathIgnoringCase(path).c_str(), 0777) == 0;
+}
+
+bool PortablePlatform::ListFolder(const std::string& path, std::vector<FolderEntry>* entries) {
+  entries->clear();
+  DIR* d = ::opendir(path.c_str());
+  if (d == nullptr && (errno == ENOENT || errno == ENOTDIR)) {
+    d = ::opendir(ResolvePathIgnoringCase(path).c_str());
+  }
+  if (d == nullptr) return false;
+  errno = 0;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view name(e->d_name);
+    if (name == "." || name == "..") continue;
+    bool folder = e->d_type == DT_DIR;
+    if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+      struct stat st;
+      folder = ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    }
+    entries->push_back({std::string(name), folder});
+    errno = 0;
+  }
+  const bool complete = errno == 0;
+  ::closedir(d);
+  if (!complete) entries->clear();
+  return complete;
+}
+
+std::int64_t PortablePlatform::FileSizeAt(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) return -1;
+    if (::stat(ResolvePathIgnoringCase(path).c_str(), &st) != 0) return -1;
+  }
+  return S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : -1;
 }
 
 #ifndef _WIN32

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "platform/message_box.h"
 #include "platform/win32/win32_api.h"
@@ -149,6 +150,39 @@ bool Win32Platform::IsDirectory(const std::string& path) {
 bool Win32Platform::CreateDirectory(const std::string& path) {
   // The C runtime's call takes code-page text and sets errno.
   return ::_mkdir(path.c_str()) == 0;
+}
+
+bool Win32Platform::ListFolder(const std::string& path, std::vector<FolderEntry>* entries) {
+  entries->clear();
+  std::string pattern = path;
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += '*';
+  if (!NarrowPathFits(pattern)) return false;
+  WIN32_FIND_DATAA data;
+  HANDLE search = ::FindFirstFileA(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  do {
+    const std::string_view name(data.cFileName);
+    if (name != "." && name != "..") {
+      entries->push_back(
+          {std::string(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    }
+  } while (::FindNextFileA(search, &data));
+  const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
+  ::FindClose(search);
+  if (!complete) entries->clear();
+  return complete;
+}
+
+std::int64_t Win32Platform::FileSizeAt(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!NarrowPathFits(path) ||
+      !::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return -1;
+  }
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                   data.nFileSizeLow);
 }
 
 Platform* Platform::Default() {

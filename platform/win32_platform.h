@@ -42,6 +42,8 @@ class Win32Platform : public Platform {
   bool UserDataFolder(std::string* path) override;
   bool IsDirectory(const std::string& path) override;
   bool CreateDirectory(const std::string& path) override;
+  bool ListFolder(const std::string& path, std::vector<FolderEntry>* entries) override;
+  std::int64_t FileSizeAt(const std::string& path) override;
   // The steps of a save (win32_files.cc).
   FileHandle CreateNewFile(const std::string& path) override;
   FileHandle CreateNewFileW(const std::u16string& path) override;

@@ -7,6 +7,8 @@
 
 #include <array>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "orders/data_folder.h"
 #include "orders/install_state.h"
@@ -113,6 +115,36 @@ TEST_F(SnapshotTest, NewSnapshotsAreNumberedOnAndOldOnesKept) {
   EXPECT_EQ(s.number, 3);
   std::filesystem::remove_all(NumberFolder(2));
   EXPECT_EQ(Current(), 3);
+}
+
+TEST_F(SnapshotTest, TheNumberIsTheHighestFolderReachedOverGapsOfAtMostSixteen) {
+  const struct {
+    std::vector<std::string> folders;  // copies of a complete snapshot
+    int current;
+  } cases[] = {
+      {{"1", "17"}, 17},
+      {{"1", "18"}, 1},
+      {{"1", "3", "19", "35"}, 35},
+      {{"1", "3", "19", "36"}, 19},
+      {{"2", "40"}, 2},
+      // Only the names the numbering writes count.
+      {{"1", "01", "+2", "2x", "0"}, 1},
+      {{"0", "007"}, 0},
+  };
+  ASSERT_TRUE(EnsureSnapshot(&platform_, data_, kCht, source_, kClock).ok());
+  const std::string complete = tmp_.Join("complete");
+  std::filesystem::rename(NumberFolder(1), complete);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folders.back());
+    std::filesystem::remove_all(SnapshotsFolder(data_, kCht));
+    for (const std::string& name : c.folders) {
+      std::filesystem::create_directories(SnapshotsFolder(data_, kCht));
+      std::filesystem::copy(complete, JoinPath(SnapshotsFolder(data_, kCht), name));
+    }
+    // A file with a number for its name is no snapshot.
+    WriteBytes(JoinPath(SnapshotsFolder(data_, kCht), std::to_string(c.current + 1)), {1});
+    EXPECT_EQ(Current(), c.current);
+  }
 }
 
 TEST_F(SnapshotTest, HalfMadeSnapshotIsIgnoredAndMadeAgain) {

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/text.h"
 #include "tests/support/temp_dir.h"
@@ -91,6 +96,44 @@ TEST_F(CaseTest, FileOperationsFindTheFile) {
   EXPECT_TRUE(p.RemoveFile(folder + "LURM2008.idx"));
   EXPECT_FALSE(FileExists(real + "Lurm2008.IDX"));
   EXPECT_EQ(p.OpenFile(folder + "lurm2008.idx", "rb"), nullptr);
+}
+
+TEST_F(CaseTest, ListingsAndSizesFindTheFolderInAnyCase) {
+  PortablePlatform p;
+  const std::string mb = tmp_.Join("program files/lurm/rozevuv_cht/mb");
+  tmp_.MakeDirs("Program Files/LURM/RozeVuv_CHT/MB/chs");
+  const std::string real = tmp_.Join("Program Files/LURM/RozeVuv_CHT/MB/");
+  WriteBytes(real + "readme.txt", {1});
+  std::filesystem::create_directory_symlink(real + "CHT", real + "linked");
+  std::filesystem::create_symlink(real + "readme.txt", real + "text-link");
+
+  std::vector<FolderEntry> entries = {{"stale", true}};
+  ASSERT_TRUE(p.ListFolder(mb, &entries));
+  std::vector<std::pair<std::string, bool>> listed;
+  for (const FolderEntry& e : entries) listed.emplace_back(e.name, e.isFolder);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::pair<std::string, bool>>{{"CHT", true},
+                                                               {"chs", true},
+                                                               {"linked", true},
+                                                               {"readme.txt", false},
+                                                               {"text-link", false}}));
+  entries = {{"stale", true}};
+  EXPECT_FALSE(p.ListFolder(mb + "/nowhere", &entries));
+  EXPECT_TRUE(entries.empty());
+  EXPECT_FALSE(p.ListFolder(mb + "/readme.txt", &entries));
+
+  EXPECT_EQ(p.FileSizeAt(mb + "/cht/LURM2008.idx"), 3);
+  EXPECT_EQ(p.FileSizeAt(mb + "/text-link"), 1);
+  EXPECT_EQ(p.FileSizeAt(mb + "/cht"), -1);
+  EXPECT_EQ(p.FileSizeAt(mb + "/cht/Pround.dat"), -1);
+
+  // A missing file fails to open with its cause, whether or not it has
+  // another spelling to try.
+  for (const std::string& missing : {mb + "/cht/Pround.dat", mb + "/nowhere/Pround.dat"}) {
+    errno = 0;
+    EXPECT_EQ(p.OpenFile(missing, "rb"), nullptr);
+    EXPECT_EQ(errno, ENOENT) << missing;
+  }
 }
 
 TEST(CodePageTest, FromLocaleName) {

@@ -294,14 +294,31 @@ bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std
           !OpenPair(platform, first, second, total, middle, &high)) {
         return false;
       }
+      // Nothing may escape a half: a failure (no memory for its buffers)
+      // only leaves the table to the detailed reading.
+      bool firstHalf = false;
       bool secondHalf = false;
-      std::thread worker([&] {
-        QuickPass pass(platform, high.first.get(), high.second.get(), middle, total);
-        secondHalf = pass.Run(lengths, table, split, kBucketCount, middle);
-      });
-      QuickPass pass(platform, low.first.get(), low.second.get(), 0, middle);
-      const bool firstHalf = pass.Run(lengths, table, 0, split, kTableHeaderSize);
-      worker.join();
+      const auto readHigh = [&]() noexcept {
+        try {
+          QuickPass pass(platform, high.first.get(), high.second.get(), middle, total);
+          secondHalf = pass.Run(lengths, table, split, kBucketCount, middle);
+        } catch (...) {
+          secondHalf = false;
+        }
+      };
+      std::thread worker;
+      try {
+        worker = std::thread(readHigh);
+      } catch (...) {
+        readHigh();  // no thread to be had: one half after the other
+      }
+      try {
+        QuickPass pass(platform, low.first.get(), low.second.get(), 0, middle);
+        firstHalf = pass.Run(lengths, table, 0, split, kTableHeaderSize);
+      } catch (...) {
+        firstHalf = false;
+      }
+      if (worker.joinable()) worker.join();
       return firstHalf && secondHalf;
     }
   }

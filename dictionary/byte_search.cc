@@ -55,7 +55,6 @@ Status PhraseBlocksThatMayList(Platform* platform, const DictionaryIndex& index,
                                const std::string& path, std::span<const std::u16string> texts,
                                BucketSet* buckets) {
   buckets->reset();
-  const TableKind table = TableKind::kPhrases;
   std::vector<std::vector<std::uint8_t>> needles;
   std::size_t longest = 0;
   for (const std::u16string& t : texts) {
@@ -76,7 +75,8 @@ Status PhraseBlocksThatMayList(Platform* platform, const DictionaryIndex& index,
   for (int b = 0; b < kBucketCount; ++b) {
     std::int32_t offset = 0;
     std::uint32_t length = 0;
-    if (index.PlaceBucket(b, table, &offset, &length) != DictionaryIndex::Placement::kFound) {
+    if (index.PlaceBucket(b, TableKind::kPhrases, &offset, &length) !=
+        DictionaryIndex::Placement::kFound) {
       // The walk reports the damage; here every bucket is kept.
       buckets->set();
       return Status::Ok();

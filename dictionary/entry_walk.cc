@@ -130,8 +130,7 @@ Status WalkEntries(Platform* platform, const DictionaryIndex& index, const std::
       if (avail == 0) break;
       const std::int64_t groupOffset = s.FileOffset(s.pos());
       if (avail < kPackedCodeSize) {
-        return Status::Corruption(path, groupOffset,
-                                  "block " + std::to_string(bucket) + " ends inside a packed code");
+        return CodeCutShort(path, groupOffset, bucket);
       }
       const int units = UnpackDigits(s.data() + s.pos(), code);
       s.Set(s.pos() + kPackedCodeSize);
@@ -142,10 +141,7 @@ Status WalkEntries(Platform* platform, const DictionaryIndex& index, const std::
                              ? VisitCharacterGroup(&s, &entry, visit)
                              : VisitPhraseGroup(&s, &entry, &text, visit);
       if (!whole) {
-        return Status::Corruption(
-            path, groupOffset,
-            s.truncated() ? "the file ends inside the group of block " + std::to_string(bucket)
-                          : "block " + std::to_string(bucket) + " ends inside a code group");
+        return GroupCutShort(path, groupOffset, bucket, s.truncated());
       }
     }
   }

@@ -285,11 +285,14 @@ CheckCounts CheckDictionary(Platform* platform, const std::string& first, const 
   std::vector<std::pair<TableKind, std::u16string>> differing;
   for (TableKind table : {TableKind::kCharacters, TableKind::kPhrases}) {
     // A table both copies hold sound and alike needs no closer look.
-    if (aIndex && (!bIndex || a.Lengths(table) == b->Lengths(table)) &&
-        TableIsSoundAndSame(platform, first + TableFileName(table),
-                            bIndex ? second + TableFileName(table) : std::string(),
-                            a.Lengths(table), table)) {
-      continue;
+    if (aIndex) {
+      const BlockLengths lengths = a.Lengths(table);
+      if ((!bIndex || lengths == b->Lengths(table)) &&
+          TableIsSoundAndSame(platform, first + TableFileName(table),
+                              bIndex ? second + TableFileName(table) : std::string(), lengths,
+                              table)) {
+        continue;
+      }
     }
     if (aIndex) a.OpenTable(table);
     if (bIndex) b->OpenTable(table);

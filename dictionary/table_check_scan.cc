@@ -270,6 +270,21 @@ bool OpenPair(Platform* platform, const std::string& first, const std::string& s
   return pair->second != nullptr;
 }
 
+// Reads the blocks firstBucket .. endBucket - 1 of `files` (their bytes from
+// `from` to `to`; the first block starts at `blockStart`). Nothing escapes:
+// a failure (no memory for the buffers) only leaves the table to the
+// detailed reading.
+bool ReadRange(Platform* platform, const TablePair& files, const BlockLengths& lengths,
+               TableKind table, int firstBucket, int endBucket, std::int64_t from,
+               std::int64_t blockStart, std::int64_t to) noexcept {
+  try {
+    QuickPass pass(platform, files.first.get(), files.second.get(), from, to);
+    return pass.Run(lengths, table, firstBucket, endBucket, blockStart);
+  } catch (...) {
+    return false;
+  }
+}
+
 }  // namespace
 
 bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std::string& second,
@@ -294,17 +309,10 @@ bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std
           !OpenPair(platform, first, second, total, middle, &high)) {
         return false;
       }
-      // Nothing may escape a half: a failure (no memory for its buffers)
-      // only leaves the table to the detailed reading.
-      bool firstHalf = false;
       bool secondHalf = false;
       const auto readHigh = [&]() noexcept {
-        try {
-          QuickPass pass(platform, high.first.get(), high.second.get(), middle, total);
-          secondHalf = pass.Run(lengths, table, split, kBucketCount, middle);
-        } catch (...) {
-          secondHalf = false;
-        }
+        secondHalf =
+            ReadRange(platform, high, lengths, table, split, kBucketCount, middle, middle, total);
       };
       std::thread worker;
       try {
@@ -312,21 +320,16 @@ bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std
       } catch (...) {
         readHigh();  // no thread to be had: one half after the other
       }
-      try {
-        QuickPass pass(platform, low.first.get(), low.second.get(), 0, middle);
-        firstHalf = pass.Run(lengths, table, 0, split, kTableHeaderSize);
-      } catch (...) {
-        firstHalf = false;
-      }
+      const bool firstHalf =
+          ReadRange(platform, low, lengths, table, 0, split, 0, kTableHeaderSize, middle);
       if (worker.joinable()) worker.join();
       return firstHalf && secondHalf;
     }
   }
 #endif
   TablePair files;
-  if (!OpenPair(platform, first, second, total, 0, &files)) return false;
-  QuickPass pass(platform, files.first.get(), files.second.get(), 0, total);
-  return pass.Run(lengths, table, 0, kBucketCount, kTableHeaderSize);
+  return OpenPair(platform, first, second, total, 0, &files) &&
+         ReadRange(platform, files, lengths, table, 0, kBucketCount, 0, kTableHeaderSize, total);
 }
 
 }  // namespace taliq

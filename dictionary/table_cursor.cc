@@ -81,6 +81,19 @@ bool ReadPhraseGroup(BlockStream* s, CandidateList& list, int* count) {
 
 }  // namespace
 
+Status CodeCutShort(const std::string& path, std::int64_t groupOffset, int bucket) {
+  return Status::Corruption(path, groupOffset,
+                            "block " + std::to_string(bucket) + " ends inside a packed code");
+}
+
+Status GroupCutShort(const std::string& path, std::int64_t groupOffset, int bucket,
+                     bool truncated) {
+  return Status::Corruption(
+      path, groupOffset,
+      truncated ? "the file ends inside the group of block " + std::to_string(bucket)
+                : "block " + std::to_string(bucket) + " ends inside a code group");
+}
+
 std::int64_t TableEnd(const DictionaryIndex& index, TableKind table) {
   std::int32_t offset = 0;
   std::uint32_t length = 0;
@@ -218,8 +231,7 @@ bool TableCursor::Next(WalkedGroup* group) {
     }
     const std::int64_t groupOffset = s.FileOffset(s.pos());
     if (avail < kPackedCodeSize) {
-      status_ = Status::Corruption(
-          path_, groupOffset, "block " + std::to_string(bucket_) + " ends inside a packed code");
+      status_ = CodeCutShort(path_, groupOffset, bucket_);
       return false;
     }
     const int units = UnpackDigits(s.data() + s.pos(), code_);
@@ -228,10 +240,7 @@ bool TableCursor::Next(WalkedGroup* group) {
     const bool whole = table_ == TableKind::kCharacters ? ReadCharacterGroup(&s, *list_, &count)
                                                         : ReadPhraseGroup(&s, *list_, &count);
     if (!whole) {
-      status_ = Status::Corruption(
-          path_, groupOffset,
-          s.truncated() ? "the file ends inside the group of block " + std::to_string(bucket_)
-                        : "block " + std::to_string(bucket_) + " ends inside a code group");
+      status_ = GroupCutShort(path_, groupOffset, bucket_, s.truncated());
       return false;
     }
     *group =

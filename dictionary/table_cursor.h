@@ -40,6 +40,12 @@ struct WalkedGroup {
 // Buckets whose blocks a walk reads.
 using BucketSet = std::bitset<kBucketCount>;
 
+// How a walk of the table at `path` ends at the group at `groupOffset` of
+// block `bucket`: the block ends inside its packed code, or (the file ends,
+// when `truncated`) before the group's end.
+Status CodeCutShort(const std::string& path, std::int64_t groupOffset, int bucket);
+Status GroupCutShort(const std::string& path, std::int64_t groupOffset, int bucket, bool truncated);
+
 // Where the last block of the table ends, as the index places it
 // (kMaxTableOffset when it cannot).
 std::int64_t TableEnd(const DictionaryIndex& index, TableKind table);

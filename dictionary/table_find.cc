@@ -32,11 +32,10 @@ Status FindCharacters(Platform* platform, const DictionaryIndex& index, const st
   char16_t code[8] = {};
   while (cursor.EnterNextBlock()) {
     BlockStream& s = cursor.stream();
-    const std::string block = "block " + std::to_string(cursor.bucket());
     while (s.Ensure(kPackedCodeSize) > 0) {
       const std::int64_t groupOffset = s.FileOffset(s.pos());
       if (s.end() - s.pos() < kPackedCodeSize) {
-        return Status::Corruption(path, groupOffset, block + " ends inside a packed code");
+        return CodeCutShort(path, groupOffset, cursor.bucket());
       }
       // Spelt out only for a hit.
       std::uint8_t packed[kPackedCodeSize];
@@ -79,9 +78,7 @@ Status FindCharacters(Platform* platform, const DictionaryIndex& index, const st
           break;
         }
         if (p == start) {
-          return Status::Corruption(path, groupOffset,
-                                    s.truncated() ? "the file ends inside the group of " + block
-                                                  : block + " ends inside a code group");
+          return GroupCutShort(path, groupOffset, cursor.bucket(), s.truncated());
         }
         s.Set(p);
       }

@@ -47,6 +47,11 @@ struct ScanOps {
   // or `unit`, or where fewer than eight bytes are left (size - q < 8).
   std::size_t (*findCharacterEntry)(const std::uint8_t* data, std::size_t size, std::size_t pos,
                                     std::uint16_t unit);
+  // For each of `windows` windows of 64 units, the k-th at data + 128 k:
+  // bit i of zeros[k] (ones[k]) set where its unit i is 0x0000 (0xFFFF).
+  // Reads data[0, 128 windows).
+  void (*unitMasks)(const std::uint8_t* data, std::size_t windows, std::uint64_t* zeros,
+                    std::uint64_t* ones);
 };
 
 // The searches of the kernel in use.

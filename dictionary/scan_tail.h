@@ -53,6 +53,22 @@ inline std::size_t FindCharacterEntryTail(const std::uint8_t* data, std::size_t 
   return pos;
 }
 
+// The masks of windows of 64 units (ScanOps::unitMasks), a unit at a time.
+inline void UnitMasksTail(const std::uint8_t* data, std::size_t windows, std::uint64_t* zeros,
+                          std::uint64_t* ones) {
+  for (std::size_t k = 0; k < windows; ++k) {
+    std::uint64_t z = 0;
+    std::uint64_t f = 0;
+    for (std::size_t i = 0; i < 64; ++i) {
+      const std::uint16_t u = UnitAt(data, 128 * k + 2 * i);
+      z |= static_cast<std::uint64_t>(u == 0x0000) << i;
+      f |= static_cast<std::uint64_t>(u == 0xFFFF) << i;
+    }
+    zeros[k] = z;
+    ones[k] = f;
+  }
+}
+
 }  // namespace
 }  // namespace taliq
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "dictionary/coding.h"
 #include "dictionary/scan_kernels.h"
@@ -11,6 +12,10 @@
 // large table is read in two halves at once.
 #if defined(_GLIBCXX_HAS_GTHREADS) || (defined(_LIBCPP_VERSION) && !defined(_LIBCPP_HAS_NO_THREADS))
 #define TALIQ_CHECK_THREADS 1
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <thread>
 #else
 #define TALIQ_CHECK_THREADS 0
@@ -21,12 +26,19 @@ namespace {
 
 constexpr std::size_t kChunk = 128 * 1024;
 #if TALIQ_CHECK_THREADS
-// Tables of this size and more are read in two halves at once.
-constexpr std::int64_t kSplitSize = 4 * 1024 * 1024;
+// Tables of this size and more are read in pieces of about kPieceSize by
+// two threads.
+constexpr std::int64_t kShareSize = 256 * 1024;
+constexpr std::int64_t kPieceSize = 160 * 1024;
 #endif
 // What the buffer holds at most: what is left of the last read (a phrase's
 // text at most this long; a longer one ends the pass) and the next read.
 constexpr std::size_t kCapacity = 2 * kChunk;
+// Bytes after the buffer's capacity that the masks of its last windows
+// read (zero from the start; never read into).
+constexpr std::size_t kSlack = 512;
+// Windows of 64 units the masks of the whole buffer take.
+constexpr std::size_t kMaskWindows = (kCapacity + kSlack) / 128;
 
 // A packed code's first three nibbles (12 bits): the digits before a 0xF
 // among them (3: none), whether one of those is not a digit, and the bucket
@@ -59,7 +71,8 @@ constexpr NibbleTable kNibbles = MakeNibbleTable();
 
 // Whether the packed code at p is one to `maxDigits` digits of block
 // `bucket`: what the detailed check asks of a group's code.
-bool CodeBelongs(const std::uint8_t* p, std::size_t maxDigits, int bucket) {
+inline __attribute__((always_inline)) bool CodeBelongs(const std::uint8_t* p, std::size_t maxDigits,
+                                                     int bucket) {
   const CodeNibbles& head = kNibbles[static_cast<std::size_t>(p[0] << 4 | p[1] >> 4)];
   std::size_t digits = head.digits;
   bool bad = head.bad;
@@ -133,6 +146,107 @@ Walked WalkPhrases(const ScanOps& ops, const GroupBytes& b, std::size_t* pos) {
   return Walked::kEnded;
 }
 
+// The masks of the buffer's units at both parities: bit i of zeros[0][k]
+// (ones[0][k]) is set where the unit at buffer byte 128 k + 2 i is 0x0000
+// (0xFFFF); zeros[1] and ones[1] are the same one byte on. So the unit at
+// byte p is bit p / 2 of the bits of zeros[p % 2].
+struct UnitMaskBits {
+  std::uint64_t zeros[2][kMaskWindows];
+  std::uint64_t ones[2][kMaskWindows];
+};
+
+// The 64 bits of `words` from bit `bit` on.
+inline std::uint64_t BitsFrom(const std::uint64_t* words, std::size_t bit) {
+  const std::size_t k = bit >> 6;
+  const unsigned b = bit & 63;
+  return (words[k] >> b) | ((words[k + 1] << 1) << (63 - b));
+}
+
+// The phrase blocks lying whole in the buffer, walked a group at a time, a
+// few blocks side by side: a walk goes from one group to the next, and the
+// side-by-side walks keep the processor busy while each waits on its own.
+class WholeBlockWalk {
+ public:
+  struct Block {
+    std::size_t start;  // buffer index of the first group's code
+    std::size_t end;
+    int bucket;
+  };
+
+  WholeBlockWalk(const ScanOps& ops, const std::uint8_t* data, std::size_t have,
+                 const UnitMaskBits& masks)
+      : ops_(ops), data_(data), have_(have), masks_(masks) {}
+
+  // Whether every group of the blocks is sound.
+  bool Run(const Block* blocks, std::size_t count) const;
+
+ private:
+  static constexpr std::size_t kDamaged = ~std::size_t{0};
+  // From the group whose code is at s, in the block ending at `end`: where
+  // the next group starts (`end` after the last), or kDamaged.
+  std::size_t NextGroup(std::size_t s, std::size_t end, int bucket) const;
+
+  const ScanOps& ops_;
+  const std::uint8_t* const data_;
+  const std::size_t have_;
+  const UnitMaskBits& masks_;
+};
+
+std::size_t WholeBlockWalk::NextGroup(std::size_t s, std::size_t end, int bucket) const {
+  if (end - s < kPackedCodeSize + 2 || !CodeBelongs(data_ + s, 6, bucket)) return kDamaged;
+  const std::size_t entries = s + kPackedCodeSize;
+  // The 64 units from the first entry on, as in PhraseWalk: a 0x0000 ends
+  // a text when neither of the two units before it ends one; an entry
+  // starts three units after a text's end, and the group ends at the first
+  // entry start that holds 0xFFFF.
+  const std::size_t parity = entries & 1;
+  const std::uint64_t zeros = BitsFrom(masks_.zeros[parity], entries >> 1);
+  const std::uint64_t ones = BitsFrom(masks_.ones[parity], entries >> 1);
+  std::uint64_t open = zeros;
+  std::uint64_t ends = 0;
+  for (;;) {
+    const std::uint64_t sure = open & ~(open << 1) & ~(open << 2);
+    ends |= sure;
+    open &= ~(sure | (sure << 1) | (sure << 2));
+    const std::uint64_t groupEnd = (1 | (ends << 3)) & ones;
+    // Entry starts are all known below three units past the first zero
+    // still undecided.
+    const std::uint64_t first = groupEnd & (~groupEnd + 1);
+    if (groupEnd != 0 && ((open << 3) & ((first << 1) - 1)) == 0) {
+      const std::size_t at = entries + 2 * static_cast<std::size_t>(__builtin_ctzll(groupEnd));
+      return at < end && end - at >= 2 ? at + 2 : kDamaged;
+    }
+    if (open == 0) break;
+  }
+  // A group longer than the window: walked on.
+  std::size_t pos = entries;
+  return WalkPhrases(ops_, GroupBytes{data_, end, have_}, &pos) == Walked::kEnded ? pos : kDamaged;
+}
+
+bool WholeBlockWalk::Run(const Block* blocks, std::size_t count) const {
+  constexpr int kLanes = 4;
+  std::size_t at[kLanes] = {};
+  std::size_t end[kLanes] = {};
+  int bucket[kLanes] = {};
+  std::size_t next = 0;
+  for (;;) {
+    bool walking = false;
+    for (int l = 0; l < kLanes; ++l) {
+      if (at[l] == end[l]) {
+        if (next == count) continue;
+        at[l] = blocks[next].start;
+        end[l] = blocks[next].end;
+        bucket[l] = blocks[next].bucket;
+        ++next;
+      }
+      walking = true;
+      at[l] = NextGroup(at[l], end[l], bucket[l]);
+      if (at[l] == kDamaged) return false;
+    }
+    if (!walking) return true;
+  }
+}
+
 class QuickPass {
  public:
   // Reads both files from file offset `from` (where they must stand) to
@@ -171,16 +285,23 @@ class QuickPass {
   // The buffers of every pass on this thread: a check of many small tables
   // reads into pages already mapped instead of faulting in fresh ones.
   struct Buffers {
-    std::unique_ptr<std::uint8_t[]> first =
-        std::make_unique_for_overwrite<std::uint8_t[]>(kCapacity);
+    std::unique_ptr<std::uint8_t[]> first = std::make_unique<std::uint8_t[]>(kCapacity + kSlack);
     std::unique_ptr<std::uint8_t[]> second = std::make_unique_for_overwrite<std::uint8_t[]>(kChunk);
+    std::unique_ptr<UnitMaskBits> masks = std::make_unique_for_overwrite<UnitMaskBits>();
+    std::vector<WholeBlockWalk::Block> blocks;
   };
   static Buffers& ThreadBuffers() {
     thread_local Buffers buffers;
     return buffers;
   }
+  // Walks the phrase blocks firstBucket .. endBucket - 1, which lie whole
+  // in the bytes at hand from pos_ on.
+  bool WalkWholeBlocks(const BlockLengths& lengths, int firstBucket, int endBucket);
+
   std::uint8_t* const buffer_ = ThreadBuffers().first.get();
   std::uint8_t* const other_ = ThreadBuffers().second.get();
+  UnitMaskBits& masks_ = *ThreadBuffers().masks;
+  std::vector<WholeBlockWalk::Block>& blocks_ = ThreadBuffers().blocks;
   std::size_t have_ = 0;
   std::size_t pos_ = 0;
   std::int64_t base_ = 0;  // file offset of buffer_[0]
@@ -208,6 +329,26 @@ bool QuickPass::Fill() {
   return true;
 }
 
+bool QuickPass::WalkWholeBlocks(const BlockLengths& lengths, int firstBucket, int endBucket) {
+  blocks_.clear();
+  std::size_t at = pos_;
+  for (int bucket = firstBucket; bucket < endBucket; ++bucket) {
+    const std::size_t length = lengths[static_cast<std::size_t>(bucket)];
+    if (length > 0) blocks_.push_back({at, at + length, bucket});
+    at += length;
+  }
+  // The masks of every window the walks can look at: up to 64 units past
+  // the last entry start, and one window more for the bits that follow.
+  const std::size_t firstWindow = pos_ / 128;
+  const std::size_t endWindow = at / 128 + 2;
+  const std::size_t windows = endWindow - firstWindow;
+  for (std::size_t parity = 0; parity < 2; ++parity) {
+    ops_.unitMasks(buffer_ + 128 * firstWindow + parity, windows,
+                   masks_.zeros[parity] + firstWindow, masks_.ones[parity] + firstWindow);
+  }
+  return WholeBlockWalk(ops_, buffer_, have_, masks_).Run(blocks_.data(), blocks_.size());
+}
+
 bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucket, int endBucket,
                     std::int64_t blockStart) {
   while (base_ + static_cast<std::int64_t>(have_) < blockStart) {
@@ -218,6 +359,23 @@ bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucke
   const auto walk = table == TableKind::kCharacters ? WalkCharacters : WalkPhrases;
   std::int64_t blockEnd = blockStart;
   for (int bucket = firstBucket; bucket < endBucket; ++bucket) {
+    if (table == TableKind::kPhrases) {
+      // The phrase blocks from here on that lie whole in the bytes at hand
+      // are walked together.
+      int last = bucket;
+      std::int64_t runEnd = blockEnd;
+      const std::int64_t atHand = base_ + static_cast<std::int64_t>(have_);
+      while (last < endBucket && runEnd + lengths[static_cast<std::size_t>(last)] <= atHand) {
+        runEnd += lengths[static_cast<std::size_t>(last++)];
+      }
+      if (last > bucket) {
+        if (!WalkWholeBlocks(lengths, bucket, last)) return false;
+        pos_ = static_cast<std::size_t>(runEnd - base_);
+        blockEnd = runEnd;
+        bucket = last - 1;
+        continue;
+      }
+    }
     blockEnd += lengths[static_cast<std::size_t>(bucket)];
     while (base_ + static_cast<std::int64_t>(pos_) < blockEnd) {
       // The groups whose codes are at hand; pos_ is kept up to date only
@@ -285,6 +443,123 @@ bool ReadRange(Platform* platform, const TablePair& files, const BlockLengths& l
   }
 }
 
+#if TALIQ_CHECK_THREADS
+// One thread kept for the life of the process, which runs one job at a
+// time beside the thread that gave it. It is started for the first large
+// table and never stopped: the process ends with it waiting.
+class Helper {
+ public:
+  static Helper& Get() {
+    static Helper& helper = *new Helper;
+    return helper;
+  }
+
+  // Starts `job` on the helper: false, with nothing started, while it runs
+  // another caller's job or when no thread can be had.
+  bool Start(std::function<void()> job) noexcept {
+    try {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (busy_) return false;
+      if (!started_) {
+        std::thread([this] { Loop(); }).detach();
+        started_ = true;
+      }
+      job_ = std::move(job);
+      busy_ = true;
+      finished_ = false;
+    } catch (...) {
+      return false;
+    }
+    wake_.notify_one();
+    return true;
+  }
+
+  // Waits until the job Start started has run.
+  void Wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return finished_; });
+    busy_ = false;
+  }
+
+ private:
+  void Loop() {
+    for (;;) {
+      std::function<void()> job;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait(lock, [this] { return job_ != nullptr; });
+        job = std::move(job_);
+        job_ = nullptr;
+      }
+      job();
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        finished_ = true;
+      }
+      done_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable done_;
+  std::function<void()> job_;
+  bool started_ = false;
+  bool busy_ = false;
+  bool finished_ = false;
+};
+
+// A large table read in pieces of whole blocks, which this thread and the
+// helper take in turn until none are left: each reads its pieces from its
+// own pair of files, opened here.
+bool ReadShared(Platform* platform, const std::string& first, const std::string& second,
+                const BlockLengths& lengths, TableKind table, std::int64_t total) {
+  struct Piece {
+    int firstBucket;
+    int endBucket;
+    std::int64_t from;  // the header goes with the first piece
+    std::int64_t blockStart;
+    std::int64_t to;
+  };
+  std::vector<Piece> pieces;
+  std::int64_t at = kTableHeaderSize;
+  Piece piece{0, 0, 0, at, at};
+  for (int bucket = 0; bucket < kBucketCount; ++bucket) {
+    at += lengths[static_cast<std::size_t>(bucket)];
+    piece.endBucket = bucket + 1;
+    piece.to = at;
+    if (at - piece.from >= kPieceSize || bucket + 1 == kBucketCount) {
+      pieces.push_back(piece);
+      piece = Piece{bucket + 1, bucket + 1, at, at, at};
+    }
+  }
+  TablePair mine;
+  TablePair helpers;
+  if (!OpenPair(platform, first, second, total, 0, &mine) ||
+      !OpenPair(platform, first, second, total, 0, &helpers)) {
+    return false;
+  }
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> sound{true};
+  const auto work = [&](const TablePair& files) noexcept {
+    for (std::size_t i; sound.load(std::memory_order_relaxed) && (i = next++) < pieces.size();) {
+      const Piece& p = pieces[i];
+      if (!platform->Seek(files.first.get(), p.from) ||
+          (files.second != nullptr && !platform->Seek(files.second.get(), p.from)) ||
+          !ReadRange(platform, files, lengths, table, p.firstBucket, p.endBucket, p.from,
+                     p.blockStart, p.to)) {
+        sound = false;
+      }
+    }
+  };
+  Helper& helper = Helper::Get();
+  const bool shared = helper.Start([&] { work(helpers); });
+  work(mine);
+  if (shared) helper.Wait();
+  return sound;
+}
+#endif
+
 }  // namespace
 
 bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std::string& second,
@@ -293,39 +568,7 @@ bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std
   for (std::uint32_t length : lengths) total += length;
   if (total > kMaxTableOffset) return false;
 #if TALIQ_CHECK_THREADS
-  // A large table is read in two halves at once, split where a block
-  // starts, the second half on a thread of its own.
-  if (total >= kSplitSize) {
-    std::int64_t middle = kTableHeaderSize;
-    int split = 0;
-    while (split < kBucketCount && middle < total / 2) {
-      middle += lengths[static_cast<std::size_t>(split++)];
-    }
-    if (split > 0 && split < kBucketCount && middle < total) {
-      // The files are opened here; the worker only reads from its own.
-      TablePair low;
-      TablePair high;
-      if (!OpenPair(platform, first, second, total, 0, &low) ||
-          !OpenPair(platform, first, second, total, middle, &high)) {
-        return false;
-      }
-      bool secondHalf = false;
-      const auto readHigh = [&]() noexcept {
-        secondHalf =
-            ReadRange(platform, high, lengths, table, split, kBucketCount, middle, middle, total);
-      };
-      std::thread worker;
-      try {
-        worker = std::thread(readHigh);
-      } catch (...) {
-        readHigh();  // no thread to be had: one half after the other
-      }
-      const bool firstHalf =
-          ReadRange(platform, low, lengths, table, 0, split, 0, kTableHeaderSize, middle);
-      if (worker.joinable()) worker.join();
-      return firstHalf && secondHalf;
-    }
-  }
+  if (total >= kShareSize) return ReadShared(platform, first, second, lengths, table, total);
 #endif
   TablePair files;
   return OpenPair(platform, first, second, total, 0, &files) &&

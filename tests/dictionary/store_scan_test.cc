@@ -261,6 +261,32 @@ TEST_P(BlockScanTest, CharacterBlocks) {
   }
 }
 
+// The masks of windows of 64 units the copy check walks phrase blocks
+// with: every 0x0000 and every 0xFFFF marked, nothing else, at either
+// alignment of the bytes.
+TEST_P(BlockScanTest, UnitMasksMarkEveryZeroAndEveryEnd) {
+  rng_.seed(7);
+  std::vector<std::uint8_t> bytes(128 * 5 + 1);
+  for (std::uint8_t& b : bytes) {
+    const unsigned r = rng_() % 4;
+    b = r == 0 ? 0x00 : r == 1 ? 0xFF : static_cast<std::uint8_t>(rng_());
+  }
+  const ScanOps& ops = ActiveScanOps();
+  for (std::size_t from : {0u, 1u}) {
+    std::uint64_t zeros[5];
+    std::uint64_t ones[5];
+    ops.unitMasks(bytes.data() + from, 5, zeros, ones);
+    for (std::size_t k = 0; k < 5; ++k) {
+      for (std::size_t i = 0; i < 64; ++i) {
+        const std::size_t at = from + 128 * k + 2 * i;
+        SCOPED_TRACE(testing::Message() << "byte " << at);
+        EXPECT_EQ((zeros[k] >> i & 1) != 0, bytes[at] == 0x00 && bytes[at + 1] == 0x00);
+        EXPECT_EQ((ones[k] >> i & 1) != 0, bytes[at] == 0xFF && bytes[at + 1] == 0xFF);
+      }
+    }
+  }
+}
+
 std::string KernelName(const ::testing::TestParamInfo<ScanKernel>& param) {
   switch (param.param) {
     case ScanKernel::kPortable:

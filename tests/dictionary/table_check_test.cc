@@ -81,6 +81,9 @@ TEST_F(TableCheckTest, EachKindOfDamage) {
       {"GroupWithoutEnd", kCharacterTableFileName, 75, {0x41, 0x00}, 75, "has no end"},
       {"CharacterEntryNotOneUnit", kCharacterTableFileName, 69, {0xFF, 0xFF}, 67, "not one unit"},
       {"TextWithoutEnd", kPhraseTableFileName, 69, {0x41, 0x00}, 67, "text without its end"},
+      {"PhraseCodeNotDigits", kPhraseTableFileName, 64, {0x1A}, 64, "not 1 to 6 digits"},
+      {"PhraseCodeOfAnotherBlock", kPhraseTableFileName, 64, {0x20}, 64, "lies in block 132"},
+      {"PhraseGroupEndLost", kPhraseTableFileName, 75, {0x41, 0x41}, 75, "text without its end"},
       {"PunctuationNotWholeMarks", kPunctuationFileName, 9, {}, 8, "not whole marks"},
   };
   // In the first copy alone, and the same damage in both copies (which then

@@ -34,7 +34,7 @@ std::size_t FindGroupEndPortable(const std::uint8_t* data, std::size_t size, std
 
 }  // namespace
 
-const ScanOps kPortableScanOps{FindUnitPortable,       FindGroupEndPortable, nullptr,
-                               FindBytePairTail,       FindCharacterEntryTail, UnitMasksTail};
+const ScanOps kPortableScanOps{FindUnitPortable, FindGroupEndPortable,   nullptr,
+                               FindBytePairTail, FindCharacterEntryTail, UnitMasksTail};
 
 }  // namespace taliq

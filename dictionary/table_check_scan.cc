@@ -9,7 +9,7 @@
 #include "dictionary/scan_kernels.h"
 
 // Where the C++ library has threads (not MinGW's with Windows threads), a
-// large table is read in two halves at once.
+// large table is read in pieces by two threads.
 #if defined(_GLIBCXX_HAS_GTHREADS) || (defined(_LIBCPP_VERSION) && !defined(_LIBCPP_HAS_NO_THREADS))
 #define TALIQ_CHECK_THREADS 1
 #include <atomic>
@@ -72,7 +72,7 @@ constexpr NibbleTable kNibbles = MakeNibbleTable();
 // Whether the packed code at p is one to `maxDigits` digits of block
 // `bucket`: what the detailed check asks of a group's code.
 inline __attribute__((always_inline)) bool CodeBelongs(const std::uint8_t* p, std::size_t maxDigits,
-                                                     int bucket) {
+                                                       int bucket) {
   const CodeNibbles& head = kNibbles[static_cast<std::size_t>(p[0] << 4 | p[1] >> 4)];
   std::size_t digits = head.digits;
   bool bad = head.bad;

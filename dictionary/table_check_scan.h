@@ -26,9 +26,10 @@ using BlockLengths = std::array<std::uint32_t, kBucketCount>;
 // detailed check finds nothing wrong with: a code of digits that belongs to
 // the block, entries whole, an end marker inside the block. False
 // otherwise, and whenever the pass cannot tell. Where the C++ library has
-// threads, a table of some megabytes is read in two halves at once: the
-// files are opened on the calling thread, and the second half's reads
-// (Platform::Read on handles of its own) run on a thread of their own.
+// threads, a table of 256 KiB or more is read in pieces by the calling
+// thread and a helper thread kept for the life of the process: the files
+// are opened on the calling thread, and the helper only seeks and reads
+// (Platform::Seek and Platform::Read) on handles of its own.
 bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std::string& second,
                          const BlockLengths& lengths, TableKind table);
 

@@ -260,14 +260,15 @@ std::size_t FindCharacterEntryWith(const std::uint8_t* data, std::size_t size, s
 template <std::size_t W>
 void UnitMasksWith(const std::uint8_t* data, std::size_t windows, std::uint64_t* zeros,
                    std::uint64_t* ones) {
-  for (std::size_t k = 0; k < windows; ++k) UnitMasks<W>(data + kWindowBytes * k, zeros + k, ones + k);
+  for (std::size_t k = 0; k < windows; ++k)
+    UnitMasks<W>(data + kWindowBytes * k, zeros + k, ones + k);
 }
 
 // The searches with registers of W bytes.
 template <std::size_t W>
 constexpr ScanOps VectorScanOps() {
-  return ScanOps{FindUnitWith<W>,        FindGroupEndWith<W>,       SkipPhraseEntriesWith<W>,
-                 FindBytePairWith<W>,    FindCharacterEntryWith<W>, UnitMasksWith<W>};
+  return ScanOps{FindUnitWith<W>,     FindGroupEndWith<W>,       SkipPhraseEntriesWith<W>,
+                 FindBytePairWith<W>, FindCharacterEntryWith<W>, UnitMasksWith<W>};
 }
 
 }  // namespace

@@ -277,8 +277,8 @@ TEST_F(TableCheckTest, AlikeCopiesAreReadAsCloselyAsCopiesThatDiffer) {
   ReadAlikeAsCloselyAsApart(300, 40, 2 * 128 * 1024);
 }
 
-// Tables of some megabytes, which the quick pass reads in two halves at
-// once where the library has threads.
+// Tables of some megabytes, with blocks of several reads, which the quick
+// pass reads in many pieces on two threads where the library has threads.
 TEST_F(TableCheckTest, LargeAlikeCopiesAreReadAsCloselyAsCopiesThatDiffer) {
   ReadAlikeAsCloselyAsApart(4500, 10, 4 * 1024 * 1024);
 }

@@ -66,8 +66,9 @@ class CopyReader {
         report_(report),
         counts_(counts) {}
 
-  // Reads the index; false when there is none to go by (reported).
-  bool LoadIndex();
+  // Reads the index from `f` (null when it could not be opened); false when
+  // there is none to go by (reported).
+  bool LoadIndex(FileHandle f);
   // The lengths of the table's blocks, after LoadIndex.
   BlockLengths Lengths(TableKind table) const {
     BlockLengths lengths;
@@ -106,13 +107,13 @@ class CopyReader {
   BlockStream stream_;
 };
 
-bool CopyReader::LoadIndex() {
+bool CopyReader::LoadIndex(FileHandle f) {
   const std::string path = folder_ + kIndexFileName;
-  FileHandle f = platform_->OpenFile(path, "rb");
   if (f == nullptr) {
     Report(path, 0, "the index is missing");
     return false;
   }
+  std::setvbuf(f.get(), nullptr, _IONBF, 0);  // one read, straight into index_
   index_.assign(kMinIndexSize, 0);
   const std::size_t got = std::fread(index_.data(), 1, kMinIndexSize, f.get());
   if (got < kMinIndexSize) {
@@ -252,6 +253,7 @@ void CopyReader::CheckPunctuation() {
     Report(path, 0, "the punctuation table is missing");
     return;
   }
+  std::setvbuf(f.get(), nullptr, _IONBF, 0);  // the size without reading the end
   const std::int64_t size = platform_->FileSize(f.get());
   if (size % static_cast<std::int64_t>(kPunctuationRecordSize) != 0) {
     Report(path, size - size % 4,
@@ -266,22 +268,24 @@ CheckCounts CheckDictionary(Platform* platform, const std::string& first, const 
   CheckCounts counts;
   CopyReader a(platform, 0, first, report, &counts);
   std::unique_ptr<CopyReader> b;
+  FileHandle bIndexFile;
   if (!second.empty()) {
     // A second copy without an index is not installed: it is left out.
-    FileHandle probe = platform->OpenFile(second + kIndexFileName, "rb");
-    if (probe != nullptr) b = std::make_unique<CopyReader>(platform, 1, second, report, &counts);
+    bIndexFile = platform->OpenFile(second + kIndexFileName, "rb");
+    if (bIndexFile != nullptr) b = std::make_unique<CopyReader>(platform, 1, second, report, &counts);
   }
   counts.secondCopy = b != nullptr;
+  FileHandle aIndexFile = platform->OpenFile(first + kIndexFileName, "rb");
   // Neither an index nor a table in the first copy, and no second copy: the
   // dictionary is not installed.
-  if (b == nullptr && platform->OpenFile(first + kIndexFileName, "rb") == nullptr &&
+  if (b == nullptr && aIndexFile == nullptr &&
       platform->OpenFile(first + kCharacterTableFileName, "rb") == nullptr &&
       platform->OpenFile(first + kPhraseTableFileName, "rb") == nullptr) {
     counts.notInstalled = true;
     return counts;
   }
-  const bool aIndex = a.LoadIndex();
-  const bool bIndex = b != nullptr && b->LoadIndex();
+  const bool aIndex = a.LoadIndex(std::move(aIndexFile));
+  const bool bIndex = b != nullptr && b->LoadIndex(std::move(bIndexFile));
   std::vector<std::pair<TableKind, std::u16string>> differing;
   for (TableKind table : {TableKind::kCharacters, TableKind::kPhrases}) {
     // A table both copies hold sound and alike needs no closer look.

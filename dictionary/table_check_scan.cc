@@ -71,8 +71,7 @@ constexpr NibbleTable kNibbles = MakeNibbleTable();
 
 // Whether the packed code at p is one to `maxDigits` digits of block
 // `bucket`: what the detailed check asks of a group's code.
-inline __attribute__((always_inline)) bool CodeBelongs(const std::uint8_t* p, std::size_t maxDigits,
-                                                       int bucket) {
+bool CodeBelongs(const std::uint8_t* p, std::size_t maxDigits, int bucket) {
   const CodeNibbles& head = kNibbles[static_cast<std::size_t>(p[0] << 4 | p[1] >> 4)];
   std::size_t digits = head.digits;
   bool bad = head.bad;
@@ -82,6 +81,34 @@ inline __attribute__((always_inline)) bool CodeBelongs(const std::uint8_t* p, st
     bad = bad || tail.bad;
   }
   return !bad && digits >= 1 && digits <= maxDigits && head.bucket == bucket;
+}
+
+// The same for a phrase code (up to six digits: any length will do) with
+// no branch on the code's length. kPhraseHeads gives for the first three
+// nibbles twice their block, plus one when all three are digits (the last
+// three then count), or -2 when they are no code's start; kBadTails whether
+// the last three hold a nibble above 9 before a 0xF.
+struct PhraseCodeTables {
+  std::array<std::int16_t, 4096> heads{};
+  std::array<bool, 4096> badTails{};
+};
+constexpr PhraseCodeTables MakePhraseCodeTables() {
+  PhraseCodeTables t;
+  for (std::size_t v = 0; v < 4096; ++v) {
+    const CodeNibbles& n = kNibbles[v];
+    t.heads[v] = n.bad || n.digits == 0
+                     ? std::int16_t{-2}
+                     : static_cast<std::int16_t>(2 * n.bucket + (n.digits == 3 ? 1 : 0));
+    t.badTails[v] = n.bad;
+  }
+  return t;
+}
+constexpr PhraseCodeTables kPhraseCodes = MakePhraseCodeTables();
+
+inline bool PhraseCodeBelongs(const std::uint8_t* p, int bucket) {
+  const int head = kPhraseCodes.heads[static_cast<std::size_t>(p[0] << 4 | p[1] >> 4)];
+  const bool badTail = kPhraseCodes.badTails[static_cast<std::size_t>((p[1] & 0xF) << 8 | p[2])];
+  return (head >> 1) == bucket && ((head & 1) & static_cast<int>(badTail)) == 0;
 }
 
 // The bytes a group's walk looks at: data[0, have) are at hand, of which
@@ -193,7 +220,7 @@ class WholeBlockWalk {
 };
 
 std::size_t WholeBlockWalk::NextGroup(std::size_t s, std::size_t end, int bucket) const {
-  if (end - s < kPackedCodeSize + 2 || !CodeBelongs(data_ + s, 6, bucket)) return kDamaged;
+  if (end - s < kPackedCodeSize + 2 || !PhraseCodeBelongs(data_ + s, bucket)) return kDamaged;
   const std::size_t entries = s + kPackedCodeSize;
   // The 64 units from the first entry on, as in PhraseWalk: a 0x0000 ends
   // a text when neither of the two units before it ends one; an entry
@@ -406,10 +433,11 @@ bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucke
 FileHandle OpenTableAt(Platform* platform, const std::string& path, std::int64_t total,
                        std::int64_t from) {
   FileHandle f = platform->OpenFile(path, "rb");
-  if (f != nullptr && (platform->FileSize(f.get()) != total || !platform->Seek(f.get(), from))) {
-    f.reset();
-  }
-  if (f != nullptr) std::setvbuf(f.get(), nullptr, _IONBF, 0);
+  if (f == nullptr) return f;
+  // Unbuffered before the size is taken: a buffered stream reads the
+  // file's last bytes to find its end.
+  std::setvbuf(f.get(), nullptr, _IONBF, 0);
+  if (platform->FileSize(f.get()) != total || !platform->Seek(f.get(), from)) f.reset();
   return f;
 }
 

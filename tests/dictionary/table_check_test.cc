@@ -83,6 +83,7 @@ TEST_F(TableCheckTest, EachKindOfDamage) {
       {"TextWithoutEnd", kPhraseTableFileName, 69, {0x41, 0x00}, 67, "text without its end"},
       {"PhraseCodeNotDigits", kPhraseTableFileName, 64, {0x1A}, 64, "not 1 to 6 digits"},
       {"PhraseCodeOfAnotherBlock", kPhraseTableFileName, 64, {0x20}, 64, "lies in block 132"},
+      {"PhraseCodeLastDigitNot", kPhraseTableFileName, 79, {0x0A}, 77, "not 1 to 6 digits"},
       {"PhraseGroupEndLost", kPhraseTableFileName, 75, {0x41, 0x41}, 75, "text without its end"},
       {"PunctuationNotWholeMarks", kPunctuationFileName, 9, {}, 8, "not whole marks"},
   };

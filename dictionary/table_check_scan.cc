@@ -13,6 +13,7 @@
 #if defined(_GLIBCXX_HAS_GTHREADS) || (defined(_LIBCPP_VERSION) && !defined(_LIBCPP_HAS_NO_THREADS))
 #define TALIQ_CHECK_THREADS 1
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -26,10 +27,10 @@ namespace {
 
 constexpr std::size_t kChunk = 128 * 1024;
 #if TALIQ_CHECK_THREADS
-// Tables of this size and more are read in pieces of about kPieceSize by
+// Tables of this size and more are read in pieces of up to kPieceSize by
 // two threads.
 constexpr std::int64_t kShareSize = 256 * 1024;
-constexpr std::int64_t kPieceSize = 160 * 1024;
+constexpr std::int64_t kPieceSize = kChunk;
 #endif
 // What the buffer holds at most: what is left of the last read (a phrase's
 // text at most this long; a longer one ends the pass) and the next read.
@@ -495,6 +496,7 @@ class Helper {
       job_ = std::move(job);
       busy_ = true;
       finished_ = false;
+      ready_ = true;
     } catch (...) {
       return false;
     }
@@ -504,20 +506,40 @@ class Helper {
 
   // Waits until the job Start started has run.
   void Wait() {
+    SpinUntil(finished_, kWaitSpin);
     std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [this] { return finished_; });
+    done_.wait(lock, [this] { return finished_.load(); });
     busy_ = false;
   }
 
  private:
+  // A check gives the helper a table every few tenths of a millisecond, and
+  // waits for its last piece: waking a sleeping thread takes longer than
+  // that on some machines, so each side watches a while before it sleeps.
+  static constexpr std::chrono::microseconds kIdleSpin{300};
+  static constexpr std::chrono::microseconds kWaitSpin{200};
+  static void SpinUntil(const std::atomic<bool>& flag, std::chrono::microseconds most) {
+    const auto until = std::chrono::steady_clock::now() + most;
+    while (!flag.load(std::memory_order_acquire)) {
+      for (int i = 0; i < 16; ++i) {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+      }
+      if (std::chrono::steady_clock::now() >= until) return;
+    }
+  }
+
   void Loop() {
     for (;;) {
+      SpinUntil(ready_, kIdleSpin);
       std::function<void()> job;
       {
         std::unique_lock<std::mutex> lock(mutex_);
-        wake_.wait(lock, [this] { return job_ != nullptr; });
+        wake_.wait(lock, [this] { return ready_.load(); });
         job = std::move(job_);
         job_ = nullptr;
+        ready_ = false;
       }
       job();
       {
@@ -534,7 +556,8 @@ class Helper {
   std::function<void()> job_;
   bool started_ = false;
   bool busy_ = false;
-  bool finished_ = false;
+  std::atomic<bool> ready_{false};     // a job waits for the helper
+  std::atomic<bool> finished_{false};  // the job has run
 };
 
 // A large table read in pieces of whole blocks, which this thread and the
@@ -549,18 +572,22 @@ bool ReadShared(Platform* platform, const std::string& first, const std::string&
     std::int64_t blockStart;
     std::int64_t to;
   };
+  // Each piece as many blocks as one read takes (a larger block is a piece
+  // of its own).
   std::vector<Piece> pieces;
   std::int64_t at = kTableHeaderSize;
   Piece piece{0, 0, 0, at, at};
   for (int bucket = 0; bucket < kBucketCount; ++bucket) {
-    at += lengths[static_cast<std::size_t>(bucket)];
+    const std::int64_t length = lengths[static_cast<std::size_t>(bucket)];
+    if (at + length - piece.from > kPieceSize && piece.endBucket > piece.firstBucket) {
+      pieces.push_back(piece);
+      piece = Piece{bucket, bucket, at, at, at};
+    }
+    at += length;
     piece.endBucket = bucket + 1;
     piece.to = at;
-    if (at - piece.from >= kPieceSize || bucket + 1 == kBucketCount) {
-      pieces.push_back(piece);
-      piece = Piece{bucket + 1, bucket + 1, at, at, at};
-    }
   }
+  pieces.push_back(piece);
   TablePair mine;
   TablePair helpers;
   if (!OpenPair(platform, first, second, total, 0, &mine) ||
@@ -570,14 +597,17 @@ bool ReadShared(Platform* platform, const std::string& first, const std::string&
   std::atomic<std::size_t> next{0};
   std::atomic<bool> sound{true};
   const auto work = [&](const TablePair& files) noexcept {
+    std::int64_t standsAt = 0;  // where the files stand
     for (std::size_t i; sound.load(std::memory_order_relaxed) && (i = next++) < pieces.size();) {
       const Piece& p = pieces[i];
-      if (!platform->Seek(files.first.get(), p.from) ||
-          (files.second != nullptr && !platform->Seek(files.second.get(), p.from)) ||
+      if ((p.from != standsAt &&
+           (!platform->Seek(files.first.get(), p.from) ||
+            (files.second != nullptr && !platform->Seek(files.second.get(), p.from)))) ||
           !ReadRange(platform, files, lengths, table, p.firstBucket, p.endBucket, p.from,
                      p.blockStart, p.to)) {
         sound = false;
       }
+      standsAt = p.to;
     }
   };
   Helper& helper = Helper::Get();

@@ -12,6 +12,8 @@
 // large table is read in pieces by two threads.
 #if defined(_GLIBCXX_HAS_GTHREADS) || (defined(_LIBCPP_VERSION) && !defined(_LIBCPP_HAS_NO_THREADS))
 #define TALIQ_CHECK_THREADS 1
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -489,9 +491,11 @@ class Helper {
     try {
       std::lock_guard<std::mutex> lock(mutex_);
       if (busy_) return false;
-      if (!started_) {
+      // A child a fork made has no helper, whatever its parent had.
+      if (!started_ || startedIn_ != ::getpid()) {
         std::thread([this] { Loop(); }).detach();
         started_ = true;
+        startedIn_ = ::getpid();
       }
       job_ = std::move(job);
       busy_ = true;
@@ -555,6 +559,7 @@ class Helper {
   std::condition_variable done_;
   std::function<void()> job_;
   bool started_ = false;
+  pid_t startedIn_ = 0;  // the process the helper was started in
   bool busy_ = false;
   std::atomic<bool> ready_{false};     // a job waits for the helper
   std::atomic<bool> finished_{false};  // the job has run

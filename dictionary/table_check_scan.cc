@@ -43,74 +43,48 @@ constexpr std::size_t kSlack = 512;
 // Windows of 64 units the masks of the whole buffer take.
 constexpr std::size_t kMaskWindows = (kCapacity + kSlack) / 128;
 
-// A packed code's first three nibbles (12 bits): the digits before a 0xF
-// among them (3: none), whether one of those is not a digit, and the bucket
-// the code belongs to. The last three nibbles matter only after three
-// digits: the digits before a 0xF among them, and whether one is not a
-// digit.
-struct CodeNibbles {
-  std::int16_t bucket = 0;
-  std::uint8_t digits = 0;
-  bool bad = false;
+// What the detailed check asks of a group's code: one to four digits
+// (characters) or six (phrases), of the group's block. A packed code is
+// looked at as two halves of three nibbles, each through a table, with no
+// branch on its length:
+// - heads, for the first three nibbles: twice the block they put the code
+//   in, plus one when all three are digits (so that the last three count),
+//   or -2 when they hold no digit first or a nibble above 9 before a 0xF;
+// - characterTails and phraseTails, for the last three: whether they do
+//   not end a code of the table (a nibble above 9 before a 0xF; for
+//   characters also more than one digit).
+struct CodeTables {
+  std::array<std::int16_t, 4096> heads{};
+  std::array<bool, 4096> characterTails{};
+  std::array<bool, 4096> phraseTails{};
 };
-using NibbleTable = std::array<CodeNibbles, 4096>;
 
-constexpr NibbleTable MakeNibbleTable() {
-  NibbleTable t;
+constexpr CodeTables MakeCodeTables() {
+  CodeTables t;
   for (int v = 0; v < 4096; ++v) {
     const int n[3] = {v >> 8, (v >> 4) & 0xF, v & 0xF};
-    int digits = 0;
+    int digits = 0;  // before a 0xF
     bool bad = false;
     for (; digits < 3 && n[digits] != 0xF; ++digits) bad = bad || n[digits] > 9;
     const int d1 = digits >= 2 ? n[1] : -1;
     const int d2 = digits >= 3 ? n[2] : -1;
-    t[static_cast<std::size_t>(v)] =
-        CodeNibbles{static_cast<std::int16_t>(121 * n[0] + 11 * (d1 + 1) + (d2 + 1)),
-                    static_cast<std::uint8_t>(digits), bad};
+    const int bucket = 121 * n[0] + 11 * (d1 + 1) + (d2 + 1);
+    const auto at = static_cast<std::size_t>(v);
+    t.heads[at] = bad || digits == 0 ? std::int16_t{-2}
+                                     : static_cast<std::int16_t>(2 * bucket + (digits == 3));
+    t.characterTails[at] = bad || digits > 1;
+    t.phraseTails[at] = bad;
   }
   return t;
 }
-constexpr NibbleTable kNibbles = MakeNibbleTable();
+constexpr CodeTables kCodeTables = MakeCodeTables();
 
-// Whether the packed code at p is one to `maxDigits` digits of block
-// `bucket`: what the detailed check asks of a group's code.
-bool CodeBelongs(const std::uint8_t* p, std::size_t maxDigits, int bucket) {
-  const CodeNibbles& head = kNibbles[static_cast<std::size_t>(p[0] << 4 | p[1] >> 4)];
-  std::size_t digits = head.digits;
-  bool bad = head.bad;
-  if (digits == 3) {
-    const CodeNibbles& tail = kNibbles[static_cast<std::size_t>((p[1] & 0xF) << 8 | p[2])];
-    digits += tail.digits;
-    bad = bad || tail.bad;
-  }
-  return !bad && digits >= 1 && digits <= maxDigits && head.bucket == bucket;
-}
-
-// The same for a phrase code (up to six digits: any length will do) with
-// no branch on the code's length. kPhraseHeads gives for the first three
-// nibbles twice their block, plus one when all three are digits (the last
-// three then count), or -2 when they are no code's start; kBadTails whether
-// the last three hold a nibble above 9 before a 0xF.
-struct PhraseCodeTables {
-  std::array<std::int16_t, 4096> heads{};
-  std::array<bool, 4096> badTails{};
-};
-constexpr PhraseCodeTables MakePhraseCodeTables() {
-  PhraseCodeTables t;
-  for (std::size_t v = 0; v < 4096; ++v) {
-    const CodeNibbles& n = kNibbles[v];
-    t.heads[v] = n.bad || n.digits == 0
-                     ? std::int16_t{-2}
-                     : static_cast<std::int16_t>(2 * n.bucket + (n.digits == 3 ? 1 : 0));
-    t.badTails[v] = n.bad;
-  }
-  return t;
-}
-constexpr PhraseCodeTables kPhraseCodes = MakePhraseCodeTables();
-
-inline bool PhraseCodeBelongs(const std::uint8_t* p, int bucket) {
-  const int head = kPhraseCodes.heads[static_cast<std::size_t>(p[0] << 4 | p[1] >> 4)];
-  const bool badTail = kPhraseCodes.badTails[static_cast<std::size_t>((p[1] & 0xF) << 8 | p[2])];
+// Whether the packed code at p is a code of `table` in block `bucket`.
+inline bool CodeBelongs(const std::uint8_t* p, TableKind table, int bucket) {
+  const int head = kCodeTables.heads[static_cast<std::size_t>(p[0] << 4 | p[1] >> 4)];
+  const std::size_t tail = static_cast<std::size_t>((p[1] & 0xF) << 8 | p[2]);
+  const bool badTail = table == TableKind::kCharacters ? kCodeTables.characterTails[tail]
+                                                       : kCodeTables.phraseTails[tail];
   return (head >> 1) == bucket && ((head & 1) & static_cast<int>(badTail)) == 0;
 }
 
@@ -207,14 +181,20 @@ class WholeBlockWalk {
                  const UnitMaskBits& masks)
       : ops_(ops), data_(data), have_(have), masks_(masks) {}
 
-  // Whether every group of the blocks is sound.
-  bool Run(const Block* blocks, std::size_t count) const;
+  // Whether every group of the blocks, of `table`, is sound.
+  bool Run(const Block* blocks, std::size_t count, TableKind table) const {
+    return table == TableKind::kCharacters ? Run<TableKind::kCharacters>(blocks, count)
+                                           : Run<TableKind::kPhrases>(blocks, count);
+  }
 
  private:
   static constexpr std::size_t kDamaged = ~std::size_t{0};
+  template <TableKind kTable>
+  bool Run(const Block* blocks, std::size_t count) const;
   // From the group whose code is at s, in the block ending at `end`: where
   // the next group starts (`end` after the last), or kDamaged.
-  std::size_t NextGroup(std::size_t s, std::size_t end, int bucket) const;
+  std::size_t NextPhraseGroup(std::size_t s, std::size_t end, int bucket) const;
+  std::size_t NextCharacterGroup(std::size_t s, std::size_t end, int bucket) const;
 
   const ScanOps& ops_;
   const std::uint8_t* const data_;
@@ -222,8 +202,29 @@ class WholeBlockWalk {
   const UnitMaskBits& masks_;
 };
 
-std::size_t WholeBlockWalk::NextGroup(std::size_t s, std::size_t end, int bucket) const {
-  if (end - s < kPackedCodeSize + 2 || !PhraseCodeBelongs(data_ + s, bucket)) return kDamaged;
+std::size_t WholeBlockWalk::NextCharacterGroup(std::size_t s, std::size_t end, int bucket) const {
+  if (end - s < kPackedCodeSize + 2 || !CodeBelongs(data_ + s, TableKind::kCharacters, bucket)) {
+    return kDamaged;
+  }
+  const std::size_t entries = s + kPackedCodeSize;
+  // As in WalkCharacters: the group's first 0xFFFF must be its end, at an
+  // entry's start inside the block.
+  const std::uint64_t ones = BitsFrom(masks_.ones[entries & 1], entries >> 1);
+  if (ones != 0) {
+    const unsigned first = static_cast<unsigned>(__builtin_ctzll(ones));
+    const std::size_t at = entries + 2 * static_cast<std::size_t>(first);
+    return first % 4 == 0 && at < end && end - at >= 2 ? at + 2 : kDamaged;
+  }
+  // A group longer than the window: walked on.
+  std::size_t pos = entries;
+  return WalkCharacters(ops_, GroupBytes{data_, end, have_}, &pos) == Walked::kEnded ? pos
+                                                                                     : kDamaged;
+}
+
+std::size_t WholeBlockWalk::NextPhraseGroup(std::size_t s, std::size_t end, int bucket) const {
+  if (end - s < kPackedCodeSize + 2 || !CodeBelongs(data_ + s, TableKind::kPhrases, bucket)) {
+    return kDamaged;
+  }
   const std::size_t entries = s + kPackedCodeSize;
   // The 64 units from the first entry on, as in PhraseWalk: a 0x0000 ends
   // a text when neither of the two units before it ends one; an entry
@@ -253,6 +254,7 @@ std::size_t WholeBlockWalk::NextGroup(std::size_t s, std::size_t end, int bucket
   return WalkPhrases(ops_, GroupBytes{data_, end, have_}, &pos) == Walked::kEnded ? pos : kDamaged;
 }
 
+template <TableKind kTable>
 bool WholeBlockWalk::Run(const Block* blocks, std::size_t count) const {
   constexpr int kLanes = 4;
   std::size_t at[kLanes] = {};
@@ -270,7 +272,8 @@ bool WholeBlockWalk::Run(const Block* blocks, std::size_t count) const {
         ++next;
       }
       walking = true;
-      at[l] = NextGroup(at[l], end[l], bucket[l]);
+      at[l] = kTable == TableKind::kCharacters ? NextCharacterGroup(at[l], end[l], bucket[l])
+                                               : NextPhraseGroup(at[l], end[l], bucket[l]);
       if (at[l] == kDamaged) return false;
     }
     if (!walking) return true;
@@ -324,9 +327,10 @@ class QuickPass {
     thread_local Buffers buffers;
     return buffers;
   }
-  // Walks the phrase blocks firstBucket .. endBucket - 1, which lie whole
-  // in the bytes at hand from pos_ on.
-  bool WalkWholeBlocks(const BlockLengths& lengths, int firstBucket, int endBucket);
+  // Walks the blocks firstBucket .. endBucket - 1 of `table`, which lie
+  // whole in the bytes at hand from pos_ on.
+  bool WalkWholeBlocks(const BlockLengths& lengths, TableKind table, int firstBucket,
+                       int endBucket);
 
   std::uint8_t* const buffer_ = ThreadBuffers().first.get();
   std::uint8_t* const other_ = ThreadBuffers().second.get();
@@ -359,7 +363,8 @@ bool QuickPass::Fill() {
   return true;
 }
 
-bool QuickPass::WalkWholeBlocks(const BlockLengths& lengths, int firstBucket, int endBucket) {
+bool QuickPass::WalkWholeBlocks(const BlockLengths& lengths, TableKind table, int firstBucket,
+                                int endBucket) {
   blocks_.clear();
   std::size_t at = pos_;
   for (int bucket = firstBucket; bucket < endBucket; ++bucket) {
@@ -376,7 +381,7 @@ bool QuickPass::WalkWholeBlocks(const BlockLengths& lengths, int firstBucket, in
     ops_.unitMasks(buffer_ + 128 * firstWindow + parity, windows,
                    masks_.zeros[parity] + firstWindow, masks_.ones[parity] + firstWindow);
   }
-  return WholeBlockWalk(ops_, buffer_, have_, masks_).Run(blocks_.data(), blocks_.size());
+  return WholeBlockWalk(ops_, buffer_, have_, masks_).Run(blocks_.data(), blocks_.size(), table);
 }
 
 bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucket, int endBucket,
@@ -385,13 +390,12 @@ bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucke
     if (!Fill()) return false;
   }
   pos_ = static_cast<std::size_t>(blockStart - base_);
-  const std::size_t maxDigits = table == TableKind::kCharacters ? 4 : 6;
   const auto walk = table == TableKind::kCharacters ? WalkCharacters : WalkPhrases;
   std::int64_t blockEnd = blockStart;
   for (int bucket = firstBucket; bucket < endBucket; ++bucket) {
-    if (table == TableKind::kPhrases) {
-      // The phrase blocks from here on that lie whole in the bytes at hand
-      // are walked together.
+    {
+      // The blocks from here on that lie whole in the bytes at hand are
+      // walked together.
       int last = bucket;
       std::int64_t runEnd = blockEnd;
       const std::int64_t atHand = base_ + static_cast<std::int64_t>(have_);
@@ -399,7 +403,7 @@ bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucke
         runEnd += lengths[static_cast<std::size_t>(last++)];
       }
       if (last > bucket) {
-        if (!WalkWholeBlocks(lengths, bucket, last)) return false;
+        if (!WalkWholeBlocks(lengths, table, bucket, last)) return false;
         pos_ = static_cast<std::size_t>(runEnd - base_);
         blockEnd = runEnd;
         bucket = last - 1;
@@ -413,7 +417,7 @@ bool QuickPass::Run(const BlockLengths& lengths, TableKind table, int firstBucke
       GroupBytes bytes = AtHand(blockEnd);
       std::size_t pos = pos_;
       while (bytes.limit - pos >= kPackedCodeSize) {
-        if (!CodeBelongs(bytes.data + pos, maxDigits, bucket)) return false;
+        if (!CodeBelongs(bytes.data + pos, table, bucket)) return false;
         pos += kPackedCodeSize;
         Walked walked;
         while ((walked = walk(ops_, bytes, &pos)) == Walked::kMore) {

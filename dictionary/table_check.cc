@@ -272,7 +272,8 @@ CheckCounts CheckDictionary(Platform* platform, const std::string& first, const 
   if (!second.empty()) {
     // A second copy without an index is not installed: it is left out.
     bIndexFile = platform->OpenFile(second + kIndexFileName, "rb");
-    if (bIndexFile != nullptr) b = std::make_unique<CopyReader>(platform, 1, second, report, &counts);
+    if (bIndexFile != nullptr)
+      b = std::make_unique<CopyReader>(platform, 1, second, report, &counts);
   }
   counts.secondCopy = b != nullptr;
   FileHandle aIndexFile = platform->OpenFile(first + kIndexFileName, "rb");
@@ -286,18 +287,29 @@ CheckCounts CheckDictionary(Platform* platform, const std::string& first, const 
   }
   const bool aIndex = a.LoadIndex(std::move(aIndexFile));
   const bool bIndex = b != nullptr && b->LoadIndex(std::move(bIndexFile));
-  std::vector<std::pair<TableKind, std::u16string>> differing;
-  for (TableKind table : {TableKind::kCharacters, TableKind::kPhrases}) {
-    // A table both copies hold sound and alike needs no closer look.
-    if (aIndex) {
-      const BlockLengths lengths = a.Lengths(table);
-      if ((!bIndex || lengths == b->Lengths(table)) &&
-          TableIsSoundAndSame(platform, first + TableFileName(table),
-                              bIndex ? second + TableFileName(table) : std::string(), lengths,
-                              table)) {
-        continue;
-      }
+  // A table both copies hold sound and alike needs no closer look.
+  constexpr TableKind kTables[] = {TableKind::kCharacters, TableKind::kPhrases};
+  bool quick[2] = {false, false};
+  if (aIndex) {
+    std::vector<QuickTable> tables;
+    std::vector<std::size_t> which;
+    for (std::size_t t = 0; t < 2; ++t) {
+      const TableKind table = kTables[t];
+      BlockLengths lengths = a.Lengths(table);
+      if (bIndex && lengths != b->Lengths(table)) continue;
+      tables.push_back(QuickTable{first + TableFileName(table),
+                                  bIndex ? second + TableFileName(table) : std::string(), lengths,
+                                  table});
+      which.push_back(t);
     }
+    bool sound[2] = {false, false};
+    TablesAreSoundAndSame(platform, tables, sound);
+    for (std::size_t k = 0; k < which.size(); ++k) quick[which[k]] = sound[k];
+  }
+  std::vector<std::pair<TableKind, std::u16string>> differing;
+  for (std::size_t t = 0; t < 2; ++t) {
+    const TableKind table = kTables[t];
+    if (quick[t]) continue;
     if (aIndex) a.OpenTable(table);
     if (bIndex) b->OpenTable(table);
     for (int bucket = 0; bucket < kBucketCount; ++bucket) {

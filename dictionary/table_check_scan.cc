@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "dictionary/coding.h"
@@ -569,77 +570,109 @@ class Helper {
   std::atomic<bool> finished_{false};  // the job has run
 };
 
-// A large table read in pieces of whole blocks, which this thread and the
-// helper take in turn until none are left: each reads its pieces from its
-// own pair of files, opened here.
-bool ReadShared(Platform* platform, const std::string& first, const std::string& second,
-                const BlockLengths& lengths, TableKind table, std::int64_t total) {
+// Pieces of whole blocks, which this thread and the helper take in turn
+// until none are left. A table that takes one read is one piece, read from
+// one pair of files by whichever thread takes it; a larger one is read in
+// pieces of as many blocks as one read takes (a larger block is a piece of
+// its own), from a pair of files for each thread. All are opened here.
+void ReadShared(Platform* platform, std::span<const QuickTable> tables, const std::int64_t* totals,
+                bool* sound) {
   struct Piece {
+    std::size_t table;
     int firstBucket;
     int endBucket;
-    std::int64_t from;  // the header goes with the first piece
+    std::int64_t from;  // the header goes with a table's first piece
     std::int64_t blockStart;
     std::int64_t to;
   };
-  // Each piece as many blocks as one read takes (a larger block is a piece
-  // of its own).
+  struct Files {
+    TablePair pair;
+    std::int64_t at = 0;  // where they stand
+  };
+  struct Table {
+    Files mine;
+    Files helpers;  // for a table of more than one piece
+    std::atomic<bool> sound{false};
+  };
   std::vector<Piece> pieces;
-  std::int64_t at = kTableHeaderSize;
-  Piece piece{0, 0, 0, at, at};
-  for (int bucket = 0; bucket < kBucketCount; ++bucket) {
-    const std::int64_t length = lengths[static_cast<std::size_t>(bucket)];
-    if (at + length - piece.from > kPieceSize && piece.endBucket > piece.firstBucket) {
-      pieces.push_back(piece);
-      piece = Piece{bucket, bucket, at, at, at};
+  auto state = std::make_unique<Table[]>(tables.size());
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    const QuickTable& q = tables[t];
+    if (totals[t] < 0) continue;
+    const std::size_t firstPiece = pieces.size();
+    std::int64_t at = kTableHeaderSize;
+    Piece piece{t, 0, 0, 0, at, at};
+    for (int bucket = 0; bucket < kBucketCount; ++bucket) {
+      const std::int64_t length = q.lengths[static_cast<std::size_t>(bucket)];
+      if (at + length - piece.from > kPieceSize && piece.endBucket > piece.firstBucket) {
+        pieces.push_back(piece);
+        piece = Piece{t, bucket, bucket, at, at, at};
+      }
+      at += length;
+      piece.endBucket = bucket + 1;
+      piece.to = at;
     }
-    at += length;
-    piece.endBucket = bucket + 1;
-    piece.to = at;
-  }
-  pieces.push_back(piece);
-  TablePair mine;
-  TablePair helpers;
-  if (!OpenPair(platform, first, second, total, 0, &mine) ||
-      !OpenPair(platform, first, second, total, 0, &helpers)) {
-    return false;
+    pieces.push_back(piece);
+    const bool whole = pieces.size() - firstPiece == 1;
+    if (!OpenPair(platform, q.first, q.second, totals[t], 0, &state[t].mine.pair) ||
+        (!whole && !OpenPair(platform, q.first, q.second, totals[t], 0, &state[t].helpers.pair))) {
+      pieces.resize(firstPiece);
+      continue;
+    }
+    state[t].sound = true;
   }
   std::atomic<std::size_t> next{0};
-  std::atomic<bool> sound{true};
-  const auto work = [&](const TablePair& files) noexcept {
-    std::int64_t standsAt = 0;  // where the files stand
-    for (std::size_t i; sound.load(std::memory_order_relaxed) && (i = next++) < pieces.size();) {
+  const auto work = [&](bool helper) noexcept {
+    for (std::size_t i; (i = next++) < pieces.size();) {
       const Piece& p = pieces[i];
-      if ((p.from != standsAt &&
-           (!platform->Seek(files.first.get(), p.from) ||
-            (files.second != nullptr && !platform->Seek(files.second.get(), p.from)))) ||
-          !ReadRange(platform, files, lengths, table, p.firstBucket, p.endBucket, p.from,
-                     p.blockStart, p.to)) {
-        sound = false;
+      Table& table = state[p.table];
+      if (!table.sound.load(std::memory_order_relaxed)) continue;
+      Files& files = helper && table.helpers.pair.first != nullptr ? table.helpers : table.mine;
+      const bool placed =
+          p.from == files.at ||
+          (platform->Seek(files.pair.first.get(), p.from) &&
+           (files.pair.second == nullptr || platform->Seek(files.pair.second.get(), p.from)));
+      if (!placed ||
+          !ReadRange(platform, files.pair, tables[p.table].lengths, tables[p.table].table,
+                     p.firstBucket, p.endBucket, p.from, p.blockStart, p.to)) {
+        table.sound = false;
       }
-      standsAt = p.to;
+      files.at = p.to;
     }
   };
   Helper& helper = Helper::Get();
-  const bool shared = helper.Start([&] { work(helpers); });
-  work(mine);
+  const bool shared = pieces.size() > 1 && helper.Start([&] { work(true); });
+  work(false);
   if (shared) helper.Wait();
-  return sound;
+  for (std::size_t t = 0; t < tables.size(); ++t) sound[t] = state[t].sound;
 }
 #endif
 
 }  // namespace
 
-bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std::string& second,
-                         const BlockLengths& lengths, TableKind table) {
-  std::int64_t total = kTableHeaderSize;
-  for (std::uint32_t length : lengths) total += length;
-  if (total > kMaxTableOffset) return false;
+void TablesAreSoundAndSame(Platform* platform, std::span<const QuickTable> tables, bool* sound) {
+  // Each table's size, or -1 where it is too large to be one.
+  std::vector<std::int64_t> totals(tables.size());
+  std::int64_t all = 0;
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    std::int64_t total = kTableHeaderSize;
+    for (std::uint32_t length : tables[t].lengths) total += length;
+    totals[t] = total > kMaxTableOffset ? -1 : total;
+    all += std::max<std::int64_t>(totals[t], 0);
+  }
 #if TALIQ_CHECK_THREADS
-  if (total >= kShareSize) return ReadShared(platform, first, second, lengths, table, total);
+  if (all >= kShareSize) {
+    ReadShared(platform, tables, totals.data(), sound);
+    return;
+  }
 #endif
-  TablePair files;
-  return OpenPair(platform, first, second, total, 0, &files) &&
-         ReadRange(platform, files, lengths, table, 0, kBucketCount, 0, kTableHeaderSize, total);
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    TablePair files;
+    sound[t] = totals[t] >= 0 &&
+               OpenPair(platform, tables[t].first, tables[t].second, totals[t], 0, &files) &&
+               ReadRange(platform, files, tables[t].lengths, tables[t].table, 0, kBucketCount, 0,
+                         kTableHeaderSize, totals[t]);
+  }
 }
 
 }  // namespace taliq

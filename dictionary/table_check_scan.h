@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "dictionary/format.h"
@@ -20,18 +21,27 @@ namespace taliq {
 // Each block's length, as an index gives it.
 using BlockLengths = std::array<std::uint32_t, kBucketCount>;
 
-// True when the table at `first` (and at `second`, unless it is empty) is
-// exactly as long as the header and the blocks of `lengths`, the two files
-// hold the same bytes, and every block of the first divides into groups the
-// detailed check finds nothing wrong with: a code of digits that belongs to
-// the block, entries whole, an end marker inside the block. False
-// otherwise, and whenever the pass cannot tell. Where the C++ library has
-// threads, a table of 256 KiB or more is read in pieces by the calling
-// thread and a helper thread kept for the life of the process: the files
-// are opened on the calling thread, and the helper only seeks and reads
-// (Platform::Seek and Platform::Read) on handles of its own.
-bool TableIsSoundAndSame(Platform* platform, const std::string& first, const std::string& second,
-                         const BlockLengths& lengths, TableKind table);
+// A table to vouch for: its file in the first copy and in the second
+// (empty when there is none) and the block lengths the index gives.
+struct QuickTable {
+  std::string first;
+  std::string second;
+  BlockLengths lengths;
+  TableKind table;
+};
+
+// Sets sound[i] true when the table of tables[i] at `first` (and at
+// `second`, unless it is empty) is exactly as long as the header and the
+// blocks of `lengths`, the two files hold the same bytes, and every block of
+// the first divides into groups the detailed check finds nothing wrong
+// with: a code of digits that belongs to the block, entries whole, an end
+// marker inside the block. False otherwise, and whenever the pass cannot
+// tell. Where the C++ library has threads and the tables take 256 KiB or
+// more, their reading is shared with a helper thread kept for the life of
+// the process: the files are opened on the calling thread, and the helper
+// only seeks and reads (Platform::Seek and Platform::Read) on handles of its
+// own or on a table's only handles when it takes the whole table.
+void TablesAreSoundAndSame(Platform* platform, std::span<const QuickTable> tables, bool* sound);
 
 }  // namespace taliq
 

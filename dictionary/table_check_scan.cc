@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dictionary/coding.h"
+#include "dictionary/phrase_walk.h"
 #include "dictionary/scan_kernels.h"
 
 // Where the C++ library has threads (not MinGW's with Windows threads), a
@@ -250,9 +251,16 @@ std::size_t WholeBlockWalk::NextPhraseGroup(std::size_t s, std::size_t end, int 
     }
     if (open == 0) break;
   }
-  // A group longer than the window: walked on.
-  std::size_t pos = entries;
-  return WalkPhrases(ops_, GroupBytes{data_, end, have_}, &pos) == Walked::kEnded ? pos : kDamaged;
+  // A group longer than the window: walked on over the next windows' masks.
+  PhraseWalk walk(entries);
+  for (std::size_t w = entries; w < end; w += kWindowBytes) {
+    std::size_t at;
+    if (walk.Step(w, BitsFrom(masks_.zeros[parity], w >> 1), BitsFrom(masks_.ones[parity], w >> 1),
+                  &at)) {
+      return at < end && end - at >= 2 ? at + 2 : kDamaged;
+    }
+  }
+  return kDamaged;
 }
 
 template <TableKind kTable>

@@ -83,10 +83,14 @@ for x in r:
         x["command"], q(t, .5) * 1e3, q(t, .25) * 1e3, q(t, .75) * 1e3, q(t, .5) / q(base, .5)))
 PY
 else
-  # Interleaved: one run of each command per round.
+  # Interleaved: one run of each command per round, each round starting
+  # with the next command (a command run right after another may pay for
+  # it: the same place every round would tilt the figures).
   declare -A times
+  n=${#commands[@]}
   for ((r = 0; r < runs + 10; r++)); do
-    for i in "${!commands[@]}"; do
+    for ((j = 0; j < n; j++)); do
+      i=$(((j + r) % n))
       start=${EPOCHREALTIME/[.,]/}
       eval "${commands[$i]}" >/dev/null 2>&1
       end=${EPOCHREALTIME/[.,]/}

@@ -18,9 +18,8 @@ void Session::TellRecoveries() { NoteEachLine(io_, store_->TakeRecoveryNote()); 
 
 int Session::OpenStore() {
   if (int status = CheckProgramFiles(); status != kExitOk) return status;
-  ownStore_ = std::make_unique<DictionaryStore>(&platform_);
+  ownStore_ = std::make_unique<DictionaryStore>(&platform_, dictionary_);
   store_ = ownStore_.get();
-  store_->SelectCharset(dictionary_);
   TellRecoveries();
   if (!store_->HasIndex()) return IndexFailure();
   return kExitOk;

@@ -48,6 +48,11 @@ bool HasEntryIgnoringCase(const std::vector<FolderEntry>& entries, std::string_v
 
 DictionaryStore::DictionaryStore(Platform* platform) : platform_(platform) { LoadIndex(); }
 
+DictionaryStore::DictionaryStore(Platform* platform, DictionaryId id)
+    : platform_(platform), id_(id) {
+  LoadIndex();
+}
+
 const Status& DictionaryStore::Record(Status status) {
   status_ = std::move(status);
   return status_;
@@ -113,9 +118,11 @@ Status DictionaryStore::RecoverInterruptedSaves() {
     const std::string folder = second ? ResolveDictionaryFolder(id_, true) : first;
     if (folder.empty() || (second && folder == first)) continue;
     // One listing of the folder tells which files have a journal left (most
-    // often none); where it cannot be had, each file's journal is looked for.
+    // often none); where it cannot be had, each file's journal is looked
+    // for, unless there is no such folder (a dictionary not installed).
     std::vector<FolderEntry> entries;
     const bool listed = platform_->ListFolder(folder, &entries);
+    if (!listed && !platform_->IsDirectory(folder)) continue;
     for (const char* file : {kCharacterTableFileName, kPhraseTableFileName, kPunctuationFileName}) {
       if (listed && !HasEntryIgnoringCase(entries, JournalPath(std::string(file)))) continue;
       const Recovery r =

@@ -41,6 +41,9 @@ class DictionaryStore {
   // Loads the index of the simplified standard dictionary; indexStatus()
   // says how that went. The store is usable whatever the outcome.
   explicit DictionaryStore(Platform* platform = Platform::Default());
+  // Loads the index of `id` instead: for a caller that knows which
+  // dictionary it works on, so that no other is read (or recovered) first.
+  DictionaryStore(Platform* platform, DictionaryId id);
   DictionaryStore(const DictionaryStore&) = delete;
   DictionaryStore& operator=(const DictionaryStore&) = delete;
 

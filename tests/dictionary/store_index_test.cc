@@ -150,6 +150,23 @@ TEST_F(IndexTest, LoadFailuresNameTheIndexAndTheCause) {
   EXPECT_EQ(DictionaryStore(&platform_).indexStatus().code(), Status::Code::kNotFound);
 }
 
+// A store made for one dictionary reads that one's files and no other's:
+// not the simplified standard one's, which is not installed here.
+TEST_F(IndexTest, StoreMadeForADictionaryOpensOnlyItsFiles) {
+  InstallIndex({{158, 40}}, {}, kMinIndexSize, "cht_2002");
+  platform_.opened.clear();
+  const DictionaryId cht2002{Charset::kTraditional, Edition::k2002};
+  DictionaryStore store(&platform_, cht2002);
+  EXPECT_TRUE(store.HasIndex());
+  EXPECT_TRUE(store.indexStatus().ok());
+  EXPECT_TRUE(store.id() == cht2002);
+  ASSERT_FALSE(platform_.opened.empty());
+  for (const std::string& path : platform_.opened) {
+    EXPECT_NE(path.find("cht_2002"), std::string::npos) << path;
+  }
+  EXPECT_TRUE(platform_.messages.empty());
+}
+
 TEST_F(IndexTest, SelectCharsetReloadsOnlyOnChange) {
   InstallIndex({}, {}, kMinIndexSize, "chs");
   InstallIndex({}, {}, kMinIndexSize, "cht_2002");

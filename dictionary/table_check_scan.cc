@@ -31,8 +31,8 @@ namespace {
 
 constexpr std::size_t kChunk = 128 * 1024;
 #if TALIQ_CHECK_THREADS
-// Tables of this size and more are read in pieces of up to kPieceSize by
-// two threads.
+// A dictionary's tables that take this much and more together are read in
+// pieces of up to kPieceSize by two threads.
 constexpr std::int64_t kShareSize = 256 * 1024;
 constexpr std::int64_t kPieceSize = kChunk;
 #endif
@@ -43,7 +43,7 @@ constexpr std::size_t kCapacity = 2 * kChunk;
 // read (zero from the start; never read into).
 constexpr std::size_t kSlack = 512;
 // Windows of 64 units the masks of the whole buffer take.
-constexpr std::size_t kMaskWindows = (kCapacity + kSlack) / 128;
+constexpr std::size_t kMaskWindows = (kCapacity + kSlack) / kWindowBytes;
 
 // What the detailed check asks of a group's code: one to four digits
 // (characters) or six (phrases), of the group's block. A packed code is
@@ -388,11 +388,11 @@ bool QuickPass::WalkWholeBlocks(const BlockLengths& lengths, TableKind table, in
   }
   // The masks of every window the walks can look at: up to 64 units past
   // the last entry start, and one window more for the bits that follow.
-  const std::size_t firstWindow = pos_ / 128;
-  const std::size_t endWindow = at / 128 + 2;
+  const std::size_t firstWindow = pos_ / kWindowBytes;
+  const std::size_t endWindow = at / kWindowBytes + 2;
   const std::size_t windows = endWindow - firstWindow;
   for (std::size_t parity = 0; parity < 2; ++parity) {
-    ops_.unitMasks(buffer_ + 128 * firstWindow + parity, windows,
+    ops_.unitMasks(buffer_ + kWindowBytes * firstWindow + parity, windows,
                    masks_.zeros[parity] + firstWindow, masks_.ones[parity] + firstWindow);
   }
   return WholeBlockWalk(ops_, buffer_, have_, masks_).Run(blocks_.data(), blocks_.size(), table);

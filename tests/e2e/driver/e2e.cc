@@ -147,20 +147,34 @@ Program::Program(const std::wstring& exe, const std::wstring& arguments,
   for (const auto& [name, value] : variables) block += name + L"=" + value + L'\0';
   block += L'\0';
 
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info = {};
-  if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                       CREATE_UNICODE_ENVIRONMENT, block.data(),
-                       currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup,
-                       &info)) {
-    process_ = info.hProcess;
-    pid_ = info.dwProcessId;
-    threadId_ = info.dwThreadId;
-    ::CloseHandle(info.hThread);
+  // Wine now and then loses a new process before it has started (a busy
+  // machine, two prefixes side by side) and reports ERROR_INTERNAL_ERROR;
+  // that start is tried again, said in the output. Any other error, or the
+  // same one three times, fails the scenario.
+  constexpr int kStartAttempts = 3;
+  DWORD error = 0;
+  for (int attempt = 1; attempt <= kStartAttempts; ++attempt) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                         CREATE_UNICODE_ENVIRONMENT, block.data(),
+                         currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup,
+                         &info)) {
+      process_ = info.hProcess;
+      pid_ = info.dwProcessId;
+      threadId_ = info.dwThreadId;
+      ::CloseHandle(info.hThread);
+      break;
+    }
+    error = ::GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == kStartAttempts) break;
+    Note("Wine lost " + Utf8(exe) + " while starting it (error " + std::to_string(error) +
+         "); starting it again");
+    ::Sleep(500);
   }
   Require(process_ != nullptr,
-          "could not start " + Utf8(exe) + " (error " + std::to_string(::GetLastError()) + ")");
+          "could not start " + Utf8(exe) + " (error " + std::to_string(error) + ")");
 }
 
 Program::~Program() {

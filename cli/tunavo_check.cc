@@ -89,7 +89,10 @@ const Command kCheckCommand = {
 and prints each problem, one per line: COPY<TAB>FILE<TAB>OFFSET<TAB>PROBLEM
 (COPY first or second); then each code whose groups differ between the
 copies: differs<TAB>DICTIONARY<TAB>TABLE<TAB>CODE; then a summary line.
-A second copy without an index is not installed and is not checked.
+A second copy without an index is not installed and is not checked. A file
+whose save was interrupted (its journal is still beside it) is a problem;
+the check leaves it as it is, and the next lookup or save completes or
+undoes that save.
   --all-dictionaries  check cht, cht-2002, chs and chs-2002 (those not
                       installed are skipped)
 Nothing is written. Exit status: 0 the copies are sound and agree, 1

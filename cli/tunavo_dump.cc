@@ -169,6 +169,7 @@ int RunDump(const GlobalOptions& options, const std::vector<std::string>& args, 
   Session session(options, io);
   if (int status = session.OpenFolders(); status != kExitOk) return status;
   const std::string folder = session.DictionaryFolder(session.dictionary(), false);
+  if (int status = session.ResolveSaves(session.dictionary()); status != kExitOk) return status;
   DictionaryIndex index;
   if (!punctuation || to) {
     if (Status s = index.Load(session.platform(), folder + kIndexFileName); !s.ok()) {

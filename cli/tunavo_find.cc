@@ -34,6 +34,7 @@ int RunFind(const GlobalOptions& options, const std::vector<std::string>& args, 
   for (DictionaryId id : kAllDictionaries) {
     if (!all && id != session.dictionary()) continue;
     const std::string folder = session.DictionaryFolder(id, false);
+    if (int status = session.ResolveSaves(id); status != kExitOk) return status;
     // With --all-dictionaries, a dictionary that is not installed (no
     // index) is skipped.
     if (all && session.platform()->OpenFile(folder + kIndexFileName, "rb") == nullptr) continue;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "dictionary/interrupted_saves.h"
 #include "platform/text.h"
 
 namespace taliq::cli {
@@ -25,15 +26,21 @@ int Session::OpenStore() {
   return kExitOk;
 }
 
-int Session::OpenFolders() {
-  if (int status = CheckProgramFiles(); status != kExitOk) return status;
-  ownStore_ = std::make_unique<DictionaryStore>(&platform_);
-  store_ = ownStore_.get();
-  return kExitOk;
+int Session::OpenFolders() { return CheckProgramFiles(); }
+
+std::string Session::DictionaryFolder(DictionaryId id, bool second) {
+  return InstalledDictionaryFolder(&platform_, id, second);
 }
 
-std::string Session::DictionaryFolder(DictionaryId id, bool second) const {
-  return store_->ResolveDictionaryFolder(id, second);
+int Session::ResolveSaves(DictionaryId id) {
+  std::string note;
+  const Status s = ResolveInterruptedSaves(&platform_, DictionaryFolder(id, false),
+                                           DictionaryFolder(id, true), &note);
+  NoteEachLine(io_, note);
+  if (s.ok()) return kExitOk;
+  return ReadFailure("the " + std::string(DictionaryName(id)) + " dictionary in " +
+                         DictionaryFolder(id, false),
+                     s);
 }
 
 int Session::ReadFailure(std::string_view what, const Status& why) {
@@ -82,6 +89,8 @@ OrderKeeper& Session::keeper() {
 
 int Session::OpenOrders(std::string_view command, std::string* dataDir) {
   if (int status = OpenFolders(); status != kExitOk) return status;
+  ownStore_ = std::make_unique<DictionaryStore>(&platform_);
+  store_ = ownStore_.get();
   const Status s = keeper().DataFolder(dataDir);
   if (s.Is(Status::Code::kNotFound)) {
     return Failure(io_, std::string(command) + ": no user data folder: give --data-dir DIR");

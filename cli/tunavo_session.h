@@ -38,12 +38,17 @@ class Session {
   // (the code plays no part in the punctuation mode).
   int OpenDialog(ListMode mode, const std::string& code);
 
-  // For the commands that read whole tables of any dictionary: creates the
-  // store without requiring the chosen dictionary's index.
+  // For the commands that read whole tables of any dictionary, through no
+  // store: only checks that the folders can be named. Nothing is read or
+  // written.
   int OpenFolders();
   // After OpenFolders: the folder of `id` in the first or the second
   // installed copy, ending in the path separator.
-  std::string DictionaryFolder(DictionaryId id, bool second) const;
+  std::string DictionaryFolder(DictionaryId id, bool second);
+  // After OpenFolders, before `id`'s files are read: completes or undoes
+  // what interrupted saves left in either copy of it, and says so. kExitOk,
+  // or kExitFailure after saying why the first copy's could not be.
+  int ResolveSaves(DictionaryId id);
   Platform* platform() { return &platform_; }
   DictionaryId dictionary() const { return dictionary_; }
   // Reports a file that could not be read: "cannot read WHAT (WHY)";
@@ -55,11 +60,12 @@ class Session {
   // `*count`, or kExitFailure after saying why the table cannot be read.
   int Lookup(std::u16string_view code, bool phrases, CandidateList& list, int* count);
 
-  // After OpenStore or OpenFolders: the keeper of the user's orders over
+  // After OpenStore or OpenOrders: the keeper of the user's orders over
   // the store.
   OrderKeeper& keeper();
-  // For the commands over the kept orders: OpenFolders, then the user data
-  // folder (created when missing) in `*dataDir`. kExitFailure after saying
+  // For the commands over the kept orders: OpenFolders, the store (on the
+  // simplified standard dictionary, as the frequency tool starts), then the
+  // user data folder (created when missing) in `*dataDir`. kExitFailure after saying
   // why there is none.
   int OpenOrders(std::string_view command, std::string* dataDir);
   // After OpenOrders.

@@ -6,10 +6,10 @@
 
 #include "dictionary/block_scan.h"
 #include "dictionary/block_stream.h"
+#include "dictionary/interrupted_saves.h"
 #include "dictionary/open_file.h"
 #include "dictionary/punctuation_file.h"
 #include "dictionary/scan_kernels.h"
-#include "platform/journal.h"
 #include "platform/text.h"
 
 namespace taliq {
@@ -32,18 +32,6 @@ Status Damage(const BlockStream& block, const std::string& path, std::u16string_
                             "the block of " + CodeText(code) + " ends inside a code group");
 }
 
-// Whether `entries` hold `name`, up to ASCII case (as file names are
-// matched on Windows and by the portable platform).
-bool HasEntryIgnoringCase(const std::vector<FolderEntry>& entries, std::string_view name) {
-  const auto lower = [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  };
-  return std::any_of(entries.begin(), entries.end(), [&](const FolderEntry& e) {
-    return std::equal(e.name.begin(), e.name.end(), name.begin(), name.end(),
-                      [&](char a, char b) { return lower(a) == lower(b); });
-  });
-}
-
 }  // namespace
 
 DictionaryStore::DictionaryStore(Platform* platform) : platform_(platform) { LoadIndex(); }
@@ -64,8 +52,12 @@ void DictionaryStore::RecordOk() {
 
 std::string DictionaryStore::ResolveDictionaryFolder(DictionaryId id,
                                                      bool trimAtParenthesis) const {
+  return InstalledDictionaryFolder(platform_, id, trimAtParenthesis);
+}
+
+std::string InstalledDictionaryFolder(Platform* platform, DictionaryId id, bool trimAtParenthesis) {
   std::string folder;
-  if (!platform_->ProgramFilesFolderA(&folder) || folder.empty()) return std::string();
+  if (!platform->ProgramFilesFolderA(&folder) || folder.empty()) return std::string();
   if (trimAtParenthesis) {
     // "C:\Program Files (x86)" names the native copy as "C:\Program Files":
     // cut before the first "(", wherever it stands, and the blank in front
@@ -113,26 +105,8 @@ Status DictionaryStore::LoadIndex() {
 }
 
 Status DictionaryStore::RecoverInterruptedSaves() {
-  const std::string first = ResolveDictionaryFolder(id_, false);
-  for (const bool second : {false, true}) {
-    const std::string folder = second ? ResolveDictionaryFolder(id_, true) : first;
-    if (folder.empty() || (second && folder == first)) continue;
-    // One listing of the folder tells which files have a journal left (most
-    // often none); where it cannot be had, each file's journal is looked
-    // for, unless there is no such folder (a dictionary not installed).
-    std::vector<FolderEntry> entries;
-    const bool listed = platform_->ListFolder(folder, &entries);
-    if (!listed && !platform_->IsDirectory(folder)) continue;
-    for (const char* file : {kCharacterTableFileName, kPhraseTableFileName, kPunctuationFileName}) {
-      if (listed && !HasEntryIgnoringCase(entries, JournalPath(std::string(file)))) continue;
-      const Recovery r =
-          RecoverUnderLock(platform_, folder + file, folder + kDictionaryLockFileName, folder);
-      AppendRecoveryNote(r, &recoveryNote_);
-      // The second copy is not read here; its next write tries again.
-      if (!r.status.ok() && !second) return r.status;
-    }
-  }
-  return Status::Ok();
+  return ResolveInterruptedSaves(platform_, ResolveDictionaryFolder(id_, false),
+                                 ResolveDictionaryFolder(id_, true), &recoveryNote_);
 }
 
 Status DictionaryStore::LockFolder(bool trimAtParenthesis, FileLock* lock) {

@@ -36,6 +36,11 @@ inline constexpr char16_t kTableLoadFailedMessage[] = u"加載碼本文件失敗
 inline constexpr char16_t kOutOfMemoryMessage[] = u"內存申請失敗,請先關閉一些程序";
 inline constexpr char16_t kPunctuationFileMessage[] = u"pun file not found!";
 
+// The folder of `id` in the first or second installed copy, as
+// DictionaryStore::ResolveDictionaryFolder tells it, for a caller that reads
+// the files without a store.
+std::string InstalledDictionaryFolder(Platform* platform, DictionaryId id, bool trimAtParenthesis);
+
 class DictionaryStore {
  public:
   // Loads the index of the simplified standard dictionary; indexStatus()

@@ -7,8 +7,10 @@
 
 #include "dictionary/block_stream.h"
 #include "dictionary/coding.h"
+#include "dictionary/interrupted_saves.h"
 #include "dictionary/scan_kernels.h"
 #include "dictionary/table_check_scan.h"
+#include "platform/journal.h"
 
 namespace taliq {
 namespace {
@@ -80,6 +82,10 @@ class CopyReader {
   // Reads block `bucket` of the open table, its groups' digests into `out`.
   void CheckBlock(TableKind table, int bucket, BlockDigests* out);
   void CheckPunctuation();
+  // Reports each file a save was writing when it was interrupted (its
+  // journal is still there): until the next lookup or save completes or
+  // undoes that save, the file may hold part of it.
+  void CheckJournals();
 
  private:
   void Report(const std::string& file, std::int64_t offset, std::string problem) {
@@ -246,6 +252,14 @@ void CopyReader::CheckBlock(TableKind table, int bucket, BlockDigests* out) {
   }
 }
 
+void CopyReader::CheckJournals() {
+  for (const std::string& file : FilesWithJournals(platform_, folder_)) {
+    Report(folder_ + file, 0,
+           "a save of this file was interrupted: its journal " + JournalPath(file) +
+               " is still there (opening the dictionary completes or undoes the save)");
+  }
+}
+
 void CopyReader::CheckPunctuation() {
   const std::string path = folder_ + kPunctuationFileName;
   FileHandle f = platform_->OpenFile(path, "rb");
@@ -285,6 +299,8 @@ CheckCounts CheckDictionary(Platform* platform, const std::string& first, const 
     counts.notInstalled = true;
     return counts;
   }
+  a.CheckJournals();
+  if (b != nullptr) b->CheckJournals();
   const bool aIndex = a.LoadIndex(std::move(aIndexFile));
   const bool bIndex = b != nullptr && b->LoadIndex(std::move(bIndexFile));
   // A table both copies hold sound and alike needs no closer look.

@@ -568,9 +568,9 @@ TEST_F(TunavoCliTest, FailedOutputIsAFailure) {
 namespace taliq {
 namespace {
 
-// sync-copies on a two-copy installation: the old second copy kept byte for
-// byte, then replaced; refused when the first copy is damaged.
-class SyncCopiesTest : public ::testing::Test {
+// An installation with two copies of cht, for the commands that read or
+// write both.
+class TwoCopiesTest : public ::testing::Test {
  protected:
   std::string First() const { return tmp_.Join("Program Files (x86)/lurm/rozevuv_cht/mb/cht/"); }
   std::string Second() const { return tmp_.Join("Program Files/lurm/rozevuv_cht/mb/cht/"); }
@@ -583,10 +583,12 @@ class SyncCopiesTest : public ::testing::Test {
       WriteDictionary(folder, w);
     }
   }
-  test::ProgramRun Sync() {
-    return RunCli({"--program-files", tmp_.Join("Program Files (x86)"), "--data-dir",
-                   tmp_.Join("data"), "sync-copies"});
+  test::ProgramRun Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--program-files", tmp_.Join("Program Files (x86)"),
+                               "--data-dir", tmp_.Join("data")});
+    return RunCli(args);
   }
+  test::ProgramRun Sync() { return Run({"sync-copies"}); }
   std::vector<std::string> Kept() const {
     std::vector<std::string> files;
     if (!std::filesystem::exists(tmp_.Join("data"))) return files;
@@ -598,6 +600,10 @@ class SyncCopiesTest : public ::testing::Test {
 
   TempDir tmp_;
 };
+
+// sync-copies: the old second copy kept byte for byte, then replaced;
+// refused when the first copy is damaged.
+using SyncCopiesTest = TwoCopiesTest;
 
 TEST_F(SyncCopiesTest, KeepsTheOldFilesThenReplacesThem) {
   Install(1, 2);
@@ -650,6 +656,83 @@ TEST_F(SyncCopiesTest, RefusedWhenTheFirstCopyHasAProblem) {
   EXPECT_NE(r.err.find("the first copy has a problem"), std::string::npos) << r.err;
   EXPECT_EQ(test::ReadBytes(Second() + kCharacterTableFileName), oldSecond);
   EXPECT_TRUE(Kept().empty());
+}
+
+// What interrupted saves left: check reports it and writes nothing; find and
+// dump resolve it in the dictionary they read, and only there.
+class InterruptedSaveTest : public TwoCopiesTest {
+ protected:
+  void SetUp() override {
+    Install(1, 1);
+    DictionaryWriter chs;
+    ASSERT_TRUE(chs.AddCharacter(u"1000", {u'壹', {2, 0, 12}}));
+    WriteDictionary(OtherDictionary(), chs);
+    for (const std::string& table : Tables()) {
+      test::PlantJournal(table, test::Leftover::kOldInPlace);
+    }
+  }
+  // A dictionary none of the commands here reads.
+  std::string OtherDictionary() const {
+    return tmp_.Join("Program Files (x86)/lurm/rozevuv_cht/mb/chs/");
+  }
+  // Each copy's character table, and the other dictionary's.
+  std::vector<std::string> Tables() const {
+    return {First() + kCharacterTableFileName, Second() + kCharacterTableFileName,
+            OtherDictionary() + kCharacterTableFileName};
+  }
+  static bool HasJournal(const std::string& path) {
+    return std::filesystem::exists(JournalPath(path));
+  }
+};
+
+TEST_F(InterruptedSaveTest, CheckReportsThemAndWritesNothing) {
+  std::vector<std::vector<std::uint8_t>> before;
+  for (const std::string& table : Tables()) before.push_back(test::ReadBytes(table));
+  const test::ProgramRun r = Run({"check"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.err, "");
+  for (const char* copy : {"first", "second"}) {
+    const std::string& folder = std::string(copy) == "first" ? First() : Second();
+    EXPECT_NE(r.out.find(std::string(copy) + "\t" + folder + kCharacterTableFileName +
+                         "\t0\ta save of this file was interrupted"),
+              std::string::npos)
+        << r.out;
+  }
+  EXPECT_NE(r.out.find(": 2 problems, 0 codes differ"), std::string::npos) << r.out;
+  for (std::size_t k = 0; k < Tables().size(); ++k) {
+    EXPECT_TRUE(HasJournal(Tables()[k])) << Tables()[k];
+    EXPECT_EQ(test::ReadBytes(Tables()[k]), before[k]) << Tables()[k];
+  }
+}
+
+TEST_F(InterruptedSaveTest, FindAndDumpResolveThemInTheDictionaryTheyRead) {
+  const struct {
+    std::vector<std::string> args;
+    std::string out;
+  } kCommands[] = {
+      {{"find", "一"}, "cht\tcharacters\t1000\t1\t1\n"},
+      {{"find", "--all-dictionaries", "一"}, "cht\tcharacters\t1000\t1\t1\n"},
+      {{"dump"}, "1000\t1\t一\t1 0 1\n"},
+  };
+  for (const auto& c : kCommands) {
+    SCOPED_TRACE(c.args.back());
+    for (const std::string& table : {First() + kCharacterTableFileName,
+                                     Second() + kCharacterTableFileName}) {
+      if (!HasJournal(table)) test::PlantJournal(table, test::Leftover::kNewInPlace);
+    }
+    const test::ProgramRun r = Run(c.args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    for (const std::string& copy : {First(), Second()}) {
+      EXPECT_FALSE(HasJournal(copy + kCharacterTableFileName)) << copy;
+      EXPECT_NE(r.err.find(copy + kCharacterTableFileName), std::string::npos) << r.err;
+    }
+    // chs is read only by find --all-dictionaries, which resolves it too.
+    const bool chsRead = c.args.size() == 3;
+    EXPECT_EQ(HasJournal(OtherDictionary() + kCharacterTableFileName), !chsRead);
+    if (chsRead) test::PlantJournal(OtherDictionary() + kCharacterTableFileName,
+                                    test::Leftover::kOldInPlace);
+  }
 }
 
 }  // namespace

@@ -38,9 +38,9 @@ int Session::ResolveSaves(DictionaryId id) {
                                            DictionaryFolder(id, true), &note);
   NoteEachLine(io_, note);
   if (s.ok()) return kExitOk;
-  return ReadFailure("the " + std::string(DictionaryName(id)) + " dictionary in " +
-                         DictionaryFolder(id, false),
-                     s);
+  return ReadFailure(
+      "the " + std::string(DictionaryName(id)) + " dictionary in " + DictionaryFolder(id, false),
+      s);
 }
 
 int Session::ReadFailure(std::string_view what, const Status& why) {

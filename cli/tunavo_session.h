@@ -65,8 +65,8 @@ class Session {
   OrderKeeper& keeper();
   // For the commands over the kept orders: OpenFolders, the store (on the
   // simplified standard dictionary, as the frequency tool starts), then the
-  // user data folder (created when missing) in `*dataDir`. kExitFailure after saying
-  // why there is none.
+  // user data folder (created when missing) in `*dataDir`. kExitFailure
+  // after saying why there is none.
   int OpenOrders(std::string_view command, std::string* dataDir);
   // After OpenOrders.
   const std::string& dataDir() const { return dataDir_; }

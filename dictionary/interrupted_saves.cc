@@ -35,7 +35,7 @@ std::vector<std::string> FilesWithJournals(Platform* platform, const std::string
   for (const char* file : kSavedInPlace) {
     const std::string journal = JournalPath(std::string(file));
     const bool found = listed ? HasEntryIgnoringCase(entries, journal)
-                              : platform->OpenFile(folder + journal, "rb") != nullptr;
+                              : platform->FileSizeAt(folder + journal) >= 0;
     if (found) files.emplace_back(file);
   }
   return files;

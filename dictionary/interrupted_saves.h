@@ -16,7 +16,7 @@ namespace taliq {
 // separator) that a save writes in place (both tables and the punctuation
 // file) and that have a journal beside them, as names within the folder.
 // One listing of the folder tells (most often none); where it cannot be
-// had, each journal is looked for. Nothing when the folder does not exist.
+// had, each journal is looked for by its size. Nothing when the folder does not exist.
 std::vector<std::string> FilesWithJournals(Platform* platform, const std::string& folder);
 
 // Completes or undoes, holding each folder's lock, what interrupted saves

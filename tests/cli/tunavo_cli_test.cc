@@ -584,8 +584,8 @@ class TwoCopiesTest : public ::testing::Test {
     }
   }
   test::ProgramRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--program-files", tmp_.Join("Program Files (x86)"),
-                               "--data-dir", tmp_.Join("data")});
+    args.insert(args.begin(), {"--program-files", tmp_.Join("Program Files (x86)"), "--data-dir",
+                               tmp_.Join("data")});
     return RunCli(args);
   }
   test::ProgramRun Sync() { return Run({"sync-copies"}); }
@@ -716,8 +716,8 @@ TEST_F(InterruptedSaveTest, FindAndDumpResolveThemInTheDictionaryTheyRead) {
   };
   for (const auto& c : kCommands) {
     SCOPED_TRACE(c.args.back());
-    for (const std::string& table : {First() + kCharacterTableFileName,
-                                     Second() + kCharacterTableFileName}) {
+    for (const std::string& table :
+         {First() + kCharacterTableFileName, Second() + kCharacterTableFileName}) {
       if (!HasJournal(table)) test::PlantJournal(table, test::Leftover::kNewInPlace);
     }
     const test::ProgramRun r = Run(c.args);
@@ -730,8 +730,8 @@ TEST_F(InterruptedSaveTest, FindAndDumpResolveThemInTheDictionaryTheyRead) {
     // chs is read only by find --all-dictionaries, which resolves it too.
     const bool chsRead = c.args.size() == 3;
     EXPECT_EQ(HasJournal(OtherDictionary() + kCharacterTableFileName), !chsRead);
-    if (chsRead) test::PlantJournal(OtherDictionary() + kCharacterTableFileName,
-                                    test::Leftover::kOldInPlace);
+    if (chsRead)
+      test::PlantJournal(OtherDictionary() + kCharacterTableFileName, test::Leftover::kOldInPlace);
   }
 }
 

@@ -33,14 +33,12 @@ std::string Session::DictionaryFolder(DictionaryId id, bool second) {
 }
 
 int Session::ResolveSaves(DictionaryId id) {
+  const std::string first = DictionaryFolder(id, false);
   std::string note;
-  const Status s = ResolveInterruptedSaves(&platform_, DictionaryFolder(id, false),
-                                           DictionaryFolder(id, true), &note);
+  const Status s = ResolveInterruptedSaves(&platform_, first, DictionaryFolder(id, true), &note);
   NoteEachLine(io_, note);
   if (s.ok()) return kExitOk;
-  return ReadFailure(
-      "the " + std::string(DictionaryName(id)) + " dictionary in " + DictionaryFolder(id, false),
-      s);
+  return ReadFailure("the " + std::string(DictionaryName(id)) + " dictionary in " + first, s);
 }
 
 int Session::ReadFailure(std::string_view what, const Status& why) {

@@ -30,7 +30,7 @@ Status PhraseBlocksThatMayList(Platform* platform, const DictionaryIndex& index,
                                BucketSet* buckets);
 
 // The offset of every occurrence of `needle` in `data`, in ascending order:
-// the search the table's reads go through (SSE2 where the build has it).
+// the search the table's reads go through (the scan kernel's findBytePair).
 std::vector<std::size_t> OccurrencesForTest(const std::vector<std::uint8_t>& data,
                                             const std::vector<std::uint8_t>& needle);
 
